@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks for building and testing.
+# Run as root. Packages already present are skipped, so a second run is quick.
+set -euo pipefail
+
+packages=(
+  cmake make g++ clang libclang-rt-14-dev libgtest-dev
+  g++-mingw-w64-i686 mingw-w64-i686-dev
+  wine wine32:i386 xvfb xauth imagemagick
+  fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  # dpkg-query knows "wine32:i386" as well as plain names.
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]})); then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "setup: these packages are missing; run as root to install them: ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "setup: installing ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,71 @@
+// Byte sources and sinks: the package reader and writer see files only through
+// these, so one trailer walk serves a memory buffer, a file on disk and the
+// installer's own executable alike. No Windows headers here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace kv {
+
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Length in bytes, or -1 when it cannot be told.
+    virtual int64_t size() = 0;
+    // Reads exactly n bytes at a 0-based offset; false on any shortfall.
+    virtual bool read(int64_t offset, void* out, size_t n) = 0;
+};
+
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual bool write(const void* data, size_t n) = 0;
+};
+
+// A source over bytes someone else owns.
+class MemorySource final : public ByteSource {
+public:
+    MemorySource(const void* data, size_t n)
+        : data_(static_cast<const unsigned char*>(data)), size_(n) {}
+    int64_t size() override { return static_cast<int64_t>(size_); }
+    bool read(int64_t offset, void* out, size_t n) override {
+        if (offset < 0 || static_cast<uint64_t>(offset) > size_ ||
+            n > size_ - static_cast<size_t>(offset))
+            return false;
+        if (n) std::memcpy(out, data_ + offset, n);
+        return true;
+    }
+
+private:
+    const unsigned char* data_;
+    size_t size_;
+};
+
+// A view on part of another source: [offset, offset + length).
+class SliceSource final : public ByteSource {
+public:
+    SliceSource(ByteSource& base, int64_t offset, int64_t length)
+        : base_(base), offset_(offset), length_(length) {}
+    int64_t size() override { return length_; }
+    bool read(int64_t offset, void* out, size_t n) override {
+        if (offset < 0 || offset > length_ || static_cast<int64_t>(n) > length_ - offset)
+            return false;
+        return base_.read(offset_ + offset, out, n);
+    }
+
+private:
+    ByteSource& base_;
+    int64_t offset_;
+    int64_t length_;
+};
+
+// Copies `length` bytes starting at `offset` of `from` into `to`, a chunk at a
+// time, so a body of any size passes through a small fixed buffer.
+// `between_chunks`, when given, runs after every chunk (the installer yields to
+// its message loop there).
+bool CopyRange(ByteSource& from, int64_t offset, int64_t length, ByteSink& to,
+               void (*between_chunks)(void*) = nullptr, void* context = nullptr);
+
+}  // namespace kv

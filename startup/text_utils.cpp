@@ -1,0 +1,163 @@
+#include "text_utils.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace kv {
+
+std::string ReplaceText(std::string& text, const std::string& find, const std::string& repl) {
+    if (find.empty()) return text;
+    size_t search = 0;
+    for (;;) {
+        size_t pos = text.find(find, search);
+        if (pos == std::string::npos) break;
+        text.replace(pos, find.size(), repl);
+        search = pos + repl.size();
+    }
+    return text;
+}
+
+std::string StripCrLf(std::string& text) {
+    ReplaceText(text, std::string(1, '\n'), std::string());
+    ReplaceText(text, std::string(1, '\r'), std::string());
+    return text;
+}
+
+namespace {
+
+bool IsSkippedBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+// Reads blanks-skipping digits into `value`; returns how many digits were seen.
+class NumberScanner {
+public:
+    NumberScanner(const char* text, size_t length) : p_(text), end_(text + length) {}
+    char peek() {
+        while (p_ < end_ && IsSkippedBlank(*p_)) ++p_;
+        return p_ < end_ ? *p_ : '\0';
+    }
+    void take() { ++p_; }
+
+private:
+    const char* p_;
+    const char* end_;
+};
+
+}  // namespace
+
+double LeadingNumber(const char* text, size_t length) {
+    NumberScanner in(text, length);
+    bool negative = false;
+    char c = in.peek();
+    if (c == '+' || c == '-') {
+        negative = c == '-';
+        in.take();
+    }
+    double value = 0;
+    int digits = 0;
+    while ((c = in.peek()) >= '0' && c <= '9') {
+        value = value * 10 + (c - '0');
+        ++digits;
+        in.take();
+    }
+    if (in.peek() == '.') {
+        in.take();
+        double scale = 0.1;
+        while ((c = in.peek()) >= '0' && c <= '9') {
+            value += (c - '0') * scale;
+            scale /= 10;
+            ++digits;
+            in.take();
+        }
+    }
+    if (digits == 0) return 0;
+    c = in.peek();
+    if (c == 'e' || c == 'E' || c == 'd' || c == 'D') {
+        in.take();
+        bool negative_exp = false;
+        c = in.peek();
+        if (c == '+' || c == '-') {
+            negative_exp = c == '-';
+            in.take();
+        }
+        int exponent = 0;
+        while ((c = in.peek()) >= '0' && c <= '9') {
+            if (exponent < 10000) exponent = exponent * 10 + (c - '0');
+            in.take();
+        }
+        value *= std::pow(10.0, negative_exp ? -exponent : exponent);
+    }
+    return negative ? -value : value;
+}
+
+double RoundHalfEven(double value) {
+    double floor_value = std::floor(value);
+    double diff = value - floor_value;
+    if (diff > 0.5) return floor_value + 1;
+    if (diff < 0.5) return floor_value;
+    return std::fmod(floor_value, 2.0) == 0 ? floor_value : floor_value + 1;
+}
+
+namespace {
+
+bool EqualsNoCase(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// CON, PRN, AUX, NUL, COM1-9, LPT1-9, alone or before an extension.
+bool IsDeviceName(const std::string& name) {
+    size_t stem = name.find('.');
+    if (stem == std::string::npos) stem = name.size();
+    while (stem > 0 && name[stem - 1] == ' ') --stem;
+    static const char* const kThree[] = {"CON", "PRN", "AUX", "NUL"};
+    if (stem == 3) {
+        for (const char* d : kThree)
+            if (EqualsNoCase(name.data(), d, 3)) return true;
+    }
+    if (stem == 4 && name[3] >= '1' && name[3] <= '9')
+        return EqualsNoCase(name.data(), "COM", 3) || EqualsNoCase(name.data(), "LPT", 3);
+    return false;
+}
+
+}  // namespace
+
+bool IsBareFileName(const std::string& name) {
+    if (name.empty() || name.size() > kMaxNameLength) return false;
+    if (name == "." || name == "..") return false;
+    for (unsigned char c : name) {
+        if (c < 32 || std::strchr("\\/:*?\"<>|", c) != nullptr) return false;
+    }
+    return !IsDeviceName(name);
+}
+
+std::string FolderUnder(const std::string& windows_dir, const char* name) {
+    std::string folder = windows_dir;
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    folder += name;
+    folder += '\\';
+    return folder;
+}
+
+std::string LinesWithCrLf(const char* data, size_t length) {
+    std::string out;
+    out.reserve(length + length / 32 + 2);
+    size_t i = 0;
+    while (i < length) {
+        size_t start = i;
+        while (i < length && data[i] != '\r' && data[i] != '\n') ++i;
+        out.append(data + start, i - start);
+        out += "\r\n";
+        if (i < length) {
+            if (data[i] == '\r' && i + 1 < length && data[i + 1] == '\n') ++i;
+            ++i;
+        }
+    }
+    return out;
+}
+
+}  // namespace kv

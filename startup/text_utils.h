@@ -1,0 +1,45 @@
+// Text and path helpers shared by the installer and the packaging tool.
+// Plain C++; texts are single-byte strings in the system code page.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kv {
+
+// Replaces every occurrence of `find` in `text` by `repl`; `text` is left
+// holding the result, which is also returned. The search resumes after the
+// inserted text, so the routine ends for every input (an empty `find`
+// changes nothing).
+std::string ReplaceText(std::string& text, const std::string& find, const std::string& repl);
+
+// Removes every LF and CR; all other bytes, NUL and spaces included, stay.
+std::string StripCrLf(std::string& text);
+
+// The leading number of a text, read the way the package count field is read:
+// spaces, tabs and line feeds are skipped wherever they stand; an optional
+// sign, digits, an optional fraction and an optional exponent (E or D);
+// reading stops at the first byte that cannot continue the number. A text
+// that starts with no number gives 0.
+double LeadingNumber(const char* text, size_t length);
+
+// Rounds to the nearest whole number, a half going to the even neighbour.
+double RoundHalfEven(double value);
+
+// A file name that stays inside the folder it is written to: 1 to 40 bytes,
+// not "." or "..", none of \ / : * ? " < > | nor a control byte, and not a
+// reserved device name (CON, NUL, COM1, ...), which Windows would open as a
+// device instead of a file.
+constexpr size_t kMaxNameLength = 40;
+bool IsBareFileName(const std::string& name);
+
+// The folder `name` below `windows_dir`, ending in a backslash:
+// "C:\WINDOWS" -> "C:\WINDOWS\Temp\", "C:\" -> "C:\Temp\", "" -> "\Temp\".
+std::string FolderUnder(const std::string& windows_dir, const char* name);
+
+// A text file's content as a text box shows it: every line (ended by CR LF,
+// a lone LF or a lone CR, or by the end of the file) followed by CR LF.
+// An empty file gives an empty text.
+std::string LinesWithCrLf(const char* data, size_t length);
+
+}  // namespace kv

@@ -1,0 +1,155 @@
+#include "trailer.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "text_utils.h"
+
+namespace kv {
+
+const char* Describe(TrailerError error) {
+    switch (error) {
+    case TrailerError::None: return "no error";
+    case TrailerError::ReadFailed: return "the file could not be read";
+    case TrailerError::CountOutOfRange: return "the entry count is out of range";
+    case TrailerError::PositionBeforeStart: return "an entry lies before the start of the file";
+    case TrailerError::SizeNotNumber: return "a size field is not a number";
+    case TrailerError::SizeNegative: return "a size field is negative";
+    case TrailerError::SizeTooLarge: return "a size field exceeds 2147483647 bytes";
+    case TrailerError::BodyBeforeStart: return "a file body lies before the start of the file";
+    case TrailerError::NameNotBare: return "a packaged name is not a bare file name";
+    }
+    return "unknown error";
+}
+
+TrailerError DecodeCountField(const char (&field)[kCountBytes], int& count) {
+    std::string text(field, kCountBytes);
+    StripCrLf(text);
+    double value = RoundHalfEven(LeadingNumber(text.data(), text.size()));
+    if (!(value >= -32768.0 && value <= 32767.0)) return TrailerError::CountOutOfRange;
+    count = static_cast<int>(value);
+    return TrailerError::None;
+}
+
+std::string DecodeNameField(const char (&field)[kNameBytes]) {
+    std::string name(field, kNameBytes);
+    StripCrLf(name);
+    size_t nul = name.find('\0');
+    if (nul != std::string::npos) name.resize(nul);
+    return name;
+}
+
+TrailerError DecodeSizeField(const char (&field)[kSizeBytes], int64_t& size) {
+    size_t i = 0;
+    const size_t n = kSizeBytes;
+    while (i < n && field[i] == ' ') ++i;
+    bool negative = false;
+    if (i < n && (field[i] == '+' || field[i] == '-')) {
+        negative = field[i] == '-';
+        ++i;
+    }
+    int64_t value = 0;
+    size_t digits = 0;
+    while (i < n && field[i] >= '0' && field[i] <= '9') {
+        value = value * 10 + (field[i] - '0');  // at most 10 digits: no overflow
+        ++digits;
+        ++i;
+    }
+    while (i < n && field[i] == ' ') ++i;
+    if (digits == 0 || i != n) return TrailerError::SizeNotNumber;
+    if (negative && value != 0) return TrailerError::SizeNegative;
+    if (value > kMaxBodyBytes) return TrailerError::SizeTooLarge;
+    size = value;
+    return TrailerError::None;
+}
+
+void EncodeCountField(int count, char (&field)[kCountBytes]) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%05d", count);
+    std::memcpy(field, digits, kCountBytes);
+}
+
+void EncodeNameField(const std::string& name, char (&field)[kNameBytes]) {
+    std::memset(field, 0, kNameBytes);
+    std::memcpy(field, name.data(), name.size() < kNameBytes ? name.size() : kNameBytes);
+}
+
+void EncodeSizeField(int64_t size, char (&field)[kSizeBytes]) {
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%010lld", static_cast<long long>(size));
+    std::memcpy(field, digits, kSizeBytes);
+}
+
+TrailerError TrailerWalker::Start() {
+    started_ = true;
+    end_ = source_.size();
+    if (end_ < 0) return TrailerError::ReadFailed;
+    const int64_t count_offset = end_ - kTrailerTailBytes;
+    if (count_offset < 0) return TrailerError::PositionBeforeStart;
+    char field[kCountBytes];
+    if (!source_.read(count_offset, field, kCountBytes)) return TrailerError::ReadFailed;
+    return DecodeCountField(field, count_);
+}
+
+TrailerError TrailerWalker::Next(TrailerEntry& entry) {
+    const int64_t entry_end = end_ - kTrailerTailBytes + k_;
+    const int64_t name_offset = entry_end - kEntryHeadBytes;
+    const int64_t size_offset = entry_end - kSizeBytes;
+    if (name_offset < 0) return TrailerError::PositionBeforeStart;
+
+    char name_field[kNameBytes];
+    char size_field[kSizeBytes];
+    if (!source_.read(name_offset, name_field, kNameBytes) ||
+        !source_.read(size_offset, size_field, kSizeBytes))
+        return TrailerError::ReadFailed;
+
+    int64_t size = 0;
+    TrailerError error = DecodeSizeField(size_field, size);
+    if (error != TrailerError::None) return error;
+    if (name_offset - size < 0) return TrailerError::BodyBeforeStart;
+
+    std::string name = DecodeNameField(name_field);
+    if (!IsBareFileName(name)) return TrailerError::NameNotBare;
+
+    entry.index = ++read_;
+    entry.name = std::move(name);
+    entry.size = size;
+    entry.body_offset = name_offset - size;
+    k_ -= size + kEntryHeadBytes;
+    return TrailerError::None;
+}
+
+bool CopyRange(ByteSource& from, int64_t offset, int64_t length, ByteSink& to,
+               void (*between_chunks)(void*), void* context) {
+    static constexpr size_t kChunk = 64 * 1024;
+    unsigned char buffer[kChunk];
+    while (length > 0) {
+        size_t n = length < static_cast<int64_t>(kChunk) ? static_cast<size_t>(length) : kChunk;
+        if (!from.read(offset, buffer, n) || !to.write(buffer, n)) return false;
+        offset += static_cast<int64_t>(n);
+        length -= static_cast<int64_t>(n);
+        if (between_chunks) between_chunks(context);
+    }
+    return true;
+}
+
+bool WritePackage(ByteSource& stub, const PackageFile* files, int file_count, ByteSink& out) {
+    const int64_t stub_size = stub.size();
+    if (stub_size < 0 || !CopyRange(stub, 0, stub_size, out)) return false;
+    for (int i = file_count - 1; i >= 0; --i) {
+        ByteSource& body = *files[i].body;
+        const int64_t size = body.size();
+        if (size < 0 || !CopyRange(body, 0, size, out)) return false;
+        char name_field[kNameBytes];
+        char size_field[kSizeBytes];
+        EncodeNameField(files[i].name, name_field);
+        EncodeSizeField(size, size_field);
+        if (!out.write(name_field, kNameBytes) || !out.write(size_field, kSizeBytes)) return false;
+    }
+    char count_field[kCountBytes];
+    EncodeCountField(file_count, count_field);
+    char filler[kFillerBytes] = {};
+    return out.write(count_field, kCountBytes) && out.write(filler, kFillerBytes);
+}
+
+}  // namespace kv
