@@ -126,8 +126,8 @@ bool IsDeviceName(const std::string& name) {
 
 }  // namespace
 
-bool IsBareFileName(const std::string& name) {
-    if (name.empty() || name.size() > kMaxNameLength) return false;
+bool IsBareFileName(const std::string& name, size_t max_length) {
+    if (name.empty() || name.size() > max_length) return false;
     if (name == "." || name == "..") return false;
     for (unsigned char c : name) {
         if (c < 32 || std::strchr("\\/:*?\"<>|", c) != nullptr) return false;
