@@ -1,6 +1,5 @@
 #include "trailer.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "text_utils.h"
@@ -63,10 +62,33 @@ TrailerError DecodeSizeField(const char (&field)[kSizeBytes], int64_t& size) {
     return TrailerError::None;
 }
 
+namespace {
+
+// What printf's "%0<width>lld" gives, without printf: the installer stub
+// links this file, and printf's formatter would add about 25 KB to it.
+// Returns the length written to `out` (at least `width`).
+size_t FormatZeroPadded(long long value, size_t width, char (&out)[32]) {
+    char digits[24];
+    size_t n = 0;
+    unsigned long long magnitude =
+        value < 0 ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    do {
+        digits[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    size_t length = 0;
+    if (value < 0) out[length++] = '-';
+    for (size_t pad = length + n; pad < width; ++pad) out[length++] = '0';
+    while (n > 0) out[length++] = digits[--n];
+    return length;
+}
+
+}  // namespace
+
 void EncodeCountField(int count, char (&field)[kCountBytes]) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%05d", count);
-    std::memcpy(field, digits, kCountBytes);
+    char text[32];
+    FormatZeroPadded(count, kCountBytes, text);
+    std::memcpy(field, text, kCountBytes);
 }
 
 void EncodeNameField(const std::string& name, char (&field)[kNameBytes]) {
@@ -75,9 +97,9 @@ void EncodeNameField(const std::string& name, char (&field)[kNameBytes]) {
 }
 
 void EncodeSizeField(int64_t size, char (&field)[kSizeBytes]) {
-    char digits[32];
-    std::snprintf(digits, sizeof digits, "%010lld", static_cast<long long>(size));
-    std::memcpy(field, digits, kSizeBytes);
+    char text[32];
+    FormatZeroPadded(size, kSizeBytes, text);
+    std::memcpy(field, text, kSizeBytes);
 }
 
 TrailerError TrailerWalker::Start() {
