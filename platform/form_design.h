@@ -1,0 +1,120 @@
+// A window as data: its frame, caption and size, then its controls in tab
+// order. One routine (platform/form.cpp) builds any window from such a table.
+// Geometry is in twips, as the designs are drawn; TwipsToPixels is the only
+// place that turns twips into pixels. No Windows headers here, so the tables
+// can be checked by native tests.
+#pragma once
+
+#include <cstdint>
+
+namespace kv::ui {
+
+enum class Kind : uint8_t { Label, Button, CheckBox, Frame, TextBox, ListBox, Image, Line };
+
+// Control flags.
+enum : uint16_t {
+    kHidden = 1u << 0,
+    kDisabled = 1u << 1,
+    kDefault = 1u << 2,      // Enter presses it unless another button has the focus
+    kCancel = 1u << 3,       // Escape presses it
+    kMultiLine = 1u << 4,
+    kVScroll = 1u << 5,
+    kReadOnly = 1u << 6,
+    kSizedToText = 1u << 7,  // a label that fits its caption on one line
+    kLink = 1u << 8,         // a label that is clicked: hand cursor, click events
+};
+
+enum class Font : uint8_t {
+    Dialog,           // MS Sans Serif 8.25 pt
+    DialogUnderline,  // MS Sans Serif 8.25 pt underlined
+    ArialLink,        // Arial 12 pt underlined
+    Large,            // MS Sans Serif 12 pt
+};
+
+// Colours as 0x00BBGGRR; kSystemColour keeps the system's dialog colours.
+constexpr uint32_t kSystemColour = 0xFFFFFFFFu;
+constexpr uint32_t kBlue = 0x00FF0000u;
+constexpr uint32_t kGrey = 0x00808080u;
+constexpr uint32_t kWhite = 0x00FFFFFFu;
+
+constexpr int8_t kNoFrame = -1;
+
+// One control. Left/top are relative to the parent frame when there is one,
+// else to the window's client area. A Line runs from (left, top) to
+// (left + width, top); its height is the pen width (15 twips per pixel).
+struct ControlDesign {
+    const char* name;
+    Kind kind;
+    const char* text;
+    int left, top, width, height;
+    uint16_t flags;
+    Font font;
+    uint32_t colour;   // text colour; the fill of a Line
+    int8_t frame;      // index of the containing Frame, or kNoFrame
+    int picture;       // bitmap resource of an Image, 0 for none
+};
+
+enum class Border : uint8_t { Sizable, FixedSingle, FixedToolWindow };
+enum class TitleButtons : uint8_t { None, CloseOnly };
+enum class Placement : uint8_t { CenterScreen, SystemDefault };
+
+struct FormDesign {
+    const char* name;
+    const char* caption;
+    int client_width, client_height;  // twips
+    Border border;
+    TitleButtons buttons;
+    bool taskbar_button;
+    Placement placement;
+    int icon;  // icon resource, 0 for none
+    const ControlDesign* controls;
+    int control_count;
+};
+
+constexpr int kMaxControls = 16;
+constexpr int kTwipsPerInch = 1440;
+
+// Rounds to the nearest pixel: 15 twips per pixel at 96 DPI.
+constexpr int TwipsToPixels(int twips, int dpi) {
+    const long long scaled = static_cast<long long>(twips) * dpi;
+    return static_cast<int>(scaled >= 0 ? (scaled + kTwipsPerInch / 2) / kTwipsPerInch
+                                        : -((-scaled + kTwipsPerInch / 2) / kTwipsPerInch));
+}
+
+// Absolute position of control `index` in its window's client area, in
+// twips, adding the offsets of the frames that hold it.
+inline void AbsolutePosition(const FormDesign& form, int index, int& left, int& top) {
+    left = 0;
+    top = 0;
+    for (int i = index; i >= 0 && i < form.control_count; i = form.controls[i].frame) {
+        left += form.controls[i].left;
+        top += form.controls[i].top;
+    }
+}
+
+// Whether control `index` is shown at creation: neither it nor a frame that
+// holds it is hidden.
+inline bool InitiallyVisible(const FormDesign& form, int index) {
+    for (int i = index; i >= 0 && i < form.control_count; i = form.controls[i].frame) {
+        if (form.controls[i].flags & kHidden) return false;
+    }
+    return true;
+}
+
+// Only these kinds can hold the keyboard focus.
+constexpr bool TakesFocus(Kind kind) {
+    return kind == Kind::Button || kind == Kind::CheckBox || kind == Kind::TextBox ||
+           kind == Kind::ListBox;
+}
+
+// The control that takes the focus when the window is first shown: the first
+// enabled, visible control, in tab order, of a kind that can hold it; -1 if none.
+inline int FirstFocus(const FormDesign& form) {
+    for (int i = 0; i < form.control_count; ++i) {
+        const ControlDesign& c = form.controls[i];
+        if (TakesFocus(c.kind) && !(c.flags & kDisabled) && InitiallyVisible(form, i)) return i;
+    }
+    return -1;
+}
+
+}  // namespace kv::ui

@@ -1,0 +1,47 @@
+#include "extract.h"
+
+#include "trailer.h"
+
+namespace kv {
+
+std::string OwnExePath(const std::string& folder, const std::string& base_name) {
+    std::string path = folder;
+    if (path.empty() || path.back() != '\\') path += '\\';
+    path += base_name;
+    path += ".exe";
+    return path;
+}
+
+namespace {
+void YieldThunk(void* host) { static_cast<ExtractHost*>(host)->LetEventsRun(); }
+}  // namespace
+
+bool ExtractEntries(ByteSource& package, const std::string& folder, ExtractHost& host) {
+    TrailerWalker walker(package);
+    StepOutcome outcome = RunStep([&] { return walker.Start() == TrailerError::None; }, host);
+    if (outcome != StepOutcome::Done) return outcome != StepOutcome::Aborted;
+
+    TrailerEntry entry;
+    while (!walker.done()) {
+        outcome = RunStep([&] { return walker.Next(entry) == TrailerError::None; }, host);
+        host.LetEventsRun();
+        if (outcome == StepOutcome::Aborted) return false;
+        if (outcome == StepOutcome::Skipped) break;
+
+        // One step: a retry starts the file again from empty, so it always
+        // ends up holding exactly the body.
+        const std::string path = folder + entry.name;
+        outcome = RunStep(
+            [&] {
+                std::unique_ptr<ByteSink> out = host.CreateOutput(path);
+                return out && CopyRange(package, entry.body_offset, entry.size, *out,
+                                        YieldThunk, &host);
+            },
+            host);
+        host.LetEventsRun();
+        if (outcome == StepOutcome::Aborted) return false;
+    }
+    return true;
+}
+
+}  // namespace kv

@@ -1,0 +1,53 @@
+// The extraction walk, free of Windows: every packaged file is written under
+// its bare name into the extraction folder, in trailer order. The Win32 side
+// supplies files, the failure prompt and the yield through ExtractHost.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "byte_source.h"
+
+namespace kv {
+
+// The installer's own file: folder + "\" (unless the folder already ends in
+// one) + base name + ".exe".
+std::string OwnExePath(const std::string& folder, const std::string& base_name);
+
+// The buttons of the Abort/Retry/Ignore prompt, numbered as the system's
+// message box returns them.
+enum class StepAnswer { Abort = 3, Retry = 4, Ignore = 5 };
+enum class StepOutcome { Done, Skipped, Aborted };
+
+class ExtractHost {
+public:
+    virtual ~ExtractHost() = default;
+    // Creates the file, replacing one of the same name; null when it cannot.
+    virtual std::unique_ptr<ByteSink> CreateOutput(const std::string& path) = 0;
+    // Asked after a failed step.
+    virtual StepAnswer AskAfterFailure() = 0;
+    // Lets pending window events run.
+    virtual void LetEventsRun() = 0;
+};
+
+// Runs `step` until it succeeds; after a failure the host is asked: Retry
+// runs the step again, Ignore skips it, anything else aborts.
+template <typename Step>
+StepOutcome RunStep(Step&& step, ExtractHost& host) {
+    for (;;) {
+        if (step()) return StepOutcome::Done;
+        switch (host.AskAfterFailure()) {
+        case StepAnswer::Retry: continue;
+        case StepAnswer::Ignore: return StepOutcome::Skipped;
+        default: return StepOutcome::Aborted;
+        }
+    }
+}
+
+// Writes every entry of `package` into `folder` (which ends in a backslash).
+// Returns false when the user chose Abort. Skipping an entry whose directory
+// fields cannot be read ends the walk, since every later entry's position
+// depends on that entry's size.
+bool ExtractEntries(ByteSource& package, const std::string& folder, ExtractHost& host);
+
+}  // namespace kv

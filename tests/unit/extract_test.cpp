@@ -1,0 +1,173 @@
+#include "extract.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "trailer.h"
+
+namespace {
+
+using std::string;
+
+TEST(OwnExePath, AddsABackslashOnlyWhereTheFolderHasNone) {
+    EXPECT_EQ(kv::OwnExePath("C:\\Setup", "font"), "C:\\Setup\\font.exe");
+    EXPECT_EQ(kv::OwnExePath("C:\\", "font"), "C:\\font.exe");
+    EXPECT_EQ(kv::OwnExePath("D:\\My Fonts", "renamed copy"), "D:\\My Fonts\\renamed copy.exe");
+}
+
+class StringSink final : public kv::ByteSink {
+public:
+    bool write(const void* data, size_t n) override {
+        out.append(static_cast<const char*>(data), n);
+        return true;
+    }
+    string out;
+};
+
+// Stands in for the file system and the user: records the files written,
+// fails the creations it is told to, and answers the prompt from a script.
+class FakeHost final : public kv::ExtractHost {
+public:
+    class FileSink final : public kv::ByteSink {
+    public:
+        explicit FileSink(string& file) : file_(file) {}
+        bool write(const void* data, size_t n) override {
+            file_.append(static_cast<const char*>(data), n);
+            return true;
+        }
+
+    private:
+        string& file_;
+    };
+
+    std::unique_ptr<kv::ByteSink> CreateOutput(const string& path) override {
+        created.push_back(path);
+        if (failures_left[path] > 0) {
+            --failures_left[path];
+            return nullptr;
+        }
+        files[path].clear();  // replaces what was there
+        return std::make_unique<FileSink>(files[path]);
+    }
+    kv::StepAnswer AskAfterFailure() override {
+        ++prompts;
+        kv::StepAnswer a = answers.empty() ? kv::StepAnswer::Abort : answers.front();
+        if (!answers.empty()) answers.pop_front();
+        return a;
+    }
+    void LetEventsRun() override { ++yields; }
+
+    std::map<string, string> files;
+    std::map<string, int> failures_left;
+    std::vector<string> created;
+    std::deque<kv::StepAnswer> answers;
+    int prompts = 0;
+    int yields = 0;
+};
+
+struct Body {
+    string name;
+    string data;
+};
+
+string Package(const std::vector<Body>& bodies, const string& stub = "MZ-stub") {
+    std::vector<kv::MemorySource> sources;
+    sources.reserve(bodies.size());
+    for (const Body& b : bodies) sources.emplace_back(b.data.data(), b.data.size());
+    std::vector<kv::PackageFile> files;
+    for (size_t i = 0; i < bodies.size(); ++i) files.push_back({bodies[i].name, &sources[i]});
+    kv::MemorySource stub_source(stub.data(), stub.size());
+    StringSink out;
+    EXPECT_TRUE(kv::WritePackage(stub_source, files.data(), static_cast<int>(files.size()), out));
+    return out.out;
+}
+
+const string kTemp = "C:\\WINDOWS\\Temp\\";
+
+TEST(ExtractEntries, WritesEveryBodyInTrailerOrder) {
+    const string package = Package({{"KERVALE.DAT", "\"KERVALE DATAFILE 1\"\r\n"},
+                                    {"README.TXT", "hello\r\n"},
+                                    {"empty.ttf", ""},
+                                    {"Sans.ttf", string(200000, '\x7f')}});
+    kv::MemorySource source(package.data(), package.size());
+    FakeHost host;
+    ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host));
+    EXPECT_EQ(host.created, (std::vector<string>{kTemp + "KERVALE.DAT", kTemp + "README.TXT",
+                                                 kTemp + "empty.ttf", kTemp + "Sans.ttf"}));
+    EXPECT_EQ(host.files[kTemp + "KERVALE.DAT"], "\"KERVALE DATAFILE 1\"\r\n");
+    EXPECT_EQ(host.files[kTemp + "README.TXT"], "hello\r\n");
+    EXPECT_EQ(host.files[kTemp + "empty.ttf"], "");
+    EXPECT_EQ(host.files[kTemp + "Sans.ttf"], string(200000, '\x7f'));
+    EXPECT_EQ(host.prompts, 0);
+    // Events run between entries and between the chunks of a large body.
+    EXPECT_GE(host.yields, 4 * 2 + 3);
+}
+
+TEST(ExtractEntries, ACountOfZeroStillExtractsTheFirstEntry) {
+    string package = Package({{"KERVALE.DAT", "x"}, {"Sans.ttf", "font"}});
+    package.replace(package.size() - kv::kTrailerTailBytes, kv::kCountBytes, "00000");
+    kv::MemorySource source(package.data(), package.size());
+    FakeHost host;
+    ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host));
+    EXPECT_EQ(host.created, std::vector<string>{kTemp + "KERVALE.DAT"});
+}
+
+TEST(ExtractEntries, RetryRepeatsTheFailedFileIgnoreSkipsItAbortStops) {
+    const string package = Package({{"A.ttf", "aaa"}, {"B.ttf", "bbb"}, {"C.ttf", "ccc"}});
+    {
+        kv::MemorySource source(package.data(), package.size());
+        FakeHost host;
+        host.failures_left[kTemp + "A.ttf"] = 2;
+        host.answers = {kv::StepAnswer::Retry, kv::StepAnswer::Retry};
+        ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host));
+        EXPECT_EQ(host.prompts, 2);
+        EXPECT_EQ(host.files[kTemp + "A.ttf"], "aaa");
+        EXPECT_EQ(host.files.size(), 3u);
+    }
+    {
+        kv::MemorySource source(package.data(), package.size());
+        FakeHost host;
+        host.failures_left[kTemp + "B.ttf"] = 5;
+        host.answers = {kv::StepAnswer::Ignore};
+        ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host));
+        EXPECT_EQ(host.prompts, 1);
+        EXPECT_EQ(host.files.count(kTemp + "B.ttf"), 0u);
+        EXPECT_EQ(host.files[kTemp + "C.ttf"], "ccc");  // the next entry still comes
+    }
+    {
+        kv::MemorySource source(package.data(), package.size());
+        FakeHost host;
+        host.failures_left[kTemp + "A.ttf"] = 1;
+        host.answers = {kv::StepAnswer::Abort};
+        EXPECT_FALSE(kv::ExtractEntries(source, kTemp, host));
+        EXPECT_TRUE(host.files.empty());
+    }
+}
+
+TEST(ExtractEntries, AnUnreadableEntryEndsTheWalkWhenIgnored) {
+    string package = Package({{"A.ttf", "aaa"}, {"B.ttf", "bbb"}});
+    // Entry 2's size field, just below entry 1's body.
+    const size_t entry2_size = package.size() - kv::kTrailerTailBytes - 50 - 3 - kv::kSizeBytes;
+    package.replace(entry2_size, kv::kSizeBytes, "not a num!");
+    kv::MemorySource source(package.data(), package.size());
+    FakeHost host;
+    host.answers = {kv::StepAnswer::Retry, kv::StepAnswer::Ignore};
+    ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host));
+    EXPECT_EQ(host.prompts, 2);
+    EXPECT_EQ(host.created, std::vector<string>{kTemp + "A.ttf"});
+}
+
+TEST(ExtractEntries, ReplacingAFileLeavesExactlyTheNewBody) {
+    const string package = Package({{"A.ttf", "new"}});
+    kv::MemorySource source(package.data(), package.size());
+    FakeHost host;
+    host.files[kTemp + "A.ttf"] = "a much longer old content";
+    ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host));
+    EXPECT_EQ(host.files[kTemp + "A.ttf"], "new");
+}
+
+}  // namespace
