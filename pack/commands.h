@@ -1,0 +1,24 @@
+// The four sub-commands of kervale-pack. Each prints its result on stdout and
+// its problems, one line each, on stderr, and returns the exit code.
+#pragma once
+
+#include <string>
+
+#include "options.h"
+
+namespace kvpack {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;  // refused, damaged or unreadable
+constexpr int kExitUsage = 2;   // a command line that does not parse
+
+int RunBuild(const BuildOptions& options);
+int RunList(const std::string& package);
+int RunExtract(const std::string& package, const std::string& directory);
+int RunVerify(const std::string& package);
+
+// Prints "kervale-pack: error: MESSAGE" on stderr; returns kExitFailed.
+int Fail(const std::string& message);
+void Warn(const std::string& message);
+
+}  // namespace kvpack

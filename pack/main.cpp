@@ -1,0 +1,80 @@
+// kervale-pack: turns fonts, a readme and a license into one installer .exe,
+// and lists, extracts and verifies such installers.
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "options.h"
+
+#ifndef KERVALE_VERSION
+#define KERVALE_VERSION "0"
+#endif
+
+namespace {
+
+const char kUsage[] =
+    "kervale-pack: builds self-extracting font installers and checks them.\n"
+    "\n"
+    "Usage:\n"
+    "  kervale-pack build -o OUT.exe --font-name NAME [--readme FILE] [--license FILE]\n"
+    "                     [--web-url URL --link-title TITLE] [--stub PATH] FONT...\n"
+    "  kervale-pack list PACKAGE.exe\n"
+    "  kervale-pack extract PACKAGE.exe DIR\n"
+    "  kervale-pack verify PACKAGE.exe\n"
+    "  kervale-pack --help | --version\n"
+    "\n"
+    "build    writes OUT.exe: the installer stub followed by the package, which holds\n"
+    "         the descriptor KERVALE.DAT, the readme, the license and the fonts in the\n"
+    "         order given. Each file is stored under its own file name (at most 40\n"
+    "         bytes, a valid Windows file name). The same inputs give the same bytes.\n"
+    "  -o OUT.exe          the installer to write; it must end in .exe\n"
+    "  --font-name NAME    the font's name as the installer shows it\n"
+    "  --readme FILE       a text file shown on the welcome page\n"
+    "  --license FILE      a license text the user must agree to\n"
+    "  --web-url URL       a web address (http:// or https://) the installer links to\n"
+    "  --link-title TITLE  the title of that link; it names the shortcut files\n"
+    "                      (TITLE.url), so it must be a valid Windows file name\n"
+    "  --stub PATH         the installer stub; default: kervale-stub.exe next to this tool\n"
+    "list     shows every packaged file (entry order, size, role) and the descriptor.\n"
+    "extract  writes every packaged file into DIR (created when missing).\n"
+    "verify   reads the package as the installer will and says why it would fail;\n"
+    "         exit status 0 when it is sound.\n"
+    "\n"
+    "Example:\n"
+    "  kervale-pack build -o SampleSans.exe --font-name \"Sample Sans\" \\\n"
+    "      --readme README.TXT --license LICENSE.TXT \\\n"
+    "      --web-url https://www.example.com/sample-sans/ --link-title \"Sample Sans\" \\\n"
+    "      SampleSans-Regular.ttf SampleSans-Bold.ttf\n"
+    "  kervale-pack verify SampleSans.exe\n"
+    "\n"
+    "Exit status: 0 done, 1 refused or failed, 2 bad command line.\n";
+
+int Run(const std::vector<std::string>& args) {
+    const kvpack::CommandLine line = kvpack::ParseCommandLine(args);
+    if (!line.error.empty()) {
+        std::fprintf(stderr, "kervale-pack: %s\nRun kervale-pack --help for the usage.\n",
+                     line.error.c_str());
+        return kvpack::kExitUsage;
+    }
+    switch (line.command) {
+    case kvpack::Command::Help: std::fputs(kUsage, stdout); return kvpack::kExitOk;
+    case kvpack::Command::Version: std::puts("kervale-pack " KERVALE_VERSION); return kvpack::kExitOk;
+    case kvpack::Command::Build: return kvpack::RunBuild(line.build);
+    case kvpack::Command::List: return kvpack::RunList(line.package);
+    case kvpack::Command::Extract: return kvpack::RunExtract(line.package, line.directory);
+    case kvpack::Command::Verify: return kvpack::RunVerify(line.package);
+    }
+    return kvpack::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& e) {
+        return kvpack::Fail(e.what());
+    }
+}

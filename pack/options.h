@@ -1,0 +1,36 @@
+// The command line of kervale-pack, parsed into plain values. No files are
+// touched here, so every rule can be tested on its own.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kvpack {
+
+enum class Command { Help, Version, Build, List, Extract, Verify };
+
+struct BuildOptions {
+    std::string output;
+    std::optional<std::string> font_name;
+    std::optional<std::string> readme;      // path of the readme file
+    std::optional<std::string> license;     // path of the license file
+    std::optional<std::string> web_url;
+    std::optional<std::string> link_title;
+    std::optional<std::string> stub;        // path; default: next to the tool
+    std::vector<std::string> fonts;         // paths, in package order
+};
+
+struct CommandLine {
+    Command command = Command::Help;
+    BuildOptions build;
+    std::string package;    // list, extract, verify
+    std::string directory;  // extract
+    std::string error;      // a usage error; empty when the line parsed
+};
+
+// `args` excludes the program name. Options take their value as the next
+// argument or after "=" (--font-name=NAME); "--" ends the options.
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+}  // namespace kvpack
