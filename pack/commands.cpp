@@ -247,7 +247,7 @@ int RunList(const std::string& package) {
         {"signature", &d.signature}, {"readme", &d.readme},    {"license", &d.license},
         {"font name", &d.font_name}, {"web url", &d.web_url}, {"link title", &d.link_name}};
     for (int i = 0; i < listing.descriptor_fields; ++i)
-        std::printf("  %d %-10s  \"%s\"\n", i + 1, fields[i].first, fields[i].second->c_str());
+        std::printf("  %d %-10s  %s\n", i + 1, fields[i].first, Quoted(*fields[i].second).c_str());
     return kExitOk;
 }
 
@@ -292,7 +292,7 @@ int RunVerify(const std::string& package) {
     if (!OpenPackage(package, source, listing)) return kExitFailed;
     const PackageVerdict verdict = JudgePackage(listing);
     for (const std::string& warning : verdict.warnings) Warn(warning);
-    if (!verdict.ok()) return Fail(package + ": " + verdict.problem);
+    if (!verdict.ok()) return Fail(Quoted(package) + ": " + verdict.problem);
     const std::string name = BaseName(package);
     if (name.size() < 4 || !EqualIgnoringCase(name.substr(name.size() - 4), ".exe"))
         Warn(Quoted(package) + " does not end in .exe; the installer finds its own file only by its .exe name");

@@ -84,8 +84,11 @@ PackageVerdict JudgePackage(const PackageListing& listing) {
         const std::string where = listing.count_field_failed
                                       ? std::string("at its count field")
                                       : "at entry " + std::to_string(listing.entries.size() + 1);
-        problem = "the package trailer is damaged " + where + ": " + kv::Describe(listing.error) +
-                  "; " + kDamagedOutcome;
+        const std::string what =
+            listing.count_field_failed && listing.error == kv::TrailerError::PositionBeforeStart
+                ? "the file is too short to hold one (" + std::to_string(listing.length) + " bytes)"
+                : std::string(kv::Describe(listing.error));
+        problem = "the package trailer is damaged " + where + ": " + what + "; " + kDamagedOutcome;
         return verdict;
     }
 

@@ -38,7 +38,24 @@ std::string Label(const PackagedInput& input) { return std::string(input.kind) +
 
 }  // namespace
 
-std::string Quoted(const std::string& value) { return "\"" + value + "\""; }
+std::string Quoted(const std::string& value) {
+    // Control bytes are spelled out, so a message always stays on one line.
+    std::string text = "\"";
+    for (unsigned char c : value) {
+        if (c == '\r') text += "\\r";
+        else if (c == '\n') text += "\\n";
+        else if (c == '\t') text += "\\t";
+        else if (c < 32 || c == 0x7f) {
+            const char* hex = "0123456789ABCDEF";
+            text += "\\x";
+            text += hex[c >> 4];
+            text += hex[c & 15];
+        } else {
+            text += static_cast<char>(c);
+        }
+    }
+    return text + "\"";
+}
 
 const char* RoleName(Role role) {
     switch (role) {

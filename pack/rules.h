@@ -55,7 +55,8 @@ std::string CheckBuildOptions(const BuildOptions& options);
 // Things worth a word that do not stop the build.
 std::vector<std::string> BuildWarnings(const BuildOptions& options);
 
-// `label "value"`, the way messages name an input.
+// "value" in double quotes, control bytes spelled out (\r, \n, \x01): how
+// messages name an input.
 std::string Quoted(const std::string& value);
 
 }  // namespace kvpack
