@@ -97,11 +97,31 @@ bool FileSink::Create(const std::string& path) {
         error_ = LastSystemError();
         return false;
     }
+    std::setvbuf(file_, nullptr, _IONBF, 0);  // buffered here instead, see write()
+    pending_.clear();
+    pending_.reserve(kPendingLimit + kSmallWrite);  // appends never allocate
     return true;
 }
 
 bool FileSink::write(const void* data, size_t n) {
     if (!file_) return false;
+    // Field-sized writes gather in `pending_`; body chunks go straight to the
+    // file in one call each, never split by a half-full buffer.
+    if (n < kSmallWrite) {
+        pending_.append(static_cast<const char*>(data), n);
+        return pending_.size() < kPendingLimit || Flush();
+    }
+    return Flush() && WriteThrough(data, n);
+}
+
+bool FileSink::Flush() {
+    if (pending_.empty()) return true;
+    const bool ok = WriteThrough(pending_.data(), pending_.size());
+    pending_.clear();
+    return ok;
+}
+
+bool FileSink::WriteThrough(const void* data, size_t n) {
     if (std::fwrite(data, 1, n, file_) != n) {
         if (error_.empty()) error_ = LastSystemError();
         return false;
@@ -111,7 +131,7 @@ bool FileSink::write(const void* data, size_t n) {
 
 bool FileSink::Close() {
     if (!file_) return error_.empty();
-    bool ok = std::fflush(file_) == 0 && !std::ferror(file_);
+    bool ok = Flush() && std::fflush(file_) == 0 && !std::ferror(file_);
     if (!ok && error_.empty()) error_ = LastSystemError();
     if (std::fclose(file_) != 0 && ok) {
         ok = false;

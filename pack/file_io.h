@@ -56,7 +56,8 @@ private:
     std::string error_;
 };
 
-// A file written from the start, sequentially.
+// A file written from the start, sequentially, with one write call per body
+// chunk.
 class FileSink final : public kv::ByteSink {
 public:
     FileSink() = default;
@@ -71,8 +72,14 @@ public:
     bool write(const void* data, size_t n) override;
 
 private:
+    static constexpr size_t kSmallWrite = 4096;
+    static constexpr size_t kPendingLimit = 64 * 1024;
+    bool Flush();
+    bool WriteThrough(const void* data, size_t n);
+
     std::FILE* file_ = nullptr;
     std::string path_;
+    std::string pending_;
     std::string error_;
 };
 

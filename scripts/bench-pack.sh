@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Prints how fast kervale-pack writes a package with one 256 MiB font, next to
+# plain `cat stub font > out`, and the tool's peak memory. Figures only: it
+# passes or fails nothing. Targets: at most 1.3x cat, peak memory under 16 MiB.
+#
+# Also printed: `dd bs=64K`, a plain read/write copy with the tool's chunk
+# size. GNU cat copies inside the kernel (copy_file_range) where it can,
+# which no read/write loop matches; dd shows the floor for one that does.
+#
+#   scripts/bench-pack.sh [PATH-TO-kervale-pack]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+tool=${1:-$root/build/host/pack/kervale-pack}
+runs=${BENCH_RUNS:-5}
+font_mib=${BENCH_FONT_MIB:-256}
+
+if [ ! -x "$tool" ]; then
+  echo "bench-pack: $tool not found; run scripts/build.sh first or pass the tool's path" >&2
+  exit 1
+fi
+if [ ! -x /usr/bin/time ]; then
+  echo "bench-pack: installing GNU time for the peak-memory figure" >&2
+  apt-get install -y time >/dev/null
+fi
+
+work=$(mktemp -d /tmp/kervale-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+
+# The real stub when there is one; any bytes do for the copy that is timed.
+if [ -f "$root/dist/kervale-stub.exe" ]; then
+  cp "$root/dist/kervale-stub.exe" "$work/stub.exe"
+else
+  head -c 65536 /dev/urandom >"$work/stub.exe"
+fi
+head -c $((font_mib * 1024 * 1024)) /dev/urandom >"$work/Bench-Regular.ttf"
+# Both contenders read from the page cache.
+cat "$work/stub.exe" "$work/Bench-Regular.ttf" >/dev/null
+
+# Each contender starts with no dirty pages left by the one before it.
+settle() { rm -f "$work/cat.exe" "$work/dd.exe" "$work/pack.exe"; sync; }
+now() { date +%s.%N; }
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+best() { printf '%s\n' "$@" | sort -g | head -n1; }
+
+cat_times=() dd_times=() pack_times=()
+for ((i = 1; i <= runs; i++)); do
+  settle
+  t0=$(now)
+  cat "$work/stub.exe" "$work/Bench-Regular.ttf" >"$work/cat.exe"
+  t1=$(now)
+  cat_times+=("$(elapsed "$t0" "$t1")")
+
+  settle
+  t0=$(now)
+  dd if="$work/Bench-Regular.ttf" of="$work/dd.exe" bs=64K status=none
+  t1=$(now)
+  dd_times+=("$(elapsed "$t0" "$t1")")
+
+  settle
+  t0=$(now)
+  "$tool" build -o "$work/pack.exe" --font-name "Bench Sans" --stub "$work/stub.exe" \
+    "$work/Bench-Regular.ttf" >/dev/null
+  t1=$(now)
+  pack_times+=("$(elapsed "$t0" "$t1")")
+done
+
+# Peak memory from a run of its own, so the timed runs carry no wrapper.
+settle
+/usr/bin/time -v -o "$work/time.txt" "$tool" build -o "$work/pack.exe" --font-name "Bench Sans" \
+  --stub "$work/stub.exe" "$work/Bench-Regular.ttf" >/dev/null
+peak_kib=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time.txt")
+
+cat_best=$(best "${cat_times[@]}")
+dd_best=$(best "${dd_times[@]}")
+pack_best=$(best "${pack_times[@]}")
+printf 'font:             %d MiB, stub %d bytes, best of %d runs\n' "$font_mib" \
+  "$(stat -c %s "$work/stub.exe")" "$runs"
+printf 'cat stub font:    %.3f s   (runs: %s)\n' "$cat_best" "${cat_times[*]}"
+printf 'dd bs=64K font:   %.3f s   (runs: %s)\n' "$dd_best" "${dd_times[*]}"
+printf 'kervale-pack:     %.3f s   (runs: %s)\n' "$pack_best" "${pack_times[*]}"
+printf 'ratio pack/cat:   %.2fx    (target <= 1.30x)\n' "$(awk -v p="$pack_best" -v c="$cat_best" 'BEGIN { print p / c }')"
+printf 'ratio pack/dd:    %.2fx\n' "$(awk -v p="$pack_best" -v d="$dd_best" 'BEGIN { print p / d }')"
+printf 'peak memory:      %.1f MiB (target < 16 MiB)\n' "$(awk -v k="$peak_kib" 'BEGIN { print k / 1024 }')"
