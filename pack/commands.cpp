@@ -82,15 +82,17 @@ std::string InputProblem(const std::string& label, const std::string& path, int6
     if (!probe.Open(path)) return label + " cannot be read: " + probe.error();
     size = probe.size();
     if (size > max_size)
-        return label + " is " + std::to_string(size) + " bytes long; a packaged file holds at most " +
-               std::to_string(max_size) + " bytes";
+        return label + " is " + std::to_string(size) +
+               " bytes long; a packaged file holds at most " + std::to_string(max_size) + " bytes";
     return std::string();
 }
 
 // The stub must be a bare installer: packing a built installer again would
 // hide the new package behind the old one's trailer walk.
-bool CarriesPackage(kv::ByteSource& stub) {
+bool CarriesPackage(const std::string& stub_path) {
+    FileSource stub;
     bool found = false;
+    if (!stub.Open(stub_path)) return false;
     kv::WalkTrailer(stub, [&](const kv::TrailerEntry& e) {
         found = e.name == kv::kDescriptorName;
         return !found;
@@ -127,17 +129,20 @@ int RunBuild(const BuildOptions& options) {
     const std::string stub_label = "stub " + Quoted(stub_path);
     if (!StatPath(stub_path).exists)
         return Fail(stub_label + " not found; " +
-                    (default_stub ? "the tool looks for kervale-stub.exe next to itself. Point to the "
-                                    "installer stub with --stub PATH"
-                                  : std::string("check the path given with --stub")));
+                    (default_stub
+                         ? "the tool looks for kervale-stub.exe next to itself. Point to the "
+                           "installer stub with --stub PATH"
+                         : std::string("check the path given with --stub")));
     int64_t stub_size = 0;
     std::string problem = InputProblem(stub_label, stub_path, INT64_MAX, stub_size);
     if (!problem.empty()) return Fail(problem);
     FileSource stub;
     if (!stub.Open(stub_path)) return Fail(stub_label + " cannot be read: " + stub.error());
-    if (stub.size() == 0) return Fail(stub_label + " is empty; point to the installer stub with --stub PATH");
-    if (CarriesPackage(stub))
-        return Fail(stub_label + " already carries a package (it is a built installer); use the bare " +
+    if (stub.size() == 0)
+        return Fail(stub_label + " is empty; point to the installer stub with --stub PATH");
+    if (CarriesPackage(stub_path))
+        return Fail(stub_label +
+                    " already carries a package (it is a built installer); use the bare " +
                     kStubFileName);
 
     // The packaged files, checked before anything is written.
@@ -155,7 +160,8 @@ int RunBuild(const BuildOptions& options) {
     // The output.
     const std::string output_label = "output " + Quoted(options.output);
     const FileStatus output_status = StatPath(options.output);
-    if (output_status.is_directory) return Fail(output_label + " is a folder; give a file name ending in .exe");
+    if (output_status.is_directory)
+        return Fail(output_label + " is a folder; give a file name ending in .exe");
     const std::string output_folder = DirName(options.output);
     if (!StatPath(output_folder).is_directory)
         return Fail(output_label + ": its folder " + Quoted(output_folder) + " does not exist");
@@ -182,26 +188,31 @@ int RunBuild(const BuildOptions& options) {
     TempOutput temp(options.output + "." + std::to_string(ProcessId()) + ".part");
     FileSink sink;
     if (!sink.Create(temp.path()))
-        return Fail(output_label + " cannot be written: " + Quoted(temp.path()) + ": " + sink.error());
+        return Fail(output_label + " cannot be written: " + Quoted(temp.path()) + ": " +
+                    sink.error());
     const bool written = kv::WritePackage(stub, files.data(), static_cast<int>(files.size()), sink);
     const bool closed = sink.Close();
     if (!written || !closed) {
         if (!stub.error().empty()) return Fail(stub_label + " cannot be read: " + stub.error());
         for (size_t i = 0; i < bodies.size(); ++i)
             if (!bodies[i]->error().empty())
-                return Fail(std::string(inputs[i].kind) + " " + Quoted(inputs[i].path) + " " + bodies[i]->error());
-        return Fail(output_label + " cannot be written: " + (sink.error().empty() ? "write failed" : sink.error()));
+                return Fail(std::string(inputs[i].kind) + " " + Quoted(inputs[i].path) + " " +
+                            bodies[i]->error());
+        return Fail(output_label + " cannot be written: " +
+                    (sink.error().empty() ? "write failed" : sink.error()));
     }
     if (!temp.CommitAs(options.output))
         return Fail(output_label + " cannot be put in place: " + LastSystemError());
 
     const int64_t total = StatPath(options.output).size;
     size_t fonts = options.fonts.size();
-    std::printf("Wrote %s: %lld bytes (stub %lld bytes + %zu files: descriptor, %s, %s, %zu font%s)\n",
-                options.output.c_str(), static_cast<long long>(total), static_cast<long long>(stub.size()),
-                files.size(), options.readme ? ("readme " + Quoted(descriptor.readme)).c_str() : "no readme",
-                options.license ? ("license " + Quoted(descriptor.license)).c_str() : "no license", fonts,
-                fonts == 1 ? "" : "s");
+    std::printf(
+        "Wrote %s: %lld bytes (stub %lld bytes + %zu files: descriptor, %s, %s, %zu font%s)\n",
+        options.output.c_str(), static_cast<long long>(total), static_cast<long long>(stub.size()),
+        files.size(),
+        options.readme ? ("readme " + Quoted(descriptor.readme)).c_str() : "no readme",
+        options.license ? ("license " + Quoted(descriptor.license)).c_str() : "no license", fonts,
+        fonts == 1 ? "" : "s");
     return kExitOk;
 }
 
@@ -244,7 +255,7 @@ int RunList(const std::string& package) {
                 listing.descriptor_fields);
     const kv::Descriptor& d = listing.descriptor;
     const std::pair<const char*, const std::string*> fields[] = {
-        {"signature", &d.signature}, {"readme", &d.readme},    {"license", &d.license},
+        {"signature", &d.signature}, {"readme", &d.readme},   {"license", &d.license},
         {"font name", &d.font_name}, {"web url", &d.web_url}, {"link title", &d.link_name}};
     for (int i = 0; i < listing.descriptor_fields; ++i)
         std::printf("  %d %-10s  %s\n", i + 1, fields[i].first, Quoted(*fields[i].second).c_str());
@@ -264,7 +275,8 @@ int RunExtract(const std::string& package, const std::string& directory) {
     if (directory_status.exists && !directory_status.is_directory)
         return Fail(directory_label + " is a file, not a folder");
     errno = 0;
-    if (!MakeDirectories(directory)) return Fail(directory_label + " cannot be created: " + LastSystemError());
+    if (!MakeDirectories(directory))
+        return Fail(directory_label + " cannot be created: " + LastSystemError());
 
     for (const kv::TrailerEntry& e : listing.entries) {
         const std::string path = JoinPath(directory, e.name);
@@ -295,7 +307,8 @@ int RunVerify(const std::string& package) {
     if (!verdict.ok()) return Fail(Quoted(package) + ": " + verdict.problem);
     const std::string name = BaseName(package);
     if (name.size() < 4 || !EqualIgnoringCase(name.substr(name.size() - 4), ".exe"))
-        Warn(Quoted(package) + " does not end in .exe; the installer finds its own file only by its .exe name");
+        Warn(Quoted(package) +
+             " does not end in .exe; the installer finds its own file only by its .exe name");
     std::printf("OK: %s: %s\n", package.c_str(), Summary(listing).c_str());
     return kExitOk;
 }

@@ -60,7 +60,9 @@ int Run(const std::vector<std::string>& args) {
     }
     switch (line.command) {
     case kvpack::Command::Help: std::fputs(kUsage, stdout); return kvpack::kExitOk;
-    case kvpack::Command::Version: std::puts("kervale-pack " KERVALE_VERSION); return kvpack::kExitOk;
+    case kvpack::Command::Version:
+        std::puts("kervale-pack " KERVALE_VERSION);
+        return kvpack::kExitOk;
     case kvpack::Command::Build: return kvpack::RunBuild(line.build);
     case kvpack::Command::List: return kvpack::RunList(line.package);
     case kvpack::Command::Extract: return kvpack::RunExtract(line.package, line.directory);

@@ -92,17 +92,20 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         return line;
     }
     const size_t wanted = verb == "extract" ? 3 : 2;
-    if (verb == "list") line.command = Command::List;
-    else if (verb == "verify") line.command = Command::Verify;
-    else if (verb == "extract") line.command = Command::Extract;
-    else {
+    if (verb == "list") {
+        line.command = Command::List;
+    } else if (verb == "verify") {
+        line.command = Command::Verify;
+    } else if (verb == "extract") {
+        line.command = Command::Extract;
+    } else {
         line.error = "unknown command " + verb;
         return line;
     }
     if (args.size() != wanted) {
-        line.error = verb + (wanted == 3 ? " needs a package and a folder: " + verb +
-                                               " PACKAGE.exe DIR"
-                                         : " needs one package: " + verb + " PACKAGE.exe");
+        line.error =
+            verb + (wanted == 3 ? " needs a package and a folder: " + verb + " PACKAGE.exe DIR"
+                                : " needs one package: " + verb + " PACKAGE.exe");
         return line;
     }
     line.package = args[1];

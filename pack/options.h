@@ -13,12 +13,12 @@ enum class Command { Help, Version, Build, List, Extract, Verify };
 struct BuildOptions {
     std::string output;
     std::optional<std::string> font_name;
-    std::optional<std::string> readme;      // path of the readme file
-    std::optional<std::string> license;     // path of the license file
+    std::optional<std::string> readme;   // path of the readme file
+    std::optional<std::string> license;  // path of the license file
     std::optional<std::string> web_url;
     std::optional<std::string> link_title;
-    std::optional<std::string> stub;        // path; default: next to the tool
-    std::vector<std::string> fonts;         // paths, in package order
+    std::optional<std::string> stub;  // path; default: next to the tool
+    std::vector<std::string> fonts;   // paths, in package order
 };
 
 struct CommandLine {

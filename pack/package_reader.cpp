@@ -71,8 +71,8 @@ PackageListing ReadPackage(kv::ByteSource& source) {
     listing.descriptor_fields =
         kv::ReadDescriptor(text.data(), text.size(), kv::kDescriptorFields, listing.descriptor);
     if (listing.descriptor_fields < kv::kDescriptorFields && d.size > n)
-        listing.descriptor_error = "it is " + std::to_string(d.size) +
-                                   " bytes long, far more than a descriptor holds";
+        listing.descriptor_error =
+            "it is " + std::to_string(d.size) + " bytes long, far more than a descriptor holds";
     return listing;
 }
 
@@ -99,11 +99,10 @@ PackageVerdict JudgePackage(const PackageListing& listing) {
         auto inserted = seen.emplace(UpperAscii(listing.entries[i].name), i);
         if (!inserted.second) {
             const size_t first = inserted.first->second;
-            verdict.warnings.push_back("entries " + std::to_string(first + 1) + " and " +
-                                       std::to_string(i + 1) + ", " +
-                                       Quoted(listing.entries[first].name) + " and " +
-                                       Quoted(listing.entries[i].name) +
-                                       ", are one file on Windows: the later one overwrites the earlier");
+            verdict.warnings.push_back(
+                "entries " + std::to_string(first + 1) + " and " + std::to_string(i + 1) + ", " +
+                Quoted(listing.entries[first].name) + " and " + Quoted(listing.entries[i].name) +
+                ", are one file on Windows: the later one overwrites the earlier");
         }
     }
 
@@ -119,8 +118,9 @@ PackageVerdict JudgePackage(const PackageListing& listing) {
     }
     const kv::Descriptor& d = listing.descriptor;
     if (listing.descriptor_fields < 5) {
-        problem = "the descriptor KERVALE.DAT ends after " + std::to_string(listing.descriptor_fields) +
-                  " of its six fields; " + kDamagedOutcome;
+        problem = "the descriptor KERVALE.DAT ends after " +
+                  std::to_string(listing.descriptor_fields) + " of its six fields; " +
+                  kDamagedOutcome;
         return verdict;
     }
     if (!kv::HasValidSignature(d)) {
@@ -130,8 +130,9 @@ PackageVerdict JudgePackage(const PackageListing& listing) {
         return verdict;
     }
     if (listing.descriptor_fields == 5) {
-        problem = "the descriptor KERVALE.DAT holds only five fields: the link title (field 6) is "
-                  "missing, and the installer's welcome page stops when it reads it";
+        problem =
+            "the descriptor KERVALE.DAT holds only five fields: the link title (field 6) is "
+            "missing, and the installer's welcome page stops when it reads it";
         return verdict;
     }
     if (d.readme != kv::kNoReadme && !HoldsExactly(listing, d.readme)) {
@@ -159,7 +160,8 @@ std::string Summary(const PackageListing& listing) {
     std::string text = std::to_string(listing.entries.size()) + " files (descriptor, ";
     text += d.readme == kv::kNoReadme ? std::string("no readme") : "readme " + Quoted(d.readme);
     text += ", ";
-    text += d.license == kv::kNoLicense ? std::string("no license") : "license " + Quoted(d.license);
+    text +=
+        d.license == kv::kNoLicense ? std::string("no license") : "license " + Quoted(d.license);
     text += ", " + std::to_string(fonts) + (fonts == 1 ? " font)" : " fonts)");
     text += "; font name " + Quoted(d.font_name);
     text += d.web_url.empty() ? std::string("; no web link")

@@ -16,18 +16,18 @@ namespace kvpack {
 
 struct PackageListing {
     int64_t length = 0;
-    int count = 0;                       // the count field as decoded
+    int count = 0;  // the count field as decoded
     std::vector<kv::TrailerEntry> entries;
     kv::TrailerError error = kv::TrailerError::None;  // the walk's, after `entries`
-    bool count_field_failed = false;     // the error came before any entry
-    int64_t stub_length = 0;             // valid when the walk succeeded
+    bool count_field_failed = false;                  // the error came before any entry
+    int64_t stub_length = 0;                          // valid when the walk succeeded
 
     // The entry whose content the installer reads as KERVALE.DAT: the last one
     // extracted under that name in any case (Windows names ignore case), or
     // -1. Only looked for when an entry bears the exact name.
     int descriptor_entry = -1;
-    int descriptor_fields = 0;           // how many of the six fields it holds
-    std::string descriptor_error;        // the entry could not be read
+    int descriptor_fields = 0;     // how many of the six fields it holds
+    std::string descriptor_error;  // the entry could not be read
     kv::Descriptor descriptor;
 
     bool walked() const { return error == kv::TrailerError::None; }
@@ -40,7 +40,7 @@ struct PackageListing {
 PackageListing ReadPackage(kv::ByteSource& source);
 
 struct PackageVerdict {
-    std::string problem;                 // why the installer rejects or breaks; "" when fine
+    std::string problem;  // why the installer rejects or breaks; "" when fine
     std::vector<std::string> warnings;
     bool ok() const { return problem.empty(); }
 };

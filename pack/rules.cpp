@@ -34,7 +34,9 @@ bool HasNonAscii(const std::string& text) {
 bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
 // Names an input in a message: `font "a/B.ttf"`.
-std::string Label(const PackagedInput& input) { return std::string(input.kind) + " " + Quoted(input.path); }
+std::string Label(const PackagedInput& input) {
+    return std::string(input.kind) + " " + Quoted(input.path);
+}
 
 }  // namespace
 
@@ -42,16 +44,18 @@ std::string Quoted(const std::string& value) {
     // Control bytes are spelled out, so a message always stays on one line.
     std::string text = "\"";
     for (unsigned char c : value) {
-        if (c == '\r') text += "\\r";
-        else if (c == '\n') text += "\\n";
-        else if (c == '\t') text += "\\t";
-        else if (c < 32 || c == 0x7f) {
-            const char* hex = "0123456789ABCDEF";
-            text += "\\x";
-            text += hex[c >> 4];
-            text += hex[c & 15];
-        } else {
-            text += static_cast<char>(c);
+        switch (c) {
+        case '\r': text += "\\r"; break;
+        case '\n': text += "\\n"; break;
+        case '\t': text += "\\t"; break;
+        default:
+            if (c < 32 || c == 0x7f) {
+                text += "\\x";
+                text += "0123456789ABCDEF"[c >> 4];
+                text += "0123456789ABCDEF"[c & 15];
+            } else {
+                text += static_cast<char>(c);
+            }
         }
     }
     return text + "\"";
@@ -156,7 +160,8 @@ std::vector<PackagedInput> PackagedInputs(const BuildOptions& options) {
     std::vector<PackagedInput> inputs;
     inputs.reserve(options.fonts.size() + 2);
     if (options.readme) inputs.push_back({"readme", *options.readme, BaseName(*options.readme)});
-    if (options.license) inputs.push_back({"license", *options.license, BaseName(*options.license)});
+    if (options.license)
+        inputs.push_back({"license", *options.license, BaseName(*options.license)});
     for (const std::string& font : options.fonts) inputs.push_back({"font", font, BaseName(font)});
     return inputs;
 }
@@ -177,22 +182,26 @@ std::string CheckBuildOptions(const BuildOptions& options) {
     if (IsBlank(*options.font_name))
         return "--font-name " + Quoted(*options.font_name) +
                " is empty; the installer shows it as the font's name";
-    if (options.fonts.empty()) return "no font file given: name at least one font file after the options";
+    if (options.fonts.empty())
+        return "no font file given: name at least one font file after the options";
     if (options.link_title && !options.web_url)
         return "--link-title " + Quoted(*options.link_title) +
-               " is given without --web-url: the title only names the web shortcut, which needs an address";
+               " is given without --web-url: the title only names the web shortcut, which needs an "
+               "address";
     if (options.web_url && !options.link_title)
         return "--web-url " + Quoted(*options.web_url) +
                " is given without --link-title: the web shortcut needs a title to name its file";
 
-    const size_t entries = 1 + options.fonts.size() + (options.readme ? 1 : 0) + (options.license ? 1 : 0);
+    const size_t entries =
+        1 + options.fonts.size() + (options.readme ? 1 : 0) + (options.license ? 1 : 0);
     if (entries > static_cast<size_t>(kv::kMaxEntries))
         return "too many files: " + std::to_string(entries) +
                " packaged files with the descriptor KERVALE.DAT; a package holds at most " +
                std::to_string(kv::kMaxEntries);
 
     if (options.output.empty()) return "the output path given with -o is empty";
-    if (options.output.size() < 4 || !EqualIgnoringCase(options.output.substr(options.output.size() - 4), ".exe"))
+    if (options.output.size() < 4 ||
+        !EqualIgnoringCase(options.output.substr(options.output.size() - 4), ".exe"))
         return "output " + Quoted(options.output) +
                " must end in .exe: the installer finds its own file by its .exe name";
     if (options.stub && options.stub->empty()) return "the stub path given with --stub is empty";
@@ -206,7 +215,8 @@ std::string CheckBuildOptions(const BuildOptions& options) {
         const PackagedInput& input = inputs[i];
         if (input.path.empty()) return std::string("an empty path is given as ") + input.kind;
         std::string problem = NameProblem(input.name);
-        if (!problem.empty()) return Label(input) + ": its name " + Quoted(input.name) + " " + problem;
+        if (!problem.empty())
+            return Label(input) + ": its name " + Quoted(input.name) + " " + problem;
         if (EqualIgnoringCase(input.name, kv::kDescriptorName))
             return Label(input) + ": the name " + Quoted(input.name) +
                    " is taken by the package descriptor KERVALE.DAT; rename the file";
@@ -217,18 +227,23 @@ std::string CheckBuildOptions(const BuildOptions& options) {
         if (!inserted.second) {
             const PackagedInput& first = inputs[inserted.first->second];
             const bool same = first.name == input.name;
-            return Label(input) + " and " + Label(first) + (same ? " have the same name " : " have names that differ only in letter case, ") +
+            return Label(input) + " and " + Label(first) +
+                   (same ? " have the same name "
+                         : " have names that differ only in letter case, ") +
                    Quoted(input.name) + (same ? "" : " and " + Quoted(first.name)) +
                    "; Windows would store them as one file";
         }
     }
 
     const std::pair<const char*, const std::optional<std::string>*> values[] = {
-        {"--font-name", &options.font_name}, {"--web-url", &options.web_url}, {"--link-title", &options.link_title}};
+        {"--font-name", &options.font_name},
+        {"--web-url", &options.web_url},
+        {"--link-title", &options.link_title}};
     for (const auto& value : values) {
         if (*value.second && !kv::IsStorableValue(**value.second))
             return std::string(value.first) + " " + Quoted(**value.second) +
-                   " holds a double quote or a line break, which the package descriptor cannot store";
+                   " holds a double quote or a line break, which the package descriptor cannot "
+                   "store";
     }
     if (options.web_url) {
         std::string problem = WebUrlProblem(*options.web_url);
@@ -242,7 +257,8 @@ std::string CheckBuildOptions(const BuildOptions& options) {
 std::vector<std::string> BuildWarnings(const BuildOptions& options) {
     std::vector<std::string> warnings;
     const char* const kAnsiNote =
-        " holds non-ASCII bytes; Windows reads them in the user's ANSI code page, so they may show differently";
+        " holds non-ASCII bytes; Windows reads them in the user's ANSI code page, so they may show "
+        "differently";
     for (const PackagedInput& input : PackagedInputs(options))
         if (HasNonAscii(input.name)) warnings.push_back(Label(input) + ": its name" + kAnsiNote);
     if (options.font_name && HasNonAscii(*options.font_name))

@@ -57,7 +57,8 @@ TEST(Verify, RejectionsCarryTheirReason) {
         {{{"kervale.dat", kGood}, {"F.ttf", "x"}}, "\"kervale.dat\""},
         {{{"KERVALE.DAT", "\"KERVALE DATAFILE 1\",\"NOREADME\""}, {"F.ttf", "x"}}, "after 2"},
         {{{"KERVALE.DAT", five}, {"F.ttf", "x"}}, "only five fields"},
-        {{{"KERVALE.DAT", "\"KERVALE DATAFILE 2\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n\"F\"\r\n\"\"\r\n\"\"\r\n"},
+        {{{"KERVALE.DAT",
+           "\"KERVALE DATAFILE 2\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n\"F\"\r\n\"\"\r\n\"\"\r\n"},
           {"F.ttf", "x"}},
          "The kervale datafile is corrupted."},
         {{{"KERVALE.DAT", kGood}, {"readme.txt", "hi"}, {"F.ttf", "x"}}, "readme \"README.TXT\""},
@@ -71,7 +72,9 @@ TEST(Verify, RejectionsCarryTheirReason) {
 
 TEST(Verify, LaterEntryOfTheSameWindowsNameIsTheDescriptorRead) {
     // Extracted after KERVALE.DAT onto a Windows disk, "Kervale.dat" replaces it.
-    auto v = Judge(Pack({{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf", "x"},
+    auto v = Judge(Pack({{"KERVALE.DAT", kGood},
+                         {"README.TXT", "hi"},
+                         {"F.ttf", "x"},
                          {"Kervale.dat", "\"kervale datafile 1\""}}));
     EXPECT_NE(v.problem.find("ends after 1"), string::npos) << v.problem;
     ASSERT_EQ(v.warnings.size(), 1u);
@@ -82,7 +85,8 @@ TEST(Verify, DamagedTrailerNamesWhereAndWhat) {
     const string good = Pack({{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf", "font"}});
     string bad_size = good;
     bad_size.replace(good.size() - 519 - 10, 10, "12x4567890");
-    EXPECT_NE(Judge(bad_size).problem.find("at entry 1: a size field is not a number"), string::npos);
+    EXPECT_NE(Judge(bad_size).problem.find("at entry 1: a size field is not a number"),
+              string::npos);
     const string cut = good.substr(0, good.size() - 1);
     EXPECT_NE(Judge(cut).problem.find("This file is damaged."), string::npos);
     EXPECT_NE(Judge("short").problem.find("at its count field"), string::npos);

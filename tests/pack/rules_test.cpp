@@ -1,11 +1,12 @@
 // The packaging rules and the command line, without files.
-#include "options.h"
 #include "rules.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "options.h"
 
 namespace {
 
@@ -38,7 +39,8 @@ TEST(CommandLine, BuildOptionsInBothSpellingsAndFontsInOrder) {
 }
 
 TEST(CommandLine, UsageErrorsAndHelp) {
-    EXPECT_NE(kvpack::ParseCommandLine({"build", "--colour", "x"}).error.find("--colour"), string::npos);
+    EXPECT_NE(kvpack::ParseCommandLine({"build", "--colour", "x"}).error.find("--colour"),
+              string::npos);
     EXPECT_NE(kvpack::ParseCommandLine({"build", "-o", "a.exe", "-o", "b.exe"}).error.find("twice"),
               string::npos);
     EXPECT_NE(kvpack::ParseCommandLine({"build", "A.ttf", "--readme"}).error.find("needs a value"),
@@ -79,14 +81,16 @@ TEST(Rules, EachRefusalNamesItsInput) {
         const char* named;
     };
     const Case cases[] = {
-        {"41-byte name", [](BuildOptions& b) { b.fonts[1] = "f/" + string(37, 'x') + ".ttf"; }, "41 bytes"},
+        {"41-byte name", [](BuildOptions& b) { b.fonts[1] = "f/" + string(37, 'x') + ".ttf"; },
+         "41 bytes"},
         {"device name", [](BuildOptions& b) { b.fonts[0] = "f/com1.ttf"; }, "f/com1.ttf"},
         {"colon", [](BuildOptions& b) { b.fonts[0] = "f/a:b.ttf"; }, "character :"},
         {"backslash", [](BuildOptions& b) { b.readme = "d/a\\b.txt"; }, "readme \"d/a\\b.txt\""},
         {"control", [](BuildOptions& b) { b.fonts[0] = "f/a\tb.ttf"; }, "control"},
         {"trailing dot", [](BuildOptions& b) { b.fonts[0] = "f/a.ttf."; }, "f/a.ttf."},
         {"folder path", [](BuildOptions& b) { b.fonts[0] = "fonts/"; }, "is empty"},
-        {"case twins", [](BuildOptions& b) { b.fonts[1] = "other/SAMPLE-regular.TTF"; }, "other/SAMPLE-regular.TTF"},
+        {"case twins", [](BuildOptions& b) { b.fonts[1] = "other/SAMPLE-regular.TTF"; },
+         "other/SAMPLE-regular.TTF"},
         {"same name", [](BuildOptions& b) { b.license = "x/README.TXT"; }, "x/README.TXT"},
         {"descriptor name", [](BuildOptions& b) { b.fonts[0] = "f/Kervale.Dat"; }, "f/Kervale.Dat"},
         {"marker name", [](BuildOptions& b) { b.readme = "d/NOREADME"; }, "d/NOREADME"},
@@ -95,9 +99,11 @@ TEST(Rules, EachRefusalNamesItsInput) {
         {"blank font name", [](BuildOptions& b) { b.font_name = "  "; }, "--font-name"},
         {"no font name", [](BuildOptions& b) { b.font_name.reset(); }, "--font-name"},
         {"quote in url", [](BuildOptions& b) { b.web_url = "http://a/\"b"; }, "--web-url"},
-        {"not a web address", [](BuildOptions& b) { b.web_url = "C:\\Windows\\calc.exe"; }, "--web-url"},
+        {"not a web address", [](BuildOptions& b) { b.web_url = "C:\\Windows\\calc.exe"; },
+         "--web-url"},
         {"space in url", [](BuildOptions& b) { b.web_url = "http://a b/"; }, "--web-url"},
-        {"title slash", [](BuildOptions& b) { b.link_title = "Home/Page"; }, "--link-title \"Home/Page\""},
+        {"title slash", [](BuildOptions& b) { b.link_title = "Home/Page"; },
+         "--link-title \"Home/Page\""},
         {"title device", [](BuildOptions& b) { b.link_title = "aux"; }, "--link-title \"aux\""},
         {"title empty", [](BuildOptions& b) { b.link_title = ""; }, "--link-title \"\""},
         {"title too long", [](BuildOptions& b) { b.link_title = string(197, 't'); }, "197 bytes"},
@@ -124,7 +130,8 @@ TEST(Rules, EachRefusalNamesItsInput) {
 TEST(Rules, LinkTitleRulesFollowTheInstallersShortcutName) {
     EXPECT_EQ(kvpack::LinkTitleProblem(" Sample Sans Home "), "");
     EXPECT_EQ(kvpack::LinkTitleProblem(string(196, 't')), "");  // title + ".url" fits 200
-    EXPECT_EQ(kvpack::LinkTitleProblem("Sample, Sans: Home").find("character :") != string::npos, true);
+    EXPECT_EQ(kvpack::LinkTitleProblem("Sample, Sans: Home").find("character :") != string::npos,
+              true);
     EXPECT_NE(kvpack::LinkTitleProblem("..\\x"), "");
     EXPECT_EQ(kvpack::WebUrlProblem("HTTPS://example.com"), "");
     EXPECT_NE(kvpack::WebUrlProblem("https://"), "");

@@ -1,8 +1,7 @@
 // kervale-pack run as a program: refusals, round trips, determinism, damage.
-#include <gtest/gtest.h>
-
 #include <dirent.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -72,7 +71,8 @@ protected:
 
     static string Bytes(size_t n, unsigned seed) {
         string s(n, '\0');
-        for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 131 + seed * 17 + (i >> 9)) & 0xff);
+        for (size_t i = 0; i < n; ++i)
+            s[i] = static_cast<char>((i * 131 + seed * 17 + (i >> 9)) & 0xff);
         return s;
     }
 
@@ -84,8 +84,10 @@ protected:
         const string out = root_ + "/stdout", err = root_ + "/stderr";
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
         pid_t pid;
         int status = 0;
         if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0 &&
@@ -101,9 +103,22 @@ protected:
 
     // A full build: readme, license, web link, two fonts.
     Args FullBuild(const string& output) {
-        return {"build", "-o", output, "--font-name", "Sample Sans", "--readme", in_ + "README.TXT",
-                "--license", in_ + "LICENSE.TXT", "--web-url", "https://example.com/sample/",
-                "--link-title", "Sample Sans", "--stub", stub_, in_ + "Sample-Regular.ttf",
+        return {"build",
+                "-o",
+                output,
+                "--font-name",
+                "Sample Sans",
+                "--readme",
+                in_ + "README.TXT",
+                "--license",
+                in_ + "LICENSE.TXT",
+                "--web-url",
+                "https://example.com/sample/",
+                "--link-title",
+                "Sample Sans",
+                "--stub",
+                stub_,
+                in_ + "Sample-Regular.ttf",
                 in_ + "Sample-Bold.otf"};
     }
 
@@ -148,9 +163,9 @@ TEST_F(PackTool, BuildThenVerifyListExtractRoundTrip) {
     Result listed = Run({"list", package});
     EXPECT_EQ(listed.code, 0) << listed.err;
     size_t at = 0;
-    for (const char* row : {"descriptor  KERVALE.DAT", "readme      README.TXT", "license     LICENSE.TXT",
-                            "font        Sample-Regular.ttf", "font        Sample-Bold.otf",
-                            "\"https://example.com/sample/\""}) {
+    for (const char* row : {"descriptor  KERVALE.DAT", "readme      README.TXT",
+                            "license     LICENSE.TXT", "font        Sample-Regular.ttf",
+                            "font        Sample-Bold.otf", "\"https://example.com/sample/\""}) {
         at = listed.out.find(row, at);
         EXPECT_NE(at, string::npos) << row << "\n" << listed.out;
     }
@@ -212,14 +227,19 @@ TEST_F(PackTool, RefusalsNameTheInputAndLeaveNoOutput) {
         {build({}, {in_ + "Missing.ttf"}), "Missing.ttf"},
         {build({"--readme", in_ + "NoReadme.txt"}, {font}), "NoReadme.txt"},
         {build({"--license", in_ + "NoLicense.txt"}, {font}), "NoLicense.txt"},
-        {{"build", "-o", out, "--font-name", "S", "--stub", in_ + "nostub.exe", font}, "nostub.exe"},
+        {{"build", "-o", out, "--font-name", "S", "--stub", in_ + "nostub.exe", font},
+         "nostub.exe"},
         {build({}, {in_ + "Folder.ttf"}), "Folder.ttf"},
         {build({}, {}), "no font file"},
         {{"build", "-o", stub_, "--font-name", "S", "--stub", stub_, font}, "stub"},
-        {{"build", "-o", in_ + "Font.exe", "--font-name", "S", "--stub", stub_, in_ + "Font.exe"}, "Font.exe"},
-        {{"build", "-o", out_ + "Sample.bin", "--font-name", "S", "--stub", stub_, font}, "Sample.bin"},
-        {{"build", "-o", out_ + "no/Sample.exe", "--font-name", "S", "--stub", stub_, font}, "no/Sample.exe"},
-        {{"build", "-o", out, "--font-name", "S", "--stub", in_ + "Built.exe", font}, "already carries"},
+        {{"build", "-o", in_ + "Font.exe", "--font-name", "S", "--stub", stub_, in_ + "Font.exe"},
+         "Font.exe"},
+        {{"build", "-o", out_ + "Sample.bin", "--font-name", "S", "--stub", stub_, font},
+         "Sample.bin"},
+        {{"build", "-o", out_ + "no/Sample.exe", "--font-name", "S", "--stub", stub_, font},
+         "no/Sample.exe"},
+        {{"build", "-o", out, "--font-name", "S", "--stub", in_ + "Built.exe", font},
+         "already carries"},
     };
     const std::vector<string> inputs_before = Names(in_);
     for (const Case& c : cases) {
