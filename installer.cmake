@@ -1,9 +1,19 @@
 # The installer stub: a 32-bit Win32 GUI program, static, stripped and
 # size-optimised, since a copy of it ships inside every font package.
+enable_language(RC)
 add_executable(kervale-stub WIN32
-  startup/main_win.cpp)
-target_link_libraries(kervale-stub PRIVATE kervale_format)
+  startup/main_win.cpp
+  startup/frm_startup.cpp
+  startup/self_extract.cpp
+  wizard/frm_one.cpp
+  shell/mod_web.cpp
+  platform/form.cpp
+  platform/files.cpp
+  platform/runtime_win.cpp
+  resources/installer.rc)
+target_include_directories(kervale-stub PRIVATE startup platform wizard shell resources)
+target_link_libraries(kervale-stub PRIVATE kervale_installer_logic kervale_format)
 target_compile_options(kervale-stub PRIVATE -Os -ffunction-sections -fdata-sections
-  -fno-exceptions -fno-rtti -Wall -Wextra)
+  -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -Wall -Wextra)
 target_link_options(kervale-stub PRIVATE -s -static -Wl,--gc-sections
   -Wl,-Map=${CMAKE_CURRENT_BINARY_DIR}/kervale-stub.map)

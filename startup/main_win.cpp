@@ -1,3 +1,13 @@
+// The installer starts with its start-up window, whose load step does the
+// whole start-up; from then on everything happens in event handlers.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include "form.h"
+#include "frm_startup.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    kv::ui::Initialise(instance);
+    kv::frmStartup.Load();
+    kv::ui::RunMessageLoop();
+    kv::ui::EndProgram();
+}

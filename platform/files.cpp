@@ -1,0 +1,113 @@
+#include "files.h"
+
+#include <shellapi.h>
+
+namespace kv::platform {
+
+Handle OpenForReading(const std::string& path) {
+    return Handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+Handle CreateForWriting(const std::string& path) {
+    return Handle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+int64_t FileSource::size() {
+    LARGE_INTEGER n;
+    if (!file_.valid() || !GetFileSizeEx(file_.get(), &n)) return -1;
+    return n.QuadPart;
+}
+
+bool FileSource::read(int64_t offset, void* out, size_t n) {
+    if (!file_.valid() || offset < 0) return false;
+    LARGE_INTEGER at;
+    at.QuadPart = offset;
+    if (!SetFilePointerEx(file_.get(), at, nullptr, FILE_BEGIN)) return false;
+    char* p = static_cast<char*>(out);
+    while (n > 0) {
+        DWORD want = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
+        DWORD got = 0;
+        if (!ReadFile(file_.get(), p, want, &got, nullptr) || got == 0) return false;
+        p += got;
+        n -= got;
+    }
+    return true;
+}
+
+bool FileSink::write(const void* data, size_t n) {
+    if (!file_.valid()) return false;
+    const char* p = static_cast<const char*>(data);
+    while (n > 0) {
+        DWORD want = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
+        DWORD put = 0;
+        if (!WriteFile(file_.get(), p, want, &put, nullptr) || put == 0) return false;
+        p += put;
+        n -= put;
+    }
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+    out.clear();
+    FileSource file(OpenForReading(path));
+    const int64_t n = file.size();
+    if (n < 0 || n > 0x7FFFFFFF) return false;
+    out.resize(static_cast<size_t>(n));
+    return n == 0 || file.read(0, &out[0], out.size());
+}
+
+bool DeleteOneFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+bool CopyOneFile(const std::string& from, const std::string& to) {
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+namespace {
+
+// The full path of the running executable.
+std::string ExePath() {
+    char buffer[MAX_PATH + 1];
+    DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return std::string();
+    return std::string(buffer, n);
+}
+
+size_t NameStart(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+}  // namespace
+
+std::string ExeFolder() {
+    std::string path = ExePath();
+    size_t start = NameStart(path);
+    if (start == 0) return std::string();
+    // Keep the backslash of a drive root ("C:\"), drop any other.
+    size_t end = start - 1;
+    if (end == 2 && path[1] == ':') end = start;
+    return path.substr(0, end);
+}
+
+std::string ExeBaseName() {
+    std::string path = ExePath();
+    std::string name = path.substr(NameStart(path));
+    size_t dot = name.rfind('.');
+    if (dot != std::string::npos) name.resize(dot);
+    return name;
+}
+
+std::string WindowsDirectory() {
+    char buffer[260] = {};
+    if (GetWindowsDirectoryA(buffer, sizeof buffer) == 0) return std::string();
+    buffer[sizeof buffer - 1] = '\0';
+    return std::string(buffer);
+}
+
+void ShellOpen(const char* address) {
+    ShellExecuteA(nullptr, nullptr, address, nullptr, "C:\\", SW_SHOWNORMAL);
+}
+
+}  // namespace kv::platform

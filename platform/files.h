@@ -1,0 +1,91 @@
+// Files and system paths on the Win32 API: handles own themselves, and the
+// package reader sees files through kv::ByteSource / kv::ByteSink.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "byte_source.h"
+
+namespace kv::platform {
+
+// Owns a file handle; closes it when it goes.
+class Handle {
+public:
+    Handle() = default;
+    explicit Handle(HANDLE h) : h_(h) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    Handle(Handle&& other) noexcept : h_(other.h_) { other.h_ = INVALID_HANDLE_VALUE; }
+    Handle& operator=(Handle&& other) noexcept {
+        if (this != &other) {
+            Close();
+            h_ = other.h_;
+            other.h_ = INVALID_HANDLE_VALUE;
+        }
+        return *this;
+    }
+    ~Handle() { Close(); }
+
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    HANDLE get() const { return h_; }
+    void Close() {
+        if (valid()) CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+// Opens an existing file for reading, sharing it with writers so the running
+// executable can be opened too. Never creates a file.
+Handle OpenForReading(const std::string& path);
+
+// Creates the file, or empties one that exists.
+Handle CreateForWriting(const std::string& path);
+
+class FileSource final : public ByteSource {
+public:
+    explicit FileSource(Handle file) : file_(static_cast<Handle&&>(file)) {}
+    bool valid() const { return file_.valid(); }
+    int64_t size() override;
+    bool read(int64_t offset, void* out, size_t n) override;
+
+private:
+    Handle file_;
+};
+
+class FileSink final : public ByteSink {
+public:
+    explicit FileSink(Handle file) : file_(static_cast<Handle&&>(file)) {}
+    bool valid() const { return file_.valid(); }
+    bool write(const void* data, size_t n) override;
+
+private:
+    Handle file_;
+};
+
+// Reads a whole file into `out`; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& out);
+
+// Deletes a file; false when it is missing or cannot be deleted.
+bool DeleteOneFile(const std::string& path);
+
+// Copies a file, replacing the target.
+bool CopyOneFile(const std::string& from, const std::string& to);
+
+// The running executable's folder (no trailing backslash except at a drive
+// root) and its file name without the extension.
+std::string ExeFolder();
+std::string ExeBaseName();
+
+// GetWindowsDirectoryA's text cut at the first NUL; empty when the call fails.
+std::string WindowsDirectory();
+
+// Opens an address with the program registered for it; the outcome is not
+// examined.
+void ShellOpen(const char* address);
+
+}  // namespace kv::platform

@@ -1,0 +1,493 @@
+#include "form.h"
+
+namespace kv::ui {
+
+namespace {
+
+constexpr char kFormClass[] = "KervaleForm";
+constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL
+
+HINSTANCE g_instance = nullptr;
+ATOM g_form_atom = 0;
+int g_dpi = 96;
+HWND g_hidden_owner = nullptr;  // owner of windows without a taskbar button
+
+// Owns a font or brush for the life of the program.
+class GdiObject {
+public:
+    GdiObject() = default;
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    ~GdiObject() {
+        if (h_) DeleteObject(h_);
+    }
+    HGDIOBJ get() const { return h_; }
+    void reset(HGDIOBJ h) {
+        if (h_) DeleteObject(h_);
+        h_ = h;
+    }
+
+private:
+    HGDIOBJ h_ = nullptr;
+};
+
+int Px(int twips) { return TwipsToPixels(twips, g_dpi); }
+
+// Created on first use, kept to the end. (No function-local statics: their
+// thread-safe guards would pull the C++ exception runtime into the stub.)
+GdiObject g_fonts[4];
+
+struct BrushSlot {
+    uint32_t colour;
+    GdiObject brush;
+};
+BrushSlot g_brushes[4];
+
+HFONT FontFor(Font font) {
+    GdiObject& slot = g_fonts[static_cast<int>(font)];
+    if (!slot.get()) {
+        const bool underline = font == Font::DialogUnderline || font == Font::ArialLink;
+        const int hundredths_of_point = font == Font::Dialog || font == Font::DialogUnderline ? 825 : 1200;
+        const char* face = font == Font::ArialLink ? "Arial" : "MS Sans Serif";
+        slot.reset(CreateFontA(-MulDiv(hundredths_of_point, g_dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE,
+                               underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                               face));
+    }
+    return static_cast<HFONT>(slot.get());
+}
+
+HBRUSH BrushFor(uint32_t colour) {
+    for (BrushSlot& s : g_brushes) {
+        if (s.brush.get() && s.colour == colour) return static_cast<HBRUSH>(s.brush.get());
+        if (!s.brush.get()) {
+            s.colour = colour;
+            s.brush.reset(CreateSolidBrush(colour));
+            return static_cast<HBRUSH>(s.brush.get());
+        }
+    }
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+bool IsForm(HWND hwnd) {
+    return hwnd && static_cast<ATOM>(GetClassLongPtrA(hwnd, GCW_ATOM)) == g_form_atom;
+}
+
+// Tab, Enter and Escape for our windows, then the ordinary dispatch.
+void Dispatch(MSG& msg) {
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (IsForm(root) && IsDialogMessageA(root, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+LRESULT CALLBACK FormProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!form || form->hwnd() != hwnd) return DefWindowProcA(hwnd, message, wparam, lparam);
+    return form->Handle(message, wparam, lparam);
+}
+
+struct DisabledWindows {
+    HWND keep;
+    HWND list[32];
+    int count;
+};
+
+BOOL CALLBACK DisableOther(HWND hwnd, LPARAM context) {
+    auto* d = reinterpret_cast<DisabledWindows*>(context);
+    if (hwnd != d->keep && d->count < 32 && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+        EnableWindow(hwnd, FALSE);
+        d->list[d->count++] = hwnd;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+void Initialise(HINSTANCE instance) {
+    g_instance = instance;
+    HDC screen = GetDC(nullptr);
+    if (screen) {
+        g_dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+    }
+    if (g_dpi <= 0) g_dpi = 96;
+
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = FormProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFormClass;
+    g_form_atom = RegisterClassA(&wc);
+
+    g_hidden_owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                     instance, nullptr);
+}
+
+void Form::Create() {
+    DWORD style = WS_OVERLAPPED | WS_CAPTION;
+    DWORD ex_style = 0;
+    switch (design_.border) {
+    case Border::Sizable: style |= WS_THICKFRAME; break;
+    case Border::FixedSingle: break;
+    case Border::FixedToolWindow: ex_style |= WS_EX_TOOLWINDOW; break;
+    }
+    if (design_.buttons == TitleButtons::CloseOnly) style |= WS_SYSMENU;
+    if (design_.taskbar_button) ex_style |= WS_EX_APPWINDOW;
+
+    RECT frame = {0, 0, Px(design_.client_width), Px(design_.client_height)};
+    AdjustWindowRectEx(&frame, style, FALSE, ex_style);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
+    if (design_.placement == Placement::CenterScreen) {
+        x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+        y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    }
+    HWND owner = design_.taskbar_button ? nullptr : g_hidden_owner;
+
+    // Messages sent while the window is being created go to the default
+    // procedure: hwnd_ is only set when CreateWindowEx returns.
+    hwnd_ = CreateWindowExA(ex_style, kFormClass, design_.caption, style, x, y, width, height,
+                            owner, nullptr, g_instance, this);
+    if (!hwnd_) return;
+
+    if (design_.icon) {
+        HANDLE big = LoadImageA(g_instance, MAKEINTRESOURCEA(design_.icon), IMAGE_ICON,
+                                GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED);
+        HANDLE small_icon = LoadImageA(g_instance, MAKEINTRESOURCEA(design_.icon), IMAGE_ICON,
+                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                  LR_SHARED);
+        SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+        SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
+    }
+
+    for (int i = 0; i < design_.control_count && i < kMaxControls; ++i) {
+        const ControlDesign& c = design_.controls[i];
+        const char* window_class = "STATIC";
+        DWORD cstyle = WS_CHILD;
+        DWORD cex = 0;
+        switch (c.kind) {
+        case Kind::Label:
+            cstyle |= SS_NOPREFIX | ((c.flags & kSizedToText) ? SS_LEFTNOWORDWRAP : SS_LEFT);
+            if (c.flags & kLink) cstyle |= SS_NOTIFY;
+            break;
+        case Kind::Button:
+            window_class = "BUTTON";
+            cstyle |= WS_TABSTOP | WS_GROUP | ((c.flags & kDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+            break;
+        case Kind::CheckBox:
+            window_class = "BUTTON";
+            cstyle |= WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX;
+            break;
+        case Kind::Frame:
+            window_class = "BUTTON";
+            cstyle |= BS_GROUPBOX;
+            break;
+        case Kind::TextBox:
+            window_class = "EDIT";
+            cstyle |= WS_TABSTOP | WS_GROUP | ES_LEFT;
+            cstyle |= (c.flags & kMultiLine) ? (ES_MULTILINE | ES_AUTOVSCROLL) : ES_AUTOHSCROLL;
+            if (c.flags & kVScroll) cstyle |= WS_VSCROLL;
+            if (c.flags & kReadOnly) cstyle |= ES_READONLY;
+            cex |= WS_EX_CLIENTEDGE;
+            break;
+        case Kind::ListBox:
+            window_class = "LISTBOX";
+            cstyle |= WS_TABSTOP | WS_GROUP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
+            cex |= WS_EX_CLIENTEDGE;
+            break;
+        case Kind::Image:
+            cstyle |= SS_BITMAP | SS_CENTERIMAGE;
+            cex |= WS_EX_CLIENTEDGE;  // the sunken two-pixel border
+            break;
+        case Kind::Line:
+            cstyle |= SS_LEFT;  // no text: painted whole in its colour
+            break;
+        }
+        if (c.flags & kDisabled) cstyle |= WS_DISABLED;
+        if (InitiallyVisible(design_, i)) cstyle |= WS_VISIBLE;
+        shown_[i] = !(c.flags & kHidden);
+
+        int left, top;
+        AbsolutePosition(design_, i, left, top);
+        int w = Px(c.width), h = Px(c.height);
+        if (c.kind == Kind::Line && h < 1) h = 1;
+        HWND control = CreateWindowExA(cex, window_class, c.text, cstyle, Px(left), Px(top), w, h,
+                                       hwnd_, reinterpret_cast<HMENU>(kFirstControlId + i),
+                                       g_instance, nullptr);
+        controls_[i] = control;
+        if (!control) continue;
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.font)), FALSE);
+        // A long readme must show whole; the default limit is about 32 KB.
+        if (c.kind == Kind::TextBox) SendMessageA(control, EM_SETLIMITTEXT, 0, 0);
+        if (c.kind == Kind::Image && c.picture) {
+            HANDLE bitmap = LoadImageA(g_instance, MAKEINTRESOURCEA(c.picture), IMAGE_BITMAP, 0, 0,
+                                       LR_SHARED);
+            SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+        }
+        if (c.flags & kSizedToText) FitToText(i);
+    }
+    const int first = FirstFocus(design_);
+    focus_ = first >= 0 ? controls_[first] : nullptr;
+}
+
+void Form::Load() {
+    if (loaded()) return;
+    Create();
+    if (loaded() && events_.load) events_.load();
+}
+
+void Form::Show() {
+    if (!loaded()) Load();
+    if (!loaded()) return;
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    if (GetActiveWindow() == hwnd_ && focus_ && IsWindowVisible(focus_)) SetFocus(focus_);
+    UpdateWindow(hwnd_);  // paint now: the start-up works before it yields
+}
+
+void Form::Hide() {
+    if (loaded()) ShowWindow(hwnd_, SW_HIDE);
+}
+
+void Form::Unload() {
+    if (!loaded()) return;
+    if (events_.unload) {
+        int cancel = 0;
+        events_.unload(cancel);
+        if (cancel || !loaded()) return;
+    }
+    HWND hwnd = hwnd_;
+    DestroyWindow(hwnd);
+    hwnd_ = nullptr;
+    focus_ = nullptr;
+    for (HWND& c : controls_) c = nullptr;
+}
+
+void Form::SetText(int control, const char* text) {
+    HWND c = this->control(control);
+    if (!c) return;
+    SetWindowTextA(c, text);
+    if (design_.controls[control].flags & kSizedToText) FitToText(control);
+}
+
+std::string Form::Text(int control) const {
+    HWND c = this->control(control);
+    if (!c) return std::string();
+    int n = GetWindowTextLengthA(c);
+    std::string text(static_cast<size_t>(n) + 1, '\0');
+    n = GetWindowTextA(c, &text[0], n + 1);
+    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return text;
+}
+
+void Form::SetVisible(int control, bool visible) {
+    if (control < 0 || control >= design_.control_count) return;
+    shown_[control] = visible;
+    if (!loaded()) return;
+    HWND focus = GetFocus();
+    ApplyVisibility();
+    if (focus && IsChild(hwnd_, focus) && !IsWindowVisible(focus)) {
+        HWND next = GetNextDlgTabItem(hwnd_, focus, FALSE);
+        SetFocus(next && next != focus ? next : hwnd_);
+    }
+}
+
+void Form::ApplyVisibility() {
+    for (int i = 0; i < design_.control_count; ++i) {
+        bool visible = true;
+        for (int j = i; j >= 0 && j < design_.control_count; j = design_.controls[j].frame)
+            visible = visible && shown_[j];
+        if (controls_[i]) ShowWindow(controls_[i], visible ? SW_SHOWNA : SW_HIDE);
+    }
+}
+
+void Form::SetEnabled(int control, bool enabled) {
+    if (HWND c = this->control(control)) EnableWindow(c, enabled);
+}
+
+bool Form::Checked(int control) const {
+    HWND c = this->control(control);
+    return c && SendMessageA(c, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Form::AddItem(int control, const std::string& item) {
+    if (HWND c = this->control(control))
+        SendMessageA(c, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+int Form::ItemCount(int control) const {
+    HWND c = this->control(control);
+    return c ? static_cast<int>(SendMessageA(c, LB_GETCOUNT, 0, 0)) : 0;
+}
+
+std::string Form::Item(int control, int index) const {
+    HWND c = this->control(control);
+    if (!c) return std::string();
+    LRESULT n = SendMessageA(c, LB_GETTEXTLEN, index, 0);
+    if (n == LB_ERR) return std::string();
+    std::string text(static_cast<size_t>(n) + 1, '\0');
+    n = SendMessageA(c, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return text;
+}
+
+void Form::FitToText(int control) {
+    HWND c = controls_[control];
+    if (!c) return;
+    const int n = GetWindowTextLengthA(c);
+    char stack_text[256];
+    std::string heap_text;
+    char* text = stack_text;
+    if (n >= static_cast<int>(sizeof stack_text)) {
+        heap_text.resize(static_cast<size_t>(n) + 1);
+        text = &heap_text[0];
+    }
+    GetWindowTextA(c, text, n + 1);
+    SIZE size = {0, 0};
+    if (HDC dc = GetDC(c)) {
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(c, WM_GETFONT, 0, 0)));
+        GetTextExtentPoint32A(dc, text, n, &size);
+        SelectObject(dc, old);
+        ReleaseDC(c, dc);
+    }
+    SetWindowPos(c, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int Form::IndexOf(HWND child) const {
+    if (!child) return -1;
+    for (int i = 0; i < design_.control_count; ++i)
+        if (controls_[i] == child) return i;
+    return -1;
+}
+
+int Form::DefaultButton() const {
+    for (int i = 0; i < design_.control_count; ++i)
+        if (design_.controls[i].flags & kDefault) return i;
+    return -1;
+}
+
+void Form::Click(int control) {
+    if (events_.click) events_.click(control);
+}
+
+LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_ACTIVATE:
+        // Give the focus back to the control that had it, as a dialog does.
+        if (LOWORD(wparam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+        } else if (focus_ && IsWindowVisible(focus_) && IsWindowEnabled(focus_)) {
+            SetFocus(focus_);
+        } else {
+            HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+            SetFocus(first ? first : hwnd_);
+        }
+        return 0;
+
+    case WM_COMMAND: {
+        const int id = LOWORD(wparam);
+        if (id == IDCANCEL) {  // Escape
+            for (int i = 0; i < design_.control_count; ++i) {
+                if ((design_.controls[i].flags & kCancel) && controls_[i] &&
+                    IsWindowEnabled(controls_[i]) && IsWindowVisible(controls_[i])) {
+                    Click(i);
+                    break;
+                }
+            }
+            return 0;
+        }
+        const int index = id - kFirstControlId;
+        // BN_CLICKED and STN_CLICKED are both 0.
+        if (index >= 0 && index < design_.control_count && HIWORD(wparam) == BN_CLICKED &&
+            design_.controls[index].kind != Kind::TextBox &&
+            design_.controls[index].kind != Kind::ListBox)
+            Click(index);
+        return 0;
+    }
+
+    case DM_GETDEFID: {
+        // Enter presses the focused button, else the default one.
+        int index = IndexOf(GetFocus());
+        if (index < 0 || design_.controls[index].kind != Kind::Button) index = DefaultButton();
+        return index >= 0 ? MAKELRESULT(kFirstControlId + index, DC_HASDEFID) : 0;
+    }
+
+    case WM_NEXTDLGCTL: {
+        // Sent by a multi-line text box on Tab.
+        HWND next = GetNextDlgTabItem(hwnd_, GetFocus(), wparam != 0);
+        if (next) SetFocus(next);
+        return 0;
+    }
+
+    case WM_CTLCOLORSTATIC: {
+        const int index = IndexOf(reinterpret_cast<HWND>(lparam));
+        if (index < 0) break;
+        const ControlDesign& c = design_.controls[index];
+        HDC dc = reinterpret_cast<HDC>(wparam);
+        if (c.kind == Kind::Line) return reinterpret_cast<LRESULT>(BrushFor(c.colour));
+        if (c.kind == Kind::TextBox) {  // read-only text stays on a white page
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        if (c.colour == kSystemColour) break;
+        SetTextColor(dc, c.colour);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+
+    case WM_SETCURSOR: {
+        const int index = IndexOf(reinterpret_cast<HWND>(wparam));
+        if (index >= 0 && (design_.controls[index].flags & kLink)) {
+            SetCursor(LoadCursor(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        break;
+    }
+
+    case WM_CLOSE:
+        // A window without a close box cannot be closed by the user.
+        if (design_.buttons != TitleButtons::None) Unload();
+        return 0;
+    }
+    return DefWindowProcA(hwnd_, message, wparam, lparam);
+}
+
+void RunMessageLoop() {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
+}
+
+void YieldToEvents() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        Dispatch(msg);
+    }
+}
+
+void EndProgram() { ExitProcess(0); }
+
+int MsgBox(const char* prompt, int style, const char* title) {
+    HWND owner = GetActiveWindow();
+    if (owner && !IsWindowVisible(owner)) owner = nullptr;
+    // Modal to the whole program, not only to its owner.
+    DisabledWindows disabled = {owner, {}, 0};
+    EnumThreadWindows(GetCurrentThreadId(), DisableOther, reinterpret_cast<LPARAM>(&disabled));
+    const int answer = MessageBoxA(owner, prompt, title, static_cast<UINT>(style));
+    for (int i = 0; i < disabled.count; ++i) EnableWindow(disabled.list[i], TRUE);
+    return answer;
+}
+
+}  // namespace kv::ui

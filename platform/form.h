@@ -1,0 +1,105 @@
+// A small form layer on the Win32 API. A Form is built from its FormDesign
+// table on the first Show or Load; its events go to plain functions. Every
+// control is a child window of a standard class (STATIC, BUTTON, EDIT,
+// LISTBOX) whose window text is its caption.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "form_design.h"
+
+namespace kv::ui {
+
+struct FormEvents {
+    void (*load)();                 // Form_Load: after creation, before the first show
+    void (*unload)(int& cancel);    // Form_Unload: a close; set cancel to keep the window
+    void (*click)(int control);     // a button, check box or link label was clicked
+};
+
+class Form {
+public:
+    Form(const FormDesign& design, const FormEvents& events) : design_(design), events_(events) {}
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    // Creates the window and runs Form_Load, once; does not show it.
+    void Load();
+    // Modeless show; the first show loads the window.
+    void Show();
+    // Keeps the window and every value in it.
+    void Hide();
+    // Runs Form_Unload and, unless it cancels, discards the window; a later
+    // show builds it anew.
+    void Unload();
+
+    bool loaded() const { return hwnd_ != nullptr; }
+    bool visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+    HWND hwnd() const { return hwnd_; }
+    HWND control(int index) const { return loaded() ? controls_[index] : nullptr; }
+    const FormDesign& design() const { return design_; }
+
+    // Caption or text. Labels sized to their text fit the new caption.
+    void SetText(int control, const char* text);
+    void SetText(int control, const std::string& text) { SetText(control, text.c_str()); }
+    std::string Text(int control) const;
+
+    // Hiding a frame hides what it holds.
+    void SetVisible(int control, bool visible);
+    void SetEnabled(int control, bool enabled);
+    bool Checked(int control) const;
+
+    // List boxes: entries in the order they were added.
+    void AddItem(int control, const std::string& item);
+    int ItemCount(int control) const;
+    std::string Item(int control, int index) const;
+
+    // The window procedure's handler; public for the class's procedure only.
+    LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+
+private:
+    void Create();
+    void ApplyVisibility();
+    void FitToText(int control);
+    int IndexOf(HWND child) const;
+    int DefaultButton() const;
+    void Click(int control);
+
+    const FormDesign& design_;
+    const FormEvents& events_;
+    HWND hwnd_ = nullptr;
+    HWND controls_[kMaxControls] = {};
+    bool shown_[kMaxControls] = {};  // each control's own visibility
+    HWND focus_ = nullptr;           // restored when the window is activated again
+};
+
+// Sets up the form layer; call once before any Form is used.
+void Initialise(HINSTANCE instance);
+
+// The one message loop of the program; Tab, Enter and Escape work in every form.
+void RunMessageLoop();
+
+// Handles the pending window events, then returns.
+void YieldToEvents();
+
+// Ends the program at once: no unload or terminate handler runs.
+[[noreturn]] void EndProgram();
+
+// The application title, the caption of message boxes given none.
+constexpr const char kAppTitle[] = "KervaleExtractor";
+
+// Message box styles and answers, as the system numbers them.
+enum : int {
+    kMsgOk = 0,
+    kMsgYesNo = 4,
+    kMsgCritical = 16,
+    kMsgAbortRetryIgnoreExclamation = 50,
+};
+enum : int { kAnswerAbort = 3, kAnswerRetry = 4, kAnswerIgnore = 5, kAnswerYes = 6, kAnswerNo = 7 };
+
+// A message box modal to the whole program: every other window of the
+// program takes no input while it is open.
+int MsgBox(const char* prompt, int style = kMsgOk, const char* title = kAppTitle);
+
+}  // namespace kv::ui

@@ -1,0 +1,67 @@
+#include "frm_startup.h"
+
+#include "descriptor.h"
+#include "files.h"
+#include "mod_web.h"
+#include "self_extract.h"
+#include "trailer.h"
+
+namespace kv {
+
+using namespace design::frmStartupIds;
+
+namespace {
+
+[[noreturn]] void DamagedFile() {
+    ui::MsgBox("This file is damaged. Try downloading the file again.", ui::kMsgCritical, "Error");
+    ui::EndProgram();
+}
+
+// Lists every packaged name into lstFiles; the trailer is read whole before
+// anything is written.
+void ListPackagedFiles(const std::string& exe) {
+    platform::FileSource package(platform::OpenForReading(exe));
+    if (!package.valid()) DamagedFile();
+    TrailerWalker walker(package);
+    if (walker.Start() != TrailerError::None) DamagedFile();
+    intFileCount = static_cast<int16_t>(walker.count());
+    TrailerEntry entry;
+    while (!walker.done()) {
+        if (walker.Next(entry) != TrailerError::None) DamagedFile();
+        frmStartup.AddItem(lstFiles, entry.name);
+    }
+}
+
+void Form_Load() {
+    frmStartup.Show();
+    const std::string exe = OwnExecutable();
+    // Only tests that the file is there: opening it must not create it.
+    if (!platform::OpenForReading(exe).valid()) DamagedFile();
+    ListPackagedFiles(exe);
+
+    ExtractFiles();
+
+    // The welcome page has read the descriptor already; read it again here
+    // so a descriptor that is missing or too short ends the program.
+    std::string text;
+    Descriptor descriptor;
+    if (!platform::ReadWholeFile(strTempPath + kDescriptorName, text) ||
+        ReadDescriptor(text.data(), text.size(), 5, descriptor) < 5)
+        DamagedFile();
+    strReadme = descriptor.readme;
+    strLicense = descriptor.license;
+    strFontName = descriptor.font_name;
+    strWebURL = descriptor.web_url;
+    if (!HasValidSignature(descriptor)) {
+        ui::MsgBox("The kervale datafile is corrupted.");
+        CleanUp();
+    }
+}
+
+const ui::FormEvents kEvents = {Form_Load, nullptr, nullptr};
+
+}  // namespace
+
+ui::Form frmStartup(design::kStartupDesign, kEvents);
+
+}  // namespace kv

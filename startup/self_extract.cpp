@@ -1,0 +1,68 @@
+#include "self_extract.h"
+
+#include "extract.h"
+#include "files.h"
+#include "form.h"
+#include "frm_one.h"
+#include "frm_startup.h"
+#include "text_utils.h"
+
+namespace kv {
+
+std::string strReadme;
+std::string strLicense;
+std::string strFontName;
+std::string strWebURL;
+std::string strLinkName;
+std::string strTempPath;
+int16_t intFileCount = 0;
+
+std::string GetWinDir() { return platform::WindowsDirectory(); }
+
+std::string OwnExecutable() {
+    return OwnExePath(platform::ExeFolder(), platform::ExeBaseName());
+}
+
+namespace {
+
+// A failed step asks the user what to do; the window keeps painting between steps.
+class InstallerExtractHost final : public ExtractHost {
+public:
+    std::unique_ptr<ByteSink> CreateOutput(const std::string& path) override {
+        auto file = std::make_unique<platform::FileSink>(platform::CreateForWriting(path));
+        if (!file->valid()) return nullptr;
+        return file;
+    }
+    StepAnswer AskAfterFailure() override {
+        const int answer = ui::MsgBox(
+            "An error occured. Header may be damaged.\r\nDo you want to abort/retry?",
+            ui::kMsgAbortRetryIgnoreExclamation, "Error");
+        if (answer == ui::kAnswerRetry) return StepAnswer::Retry;
+        if (answer == ui::kAnswerIgnore) return StepAnswer::Ignore;
+        return StepAnswer::Abort;
+    }
+    void LetEventsRun() override { ui::YieldToEvents(); }
+};
+
+}  // namespace
+
+void ExtractFiles() {
+    InstallerExtractHost host;
+    strTempPath = FolderUnder(GetWinDir(), "Temp");
+    const std::string exe = OwnExecutable();
+    platform::FileSource package(platform::Handle{});
+    const StepOutcome opened = RunStep(
+        [&] {
+            package = platform::FileSource(platform::OpenForReading(exe));
+            return package.valid();
+        },
+        host);
+    if (opened == StepOutcome::Aborted) ui::EndProgram();
+    if (opened == StepOutcome::Done && !ExtractEntries(package, strTempPath, host))
+        ui::EndProgram();
+
+    frmStartup.Hide();
+    frmOne.Show();
+}
+
+}  // namespace kv

@@ -1,0 +1,32 @@
+// modSelfExtract: the program-wide package settings, the Windows directory
+// and the extraction of the packaged files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kv {
+
+// Filled from the package descriptor; empty until then, never cleared.
+extern std::string strReadme;    // readme file name, or "NOREADME"
+extern std::string strLicense;   // license file name, or "NOLICENSE"
+extern std::string strFontName;
+extern std::string strWebURL;    // empty: no web link
+extern std::string strLinkName;  // the web link's title
+// The extraction folder, ending in a backslash; set by ExtractFiles.
+extern std::string strTempPath;
+// The number of packaged files, from the trailer's count field.
+extern int16_t intFileCount;
+
+// The Windows directory, without a trailing backslash unless the system
+// gives one; empty when the system cannot tell.
+std::string GetWinDir();
+
+// The installer's own executable.
+std::string OwnExecutable();
+
+// Writes every packaged file into the Temp folder below the Windows
+// directory, then hides the start-up window and shows the welcome page.
+void ExtractFiles();
+
+}  // namespace kv

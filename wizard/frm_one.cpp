@@ -1,0 +1,82 @@
+#include "frm_one.h"
+
+#include "descriptor.h"
+#include "files.h"
+#include "mod_web.h"
+#include "self_extract.h"
+#include "text_utils.h"
+#include "trailer.h"
+
+namespace kv {
+
+using namespace design::frmOneIds;
+
+namespace {
+
+// Fills the page from the descriptor. Where a file cannot be read the page
+// keeps what was filled so far and is shown all the same: a descriptor that
+// cannot be read at all ends the program in the start-up's own read.
+void Form_Load() {
+    std::string text;
+    Descriptor descriptor;
+    if (!platform::ReadWholeFile(strTempPath + kDescriptorName, text)) return;
+    const int fields = ReadDescriptor(text.data(), text.size(), kDescriptorFields, descriptor);
+    if (fields < kDescriptorFields - 1) return;
+    strReadme = descriptor.readme;
+    strLicense = descriptor.license;
+    strFontName = descriptor.font_name;
+    strWebURL = descriptor.web_url;
+    if (fields == kDescriptorFields) strLinkName = descriptor.link_name;
+
+    if (!HasValidSignature(descriptor)) {
+        ui::MsgBox("The kervale datafile is corrupted.");
+        CleanUp();
+    }
+
+    frmOne.SetText(lblInstall, "Kervale will install the " + strFontName + " font.");
+
+    if (strReadme != kNoReadme) {
+        if (platform::ReadWholeFile(strTempPath + strReadme, text))
+            frmOne.SetText(txtReadme, LinesWithCrLf(text.data(), text.size()));
+    } else {
+        frmOne.SetVisible(txtReadme, false);
+    }
+
+    if (!strWebURL.empty())
+        frmOne.SetText(lblWeb, strWebURL);
+    else
+        frmOne.SetVisible(lblWeb, false);
+}
+
+void Form_Unload(int& cancel) {
+    ConfirmExit(frmOne);
+    cancel = 1;
+}
+
+void cmdExit_Click() { ConfirmExit(frmOne); }
+
+// The license and options pages follow here.
+void cmdNext_Click() {}
+
+// The About box opens here.
+void cmdAbout_Click() {}
+
+void lblWeb_Click() { OpenURL(frmOne.Text(lblWeb)); }
+
+void Click(int control) {
+    switch (control) {
+    case cmdNext: cmdNext_Click(); break;
+    case cmdExit: cmdExit_Click(); break;
+    case cmdAbout: cmdAbout_Click(); break;
+    case lblWeb: lblWeb_Click(); break;
+    default: break;
+    }
+}
+
+const ui::FormEvents kEvents = {Form_Load, Form_Unload, Click};
+
+}  // namespace
+
+ui::Form frmOne(design::kOneDesign, kEvents);
+
+}  // namespace kv
