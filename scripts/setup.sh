@@ -31,3 +31,6 @@ if ((${#missing[@]})); then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# Wine's 32-bit programs on machines whose kernel runs only 64-bit ones.
+bash "$(dirname "$0")/i386-emulation.sh"
