@@ -25,17 +25,23 @@ if [ -z "$version" ] || [ "$version" -lt 8 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user-static >/dev/null
+  installed=1
 fi
 
 if ! grep -qs binfmt_misc /proc/mounts; then
   mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
 fi
-# Registered anew each time: with the F flag the kernel keeps the interpreter
-# file it opened at registration, which an upgrade would leave stale.
-if [ -e "$entry" ]; then echo -1 > "$entry"; fi
+# With the F flag the kernel keeps the interpreter file it opened at
+# registration, so an upgrade needs a new registration. Otherwise an existing
+# one is left alone: other programs may be starting through it right now.
 interpreter=$(readlink -f "$(command -v qemu-i386)")
-printf '%s' ":qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:$interpreter:F" \
-  > /proc/sys/fs/binfmt_misc/register
+if [ -e "$entry" ] && { [ -n "${installed:-}" ] || ! grep -qx "interpreter $interpreter" "$entry"; }; then
+  echo -1 > "$entry"
+fi
+if [ ! -e "$entry" ]; then
+  printf '%s' ":qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:$interpreter:F" \
+    > /proc/sys/fs/binfmt_misc/register
+fi
 
 if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
   echo "setup: 32-bit programs still cannot run on this machine" >&2
