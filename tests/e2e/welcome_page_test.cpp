@@ -1,0 +1,165 @@
+// What the user sees on the start-up window and the welcome page.
+#include <strings.h>
+
+#include "harness/installer_run.h"
+
+namespace e2e {
+namespace {
+
+// Design units: 15 twips to a pixel at 96 dots per inch.
+constexpr int Px(int twips) { return twips / 15; }
+
+bool IsClass(const Control& c, const char* name) { return strcasecmp(c.class_name.c_str(), name) == 0; }
+
+const Control* FindByClass(const std::vector<Control>& controls, const char* name) {
+    for (const Control& c : controls)
+        if (IsClass(c, name)) return &c;
+    return nullptr;
+}
+
+// Visible texts of labels (not buttons or text boxes), as a user reads them.
+std::vector<std::string> VisibleLabels(const std::vector<Control>& controls) {
+    std::vector<std::string> texts;
+    for (const Control& c : controls)
+        if (IsClass(c, "Static") && c.visible && !c.text.empty()) texts.push_back(c.text);
+    return texts;
+}
+
+void ExpectRect(const Control* c, const char* name, int left, int top, int width, int height) {
+    ASSERT_NE(c, nullptr) << name << " is missing";
+    EXPECT_NEAR(c->left, Px(left), 1) << name;
+    EXPECT_NEAR(c->top, Px(top), 1) << name;
+    if (width > 0) EXPECT_NEAR(c->right - c->left, Px(width), 1) << name;
+    if (height > 0) EXPECT_NEAR(c->bottom - c->top, Px(height), 1) << name;
+}
+
+class WelcomePageTest : public InstallerTest {
+protected:
+    // Launches the package and returns the welcome page, or empty.
+    std::string Open(const TypicalPackage& package) {
+        if (!Launch(package.Files())) return std::string();
+        return WaitWindow(kWelcomeCaption, kLaunchTimeoutMs);
+    }
+};
+
+TEST_F(WelcomePageTest, NamesTheFontShowsTheReadmeAndTheWebAddress) {
+    TypicalPackage package;
+    std::string page = Open(package);
+    ASSERT_FALSE(page.empty());
+    std::vector<Control> controls = driver().Controls(page);
+
+    EXPECT_NE(FindControl(controls, "Welcome to  Kervale."), nullptr);
+    EXPECT_NE(FindControl(controls, "Kervale will install the Sample Sans font."), nullptr);
+    EXPECT_NE(FindControl(controls, "Please click Next to continue."), nullptr);
+    const Control* readme = FindByClass(controls, "Edit");
+    ASSERT_NE(readme, nullptr);
+    EXPECT_TRUE(readme->visible);
+    EXPECT_EQ(readme->text, package.readme);
+    const Control* link = FindControl(controls, package.descriptor.web_url);
+    ASSERT_NE(link, nullptr) << "lblWeb does not show the web address";
+    EXPECT_TRUE(link->visible);
+
+    const Control* back = FindControl(controls, "<&Back");
+    ASSERT_NE(back, nullptr);
+    EXPECT_FALSE(back->enabled) << "Back must be greyed on the welcome page";
+    for (const char* caption : {"&Next", "&Cancel", "About"}) {
+        const Control* button = FindControl(controls, caption);
+        ASSERT_NE(button, nullptr) << caption;
+        EXPECT_TRUE(button->visible && button->enabled) << caption;
+    }
+    std::string focus_text;
+    driver().Focus(page, nullptr, &focus_text);
+    EXPECT_EQ(focus_text, "About") << "the first control to take the focus";
+
+    // The start-up window is hidden, not gone.
+    for (const WindowInfo& w : driver().Windows(run_->windows_pid()))
+        if (w.title == kStartupCaption) EXPECT_FALSE(w.visible) << "the start-up window is still up";
+    ExpectVisibleWindow("on the welcome page");
+    run_->Kill();
+}
+
+TEST_F(WelcomePageTest, ReadmeWithBareLineFeedsIsShownInCrLfLinesAndNoUrlHidesTheLink) {
+    TypicalPackage package;
+    package.readme = "first line\nsecond line\n\nlast line without end";
+    package.descriptor.web_url = "";
+    package.descriptor.font_name = "";
+    std::string page = Open(package);
+    ASSERT_FALSE(page.empty());
+    std::vector<Control> controls = driver().Controls(page);
+
+    const Control* readme = FindByClass(controls, "Edit");
+    ASSERT_NE(readme, nullptr);
+    EXPECT_EQ(readme->text, "first line\r\nsecond line\r\n\r\nlast line without end\r\n");
+    // Only the fixed labels and the install line remain; an empty font name
+    // leaves two blanks.
+    EXPECT_EQ(VisibleLabels(controls),
+              (std::vector<std::string>{"Welcome to  Kervale.", "Kervale will install the  font.",
+                                        "Please click Next to continue."}));
+    run_->Kill();
+}
+
+TEST_F(WelcomePageTest, NoReadmeHidesTheReadmeBox) {
+    TypicalPackage package;
+    package.descriptor.readme = "NOREADME";
+    std::string page = Open(package);
+    ASSERT_FALSE(page.empty());
+    std::vector<Control> controls = driver().Controls(page);
+    const Control* readme = FindByClass(controls, "Edit");
+    if (readme) EXPECT_FALSE(readme->visible) << "the readme box shows for NOREADME";
+    EXPECT_NE(FindControl(controls, "Kervale will install the Sample Sans font."), nullptr);
+    ExpectVisibleWindow("on the welcome page without readme");
+    run_->Kill();
+}
+
+TEST_F(WelcomePageTest, LayoutFollowsTheDesign) {
+    TypicalPackage package;
+    std::string page = Open(package);
+    ASSERT_FALSE(page.empty());
+    int width = 0, height = 0;
+    ASSERT_TRUE(driver().ClientSize(page, width, height));
+    EXPECT_EQ(width, Px(5940));
+    EXPECT_EQ(height, Px(4290));
+
+    std::vector<Control> controls = driver().Controls(page);
+    ExpectRect(FindControl(controls, "Welcome to  Kervale."), "lblWelcome", 2040, 240, 0, 0);
+    ExpectRect(FindControl(controls, "Kervale will install the Sample Sans font."), "lblInstall", 2040,
+               600, 0, 0);
+    ExpectRect(FindControl(controls, "About"), "cmdAbout", 240, 3720, 1095, 375);
+    ExpectRect(FindControl(controls, "Please click Next to continue."), "Label1", 2040, 3240, 0, 0);
+    ExpectRect(FindControl(controls, "&Next"), "cmdNext", 4800, 3720, 975, 375);
+    ExpectRect(FindControl(controls, "<&Back"), "cmdBack", 3720, 3720, 975, 375);
+    ExpectRect(FindControl(controls, "&Cancel"), "cmdExit", 2640, 3720, 975, 375);
+    ExpectRect(FindControl(controls, package.descriptor.web_url), "lblWeb", 2040, 2880, 0, 0);
+    ExpectRect(FindByClass(controls, "Edit"), "txtReadme", 2040, 960, 3735, 1815);
+    run_->Kill();
+}
+
+using StartupWindowTest = InstallerTest;
+
+TEST_F(StartupWindowTest, ShowsPleaseWaitWhileExtractingAndKeepsItsListHidden) {
+    TypicalPackage package;
+    // Large enough that the window is up for a while.
+    package.font = BinaryBody(64u << 20, 11);
+    ASSERT_TRUE(Launch(package.Files()));
+    std::string startup = WaitWindow(kStartupCaption, kLaunchTimeoutMs);
+    ASSERT_FALSE(startup.empty());
+    // Hidden later, never destroyed: what follows holds either way.
+    int width = 0, height = 0;
+    ASSERT_TRUE(driver().ClientSize(startup, width, height));
+    EXPECT_EQ(width, Px(4680));
+    EXPECT_EQ(height, Px(1740));
+    std::vector<Control> controls = driver().Controls(startup);
+    const Control* info = FindControl(
+        controls, "Please wait while Kervale extracts the files which will be used to install the new font.");
+    ExpectRect(info, "lblInfo", 240, 360, 4215, 855);
+    const Control* list = FindByClass(controls, "ListBox");
+    ASSERT_NE(list, nullptr) << "lstFiles is missing";
+    EXPECT_FALSE(list->visible);
+
+    EXPECT_FALSE(WaitWindow(kWelcomeCaption, kLaunchTimeoutMs).empty());
+    ExpectVisibleWindow("after the extraction");
+    run_->Kill();
+}
+
+}  // namespace
+}  // namespace e2e
