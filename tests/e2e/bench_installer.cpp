@@ -1,0 +1,127 @@
+// Benchmarks of the real installer under Wine. They print figures and check
+// nothing; they are disabled in the ordinary run, and scripts/bench-installer.sh
+// runs them explicitly.
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+#include "harness/installer_run.h"
+
+namespace e2e {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// Peak resident memory of a process, in KiB, from /proc (0 when gone).
+long PeakRssKib(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    return 0;
+}
+
+bool Emulated() { return PathExists("/proc/sys/fs/binfmt_misc/qemu-i386"); }
+
+class BenchInstaller : public InstallerTest {
+protected:
+    // Launch to welcome page, in seconds; negative on failure.
+    double TimeToWelcome(const std::vector<PackagedFile>& files, long* peak_kib = nullptr) {
+        std::string package = BuildPackage(stub_, files);
+        run_ = std::make_unique<InstallerRun>(*session_, driver());
+        auto start = Clock::now();
+        std::string why;
+        if (!run_->Launch("bench-installer.exe", package, why)) {
+            ADD_FAILURE() << why;
+            return -1;
+        }
+        if (driver().WaitWindow(run_->windows_pid(), kWelcomeCaption, kLaunchTimeoutMs).empty()) {
+            ADD_FAILURE() << "no welcome page: " << driver().last_error();
+            return -1;
+        }
+        double seconds = Seconds(Clock::now() - start);
+        if (peak_kib) *peak_kib = PeakRssKib(run_->unix_pid());
+        run_->Kill();
+        for (const PackagedFile& f : files) ::unlink(TempPath(f.name).c_str());
+        return seconds;
+    }
+
+    // The same bytes copied by CopyFileA in a tiny program, launch to end.
+    double TimeCopyFile(const std::string& body) {
+        std::string tool;
+        if (!ReadWholeFile(std::string(KERVALE_WIN32_DIR) + "/tests/e2e/e2e-copyfile.exe", tool)) {
+            ADD_FAILURE() << "e2e-copyfile.exe is missing";
+            return -1;
+        }
+        std::string dir = session_->DriveC() + "/e2e";
+        WriteWholeFile(dir + "/e2e-copyfile.exe", tool);
+        WriteWholeFile(dir + "/bench-source.ttf", body);
+        auto start = Clock::now();
+        pid_t pid = session_->Spawn({"wine", "C:\\e2e\\e2e-copyfile.exe", "C:\\e2e\\bench-source.ttf",
+                                     "C:\\windows\\temp\\bench-copy.ttf"},
+                                    session_->work_dir() + "/logs/copyfile.log");
+        int status = 0;
+        bool ended = WaitChild(pid, kLaunchTimeoutMs, &status);
+        double seconds = Seconds(Clock::now() - start);
+        if (!ended) KillChildGroup(pid);
+        bool copied = FileSize(session_->TempDir() + "/bench-copy.ttf") == static_cast<int64_t>(body.size());
+        ::unlink((session_->TempDir() + "/bench-copy.ttf").c_str());
+        ::unlink((dir + "/bench-source.ttf").c_str());
+        if (!ended || !copied) {
+            ADD_FAILURE() << "CopyFileA did not copy the file";
+            return -1;
+        }
+        return seconds;
+    }
+
+    static std::vector<PackagedFile> WithFont(size_t size) {
+        TypicalPackage package;
+        package.font = BinaryBody(size, 21);
+        return package.Files();
+    }
+};
+
+TEST_F(BenchInstaller, DISABLED_ExtractionOf64MiBAgainstCopyFile) {
+    const size_t size = 64u << 20;
+    std::vector<PackagedFile> files = WithFont(size);
+    const std::string& body = files.back().body;
+    // A warm-up of each, then alternate, so both see the same caches.
+    TimeCopyFile(body);
+    TimeToWelcome(files);
+    std::vector<double> installer, copy;
+    for (int i = 0; i < 3; ++i) {
+        copy.push_back(TimeCopyFile(body));
+        installer.push_back(TimeToWelcome(files));
+    }
+    std::sort(installer.begin(), installer.end());
+    std::sort(copy.begin(), copy.end());
+    std::printf("bench: 64 MiB font, launch to welcome page: %.2f s (runs %.2f %.2f %.2f)\n",
+                installer[1], installer[0], installer[1], installer[2]);
+    std::printf("bench: 64 MiB CopyFileA, launch to end:      %.2f s (runs %.2f %.2f %.2f)\n", copy[1],
+                copy[0], copy[1], copy[2]);
+    std::printf("bench: ratio installer / CopyFileA (medians): %.2f (target <= 1.3)%s\n",
+                installer[1] / copy[1], Emulated() ? "; 32-bit code runs emulated here" : "");
+}
+
+TEST_F(BenchInstaller, DISABLED_PeakMemory256MiBAgainst1MiB) {
+    long small_kib = 0, large_kib = 0;
+    TimeToWelcome(WithFont(1u << 20), &small_kib);
+    TimeToWelcome(WithFont(256u << 20), &large_kib);
+    std::printf("bench: peak RSS with a 1 MiB font:   %ld KiB\n", small_kib);
+    std::printf("bench: peak RSS with a 256 MiB font: %ld KiB\n", large_kib);
+    std::printf("bench: difference: %.1f MiB (target < 16 MiB)%s\n", (large_kib - small_kib) / 1024.0,
+                Emulated() ? "; measured on the emulator's process" : "");
+}
+
+TEST_F(BenchInstaller, DISABLED_StubSize) {
+    std::printf("bench: kervale-stub.exe: %zu bytes\n", stub_.size());
+}
+
+}  // namespace
+}  // namespace e2e
