@@ -1,0 +1,24 @@
+// The options page's installation actions. Each returns a success flag and
+// keeps its failures to itself; the install run turns the flags into the one
+// message the user sees.
+#pragma once
+
+#include <string>
+
+namespace kv {
+
+// Copies every packaged font (every listed file but the readme, the license
+// and the descriptor) into the Fonts folder, in list order. Stops at the
+// first failed copy and keeps what was copied; true also when there is none.
+bool InstallFonts();
+
+// Puts a copy of the readme on the desktop, replacing an older copy. Never
+// fails the run.
+bool CopyReadme();
+
+// Write strLinkName + ".url" pointing at `url` into the Favorites folder or
+// onto the desktop. The folders are never created.
+bool MakeFavURL(const std::string& url);
+bool MakeDesktopURL(const std::string& url);
+
+}  // namespace kv
