@@ -3,6 +3,7 @@
 #include "descriptor.h"
 #include "files.h"
 #include "mod_web.h"
+#include "package_end.h"
 #include "self_extract.h"
 #include "trailer.h"
 
@@ -30,6 +31,13 @@ void ListPackagedFiles(const std::string& exe) {
         if (walker.Next(entry) != TrailerError::None) DamagedFile();
         frmStartup.AddItem(lstFiles, entry.name);
     }
+    // A package that carries a checksum is checked whole before anything is
+    // written, so a damaged download never installs a broken font. The
+    // window keeps painting meanwhile.
+    const IntegrityState integrity = CheckIntegrity(
+        package, walker.package_end(), walker.lowest_offset(),
+        [](void*) { ui::YieldToEvents(); }, nullptr);
+    if (integrity == IntegrityState::Mismatch) DamagedFile();
 }
 
 void Form_Load() {

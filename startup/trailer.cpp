@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "package_end.h"
 #include "text_utils.h"
 
 namespace kv {
@@ -18,6 +19,7 @@ const char* Describe(TrailerError error) {
     case TrailerError::SizeTooLarge: return "a size field exceeds 2147483647 bytes";
     case TrailerError::BodyBeforeStart: return "a file body lies before the start of the file";
     case TrailerError::NameNotBare: return "a packaged name is not a bare file name";
+    case TrailerError::CertificateTableDamaged: return "the signature's certificate table is damaged";
     }
     return "unknown error";
 }
@@ -105,8 +107,11 @@ void EncodeSizeField(int64_t size, char (&field)[kSizeBytes]) {
 
 TrailerError TrailerWalker::Start() {
     started_ = true;
-    end_ = source_.size();
-    if (end_ < 0) return TrailerError::ReadFailed;
+    switch (FindPackageEnd(source_, end_)) {
+    case PackageEndError::None: break;
+    case PackageEndError::ReadFailed: return TrailerError::ReadFailed;
+    case PackageEndError::CertificateTableDamaged: return TrailerError::CertificateTableDamaged;
+    }
     const int64_t count_offset = end_ - kTrailerTailBytes;
     if (count_offset < 0) return TrailerError::PositionBeforeStart;
     char field[kCountBytes];
@@ -162,20 +167,38 @@ bool CopyRange(ByteSource& from, int64_t offset, int64_t length, ByteSink& to,
 bool WritePackage(ByteSource& stub, const PackageFile* files, int file_count, ByteSink& out) {
     const int64_t stub_size = stub.size();
     if (stub_size < 0 || !CopyRange(stub, 0, stub_size, out)) return false;
+
+    // Zero bytes between the stub and the last body, where no reader looks,
+    // make the length a multiple of 8: a signing tool then adds no padding of
+    // its own in front of its certificate table.
+    int64_t length = stub_size + kTrailerTailBytes;
+    for (int i = 0; i < file_count; ++i) length += files[i].body->size() + kEntryHeadBytes;
+    const char zeros[kPackageAlignment] = {};
+    if (!out.write(zeros, static_cast<size_t>((kPackageAlignment - length % kPackageAlignment) %
+                                              kPackageAlignment)))
+        return false;
+
+    CrcSink payload(out);
     for (int i = file_count - 1; i >= 0; --i) {
         ByteSource& body = *files[i].body;
         const int64_t size = body.size();
-        if (size < 0 || !CopyRange(body, 0, size, out)) return false;
+        if (size < 0 || !CopyRange(body, 0, size, payload)) return false;
         char name_field[kNameBytes];
         char size_field[kSizeBytes];
         EncodeNameField(files[i].name, name_field);
         EncodeSizeField(size, size_field);
-        if (!out.write(name_field, kNameBytes) || !out.write(size_field, kSizeBytes)) return false;
+        if (!payload.write(name_field, kNameBytes) || !payload.write(size_field, kSizeBytes))
+            return false;
     }
     char count_field[kCountBytes];
     EncodeCountField(file_count, count_field);
-    char filler[kFillerBytes] = {};
-    return out.write(count_field, kCountBytes) && out.write(filler, kFillerBytes);
+    if (!payload.write(count_field, kCountBytes)) return false;
+
+    unsigned char filler[kFillerBytes] = {};
+    unsigned char record[kRecordBytes];
+    EncodeRecord({payload.count(), payload.crc()}, record);
+    std::memcpy(filler, record, kRecordBytes);
+    return out.write(filler, kFillerBytes);
 }
 
 }  // namespace kv

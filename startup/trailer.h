@@ -34,6 +34,7 @@ enum class TrailerError {
     SizeTooLarge,         // a size above 2^31 - 1
     BodyBeforeStart,      // a body that would begin before the file's start
     NameNotBare,          // a name that is not a bare file name
+    CertificateTableDamaged,  // a signature's table that is not where it must be
 };
 
 // A short English reason, for the packaging tool's messages.
@@ -69,7 +70,8 @@ public:
     // Takes the package's end and reads the count field.
     TrailerError Start();
     int count() const { return count_; }
-    // Where the package ends (the file's length).
+    // Where the package ends: the file's length, or where a signature's
+    // certificate table begins.
     int64_t package_end() const { return end_; }
     // Offset just past the stub: where the last entry's body begins, once
     // the walk is complete.
@@ -110,8 +112,10 @@ struct PackageFile {
     ByteSource* body;
 };
 
-// Writes stub + entries + count + filler. `files[0]` becomes entry 1 (listed
-// and extracted first, stored nearest the end). Bodies are copied in chunks.
+// Writes stub + zero padding + entries + count + filler with the integrity
+// record. `files[0]` becomes entry 1 (listed and extracted first, stored
+// nearest the end). Bodies are copied in chunks. The padding makes the
+// length a multiple of 8.
 // The caller has checked names and sizes; this only fails on I/O.
 bool WritePackage(ByteSource& stub, const PackageFile* files, int file_count, ByteSink& out);
 

@@ -2,6 +2,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include "package_end.h"
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -125,17 +127,30 @@ protected:
     string root_, in_, out_, stub_;
 };
 
-// The image a reader of the format expects, assembled here by hand.
+// The image a reader of the format expects, assembled here by hand: stub,
+// zero padding to a multiple of 8, entries, count, and the filler opening
+// with the integrity record.
 string ExpectedImage(const string& stub, const std::vector<std::pair<string, string>>& entries) {
-    string image = stub;
+    string payload;
     for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
         char size[16];
         std::snprintf(size, sizeof size, "%010zu", it->second.size());
-        image += it->second + it->first + string(40 - it->first.size(), '\0') + size;
+        payload += it->second + it->first + string(40 - it->first.size(), '\0') + size;
     }
     char count[8];
     std::snprintf(count, sizeof count, "%05zu", entries.size());
-    return image + count + string(514, '\0');
+    payload += count;
+
+    string record = string("KERVALE CHECK 1") + string(1, '\0');
+    auto put = [&](uint64_t value, int width) {
+        for (int i = 0; i < width; ++i) record += static_cast<char>(value >> (8 * i));
+    };
+    put(1, 4);
+    put(payload.size(), 8);
+    put(kv::Crc32(0, payload.data(), payload.size()), 4);
+
+    const size_t padding = (8 - (stub.size() + payload.size() + 514) % 8) % 8;
+    return stub + string(padding, '\0') + payload + record + string(514 - record.size(), '\0');
 }
 
 TEST_F(PackTool, BuildThenVerifyListExtractRoundTrip) {

@@ -1,4 +1,5 @@
 #include "trailer.h"
+#include "test_packages.h"
 #include "text_utils.h"
 
 #include <gtest/gtest.h>
@@ -12,30 +13,8 @@
 namespace {
 
 using std::string;
-using Files = std::vector<std::pair<string, string>>;  // name, body
-
-class StringSink final : public kv::ByteSink {
-public:
-    bool write(const void* data, size_t n) override {
-        out.append(static_cast<const char*>(data), n);
-        return true;
-    }
-    string out;
-};
-
-string Pack(const string& stub, const Files& files) {
-    std::vector<kv::MemorySource> bodies;
-    bodies.reserve(files.size());
-    std::vector<kv::PackageFile> entries;
-    for (const auto& f : files) {
-        bodies.emplace_back(f.second.data(), f.second.size());
-        entries.push_back({f.first, &bodies.back()});
-    }
-    kv::MemorySource stub_source(stub.data(), stub.size());
-    StringSink sink;
-    EXPECT_TRUE(kv::WritePackage(stub_source, entries.data(), static_cast<int>(entries.size()), sink));
-    return sink.out;
-}
+using testpkg::Files;
+using testpkg::Pack;
 
 struct Listing {
     kv::TrailerError error = kv::TrailerError::None;
@@ -61,7 +40,8 @@ string Tail(const string& count_field) {
 string NameField(const string& name) { return name + string(40 - name.size(), '\0'); }
 
 TEST(TrailerLayout, TwoFilePackageIsLaidOutByteForByte) {
-    const string stub = "MZ-stub-bytes";
+    // A stub length that needs no alignment padding, so the entries follow it directly.
+    const string stub = "MZ-stub-bytes!!";
     const string descriptor = "\"KERVALE DATAFILE 1\"\r\n";
     const string font(40000, 'F');
     const string package = Pack(stub, {{"KERVALE.DAT", descriptor}, {"Sans.ttf", font}});
@@ -76,7 +56,9 @@ TEST(TrailerLayout, TwoFilePackageIsLaidOutByteForByte) {
     EXPECT_EQ(package.substr(S + s1 + s2 + 50, 40), NameField("KERVALE.DAT"));
     EXPECT_EQ(package.substr(S + s1 + s2 + 90, 10), "0000000022");
     EXPECT_EQ(package.substr(S + s1 + s2 + 100, 5), "00002");
-    EXPECT_EQ(package.substr(S + s1 + s2 + 105), string(514, '\0'));
+    // The filler starts with the integrity record; the rest is zero.
+    EXPECT_EQ(package.substr(S + s1 + s2 + 105, 15), "KERVALE CHECK 1");
+    EXPECT_EQ(package.substr(S + s1 + s2 + 105 + 32), string(514 - 32, '\0'));
 
     Listing back = Read(package);
     ASSERT_EQ(back.error, kv::TrailerError::None);

@@ -1,0 +1,216 @@
+#include "package_end.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "test_packages.h"
+#include "text_utils.h"
+#include "trailer.h"
+
+namespace {
+
+using std::string;
+using testpkg::Files;
+using testpkg::Pack;
+
+const Files kFiles{{"KERVALE.DAT", "\"KERVALE DATAFILE 1\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n"},
+                   {"Sans.ttf", string(700, 'f')},
+                   {"Sans Bold.ttf", string(333, 'b')}};
+
+void Put32(string& s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>(v >> (8 * i));
+}
+
+// The smallest PE32 image header the reader understands, padded to `size`.
+string PeStub(size_t size) {
+    string s(size, '\0');
+    s[0] = 'M';
+    s[1] = 'Z';
+    Put32(s, 0x3C, 0x40);
+    std::memcpy(&s[0x40], "PE\0\0", 4);
+    s[0x40 + 4 + 16] = static_cast<char>(0xE0);  // SizeOfOptionalHeader
+    s[0x58] = 0x0B;                              // PE32 magic 0x10B
+    s[0x59] = 0x01;
+    Put32(s, 0x58 + 92, 16);  // NumberOfRvaAndSizes
+    return s;
+}
+constexpr size_t kSecurityEntry = 0x58 + 96 + 4 * 8;
+
+// What a signing tool does: pad to 8, append a certificate table, and point
+// the security directory at it.
+string Sign(string package, uint32_t table_size = 24, uint32_t cert_length = 24) {
+    while (package.size() % 8) package += '\0';
+    const uint32_t offset = static_cast<uint32_t>(package.size());
+    string table(table_size, 'C');
+    if (table_size >= 8) {
+        Put32(table, 0, cert_length);
+        table[4] = 0x00;
+        table[5] = 0x02;
+        table[6] = 0x02;
+        table[7] = 0x00;
+    }
+    Put32(package, kSecurityEntry, offset);
+    Put32(package, kSecurityEntry + 4, table_size);
+    return package + table;
+}
+
+struct Walk {
+    kv::TrailerError error;
+    Files files;
+    int64_t lowest;
+    int64_t end;
+};
+
+Walk Read(const string& package) {
+    kv::MemorySource source(package.data(), package.size());
+    kv::TrailerWalker walker(source);
+    Walk w{walker.Start(), {}, 0, 0};
+    kv::TrailerEntry e;
+    while (w.error == kv::TrailerError::None && !walker.done()) {
+        w.error = walker.Next(e);
+        if (w.error != kv::TrailerError::None) break;
+        string body(static_cast<size_t>(e.size), '\0');
+        source.read(e.body_offset, &body[0], body.size());
+        w.files.emplace_back(e.name, body);
+    }
+    w.lowest = walker.lowest_offset();
+    w.end = walker.package_end();
+    return w;
+}
+
+kv::IntegrityState Check(const string& package) {
+    Walk w = Read(package);
+    if (w.error != kv::TrailerError::None) return kv::IntegrityState::Mismatch;
+    kv::MemorySource source(package.data(), package.size());
+    return kv::CheckIntegrity(source, w.end, w.lowest);
+}
+
+TEST(PackageAlignment, EveryPackageIsAMultipleOfEightAndReadsTheSame) {
+    for (size_t stub_size = 0; stub_size < 24; ++stub_size) {
+        const string package = Pack(string(stub_size, 'S'), kFiles);
+        EXPECT_EQ(package.size() % 8, 0u) << stub_size;
+        Walk w = Read(package);
+        ASSERT_EQ(w.error, kv::TrailerError::None);
+        EXPECT_EQ(w.files, kFiles);
+        // The padding lies between the stub and the last body.
+        EXPECT_GE(w.lowest, static_cast<int64_t>(stub_size));
+        EXPECT_LT(w.lowest, static_cast<int64_t>(stub_size) + 8);
+    }
+}
+
+TEST(Crc32, MatchesTheStandardCheckValue) {
+    EXPECT_EQ(kv::Crc32(0, "123456789", 9), 0xCBF43926u);
+    EXPECT_EQ(kv::Crc32(kv::Crc32(0, "1234", 4), "56789", 5), 0xCBF43926u);
+    EXPECT_EQ(kv::Crc32(0, "", 0), 0u);
+}
+
+TEST(IntegrityRecord, AWrittenPackageChecksOut) {
+    EXPECT_EQ(Check(Pack(PeStub(1024), kFiles)), kv::IntegrityState::Valid);
+    EXPECT_EQ(Check(Pack("", {{"KERVALE.DAT", ""}})), kv::IntegrityState::Valid);
+}
+
+TEST(IntegrityRecord, EverySingleByteChangeOfThePayloadIsCaught) {
+    const string stub = PeStub(512);
+    const string package = Pack(stub, kFiles);
+    const Walk w = Read(package);
+    const int64_t count_end = w.end - kv::kFillerBytes;
+    for (int64_t at = w.lowest; at < count_end; ++at) {
+        string changed = package;
+        changed[at] = static_cast<char>(changed[at] ^ 0x01);
+        Walk cw = Read(changed);
+        if (cw.error != kv::TrailerError::None) continue;  // the walk itself refuses it
+        kv::MemorySource source(changed.data(), changed.size());
+        EXPECT_EQ(kv::CheckIntegrity(source, cw.end, cw.lowest), kv::IntegrityState::Mismatch)
+            << "byte " << at;
+    }
+    // The record itself damaged: a changed CRC or length is a mismatch.
+    for (int64_t at : {count_end + 20, count_end + 28}) {
+        string changed = package;
+        changed[at] = static_cast<char>(changed[at] ^ 0x40);
+        EXPECT_EQ(Check(changed), kv::IntegrityState::Mismatch);
+    }
+}
+
+TEST(IntegrityRecord, PackagesWithoutARecordReadAsBefore) {
+    string package = Pack(PeStub(512), kFiles);
+    const int64_t filler = static_cast<int64_t>(package.size()) - kv::kFillerBytes;
+    string zeroed = package;
+    std::memset(&zeroed[filler], 0, kv::kFillerBytes);
+    EXPECT_EQ(Check(zeroed), kv::IntegrityState::Absent);
+    string other = package;
+    std::memset(&other[filler], 'x', kv::kFillerBytes);
+    EXPECT_EQ(Check(other), kv::IntegrityState::Absent);
+    // A record of a later version is left to the readers that know it.
+    string later = package;
+    later[filler + 16] = 2;
+    EXPECT_EQ(Check(later), kv::IntegrityState::Absent);
+    EXPECT_EQ(Read(zeroed).files, kFiles);
+}
+
+TEST(SignedPackage, TheCertificateTableAtTheEndIsNotPartOfThePackage) {
+    const string package = Pack(PeStub(1000), kFiles);
+    const string signed_package = Sign(package);
+    Walk w = Read(signed_package);
+    ASSERT_EQ(w.error, kv::TrailerError::None);
+    EXPECT_EQ(w.files, kFiles);
+    EXPECT_EQ(w.end, static_cast<int64_t>(package.size()));
+    EXPECT_EQ(Check(signed_package), kv::IntegrityState::Valid);
+    // Several certificates in one table.
+    string two = Sign(package, 48, 20);
+    Put32(two, package.size() + 24, 24);
+    EXPECT_EQ(Read(two).error, kv::TrailerError::None);
+}
+
+TEST(SignedPackage, DamagedTablesAreRefusedNotFollowed) {
+    const string package = Pack(PeStub(1000), kFiles);
+    const string good = Sign(package);
+    const auto damaged = kv::TrailerError::CertificateTableDamaged;
+
+    EXPECT_EQ(Read(good + "x").error, damaged);  // not at the end
+    string too_long = good;
+    Put32(too_long, kSecurityEntry + 4, 4096);  // claims more than the file has
+    EXPECT_EQ(Read(too_long).error, damaged);
+    EXPECT_EQ(Read(Sign(package, 24, 0)).error, damaged);    // a certificate of length 0
+    EXPECT_EQ(Read(Sign(package, 24, 4000)).error, damaged); // longer than its table
+    EXPECT_EQ(Read(Sign(package, 4, 4)).error, damaged);     // no room for a header
+    string misaligned = good;
+    Put32(misaligned, kSecurityEntry, static_cast<uint32_t>(package.size() + 1));
+    EXPECT_EQ(Read(misaligned).error, damaged);
+    string huge = good;
+    Put32(huge, kSecurityEntry, 0xFFFFFFF8u);
+    Put32(huge, kSecurityEntry + 4, 0xFFFFFFF0u);
+    EXPECT_EQ(Read(huge).error, damaged);
+}
+
+TEST(SignedPackage, FilesThatAreNoPeImageEndAtTheirLength) {
+    // A stub without PE headers, or an unsigned one, has no table.
+    for (const string& stub : {string(100, 'S'), string("MZ"), PeStub(1000), string()}) {
+        const string package = Pack(stub, kFiles);
+        Walk w = Read(package);
+        ASSERT_EQ(w.error, kv::TrailerError::None);
+        EXPECT_EQ(w.end, static_cast<int64_t>(package.size()));
+        EXPECT_EQ(w.files, kFiles);
+    }
+}
+
+TEST(SignedPackage, TruncationsAndByteChangesOfASignedPackageNeverEscape) {
+    const string signed_package = Sign(Pack(PeStub(256), kFiles));
+    for (size_t len = 0; len <= signed_package.size(); ++len) {
+        Walk w = Read(signed_package.substr(0, len));
+        for (const auto& f : w.files) EXPECT_TRUE(kv::IsBareFileName(f.first));
+    }
+    for (size_t at = 0; at < signed_package.size(); ++at) {
+        string changed = signed_package;
+        changed[at] = static_cast<char>(~changed[at]);
+        Walk w = Read(changed);
+        for (const auto& f : w.files) EXPECT_TRUE(kv::IsBareFileName(f.first));
+        if (w.error == kv::TrailerError::None) {
+            kv::MemorySource source(changed.data(), changed.size());
+            kv::CheckIntegrity(source, w.end, w.lowest);
+        }
+    }
+}
+
+}  // namespace
