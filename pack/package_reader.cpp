@@ -51,8 +51,10 @@ PackageListing ReadPackage(kv::ByteSource& source) {
         listing.error = walker.Next(entry);
         if (listing.error == kv::TrailerError::None) listing.entries.push_back(entry);
     }
+    listing.package_end = walker.package_end();
     if (!listing.walked()) return listing;
     listing.stub_length = walker.lowest_offset();
+    listing.integrity = kv::CheckIntegrity(source, listing.package_end, listing.stub_length);
 
     if (!HoldsExactly(listing, kv::kDescriptorName)) return listing;
     // Entries are extracted in order into one folder, so the last of the
@@ -89,6 +91,12 @@ PackageVerdict JudgePackage(const PackageListing& listing) {
                 ? "the file is too short to hold one (" + std::to_string(listing.length) + " bytes)"
                 : std::string(kv::Describe(listing.error));
         problem = "the package trailer is damaged " + where + ": " + what + "; " + kDamagedOutcome;
+        return verdict;
+    }
+
+    if (listing.integrity == kv::IntegrityState::Mismatch) {
+        problem = "the package's checksum does not match its content: the file is damaged; " +
+                  std::string(kDamagedOutcome);
         return verdict;
     }
 
@@ -152,6 +160,19 @@ PackageVerdict JudgePackage(const PackageListing& listing) {
     return verdict;
 }
 
+std::string IntegrityText(const PackageListing& listing) {
+    std::string text;
+    switch (listing.integrity) {
+    case kv::IntegrityState::Valid: text = "checksum matches"; break;
+    case kv::IntegrityState::Mismatch: text = "checksum DOES NOT match"; break;
+    case kv::IntegrityState::Absent: text = "no checksum (an older package)"; break;
+    }
+    if (listing.is_signed())
+        text += "; signed (certificate table of " +
+                std::to_string(listing.length - listing.package_end) + " bytes)";
+    return text;
+}
+
 std::string Summary(const PackageListing& listing) {
     size_t fonts = 0;
     for (size_t i = 0; i < listing.entries.size(); ++i)
@@ -166,6 +187,7 @@ std::string Summary(const PackageListing& listing) {
     text += "; font name " + Quoted(d.font_name);
     text += d.web_url.empty() ? std::string("; no web link")
                               : "; web link " + Quoted(d.link_name) + " to " + d.web_url;
+    text += "; " + IntegrityText(listing);
     return text;
 }
 

@@ -9,6 +9,7 @@
 
 #include "byte_source.h"
 #include "descriptor.h"
+#include "package_end.h"
 #include "rules.h"
 #include "trailer.h"
 
@@ -21,6 +22,9 @@ struct PackageListing {
     kv::TrailerError error = kv::TrailerError::None;  // the walk's, after `entries`
     bool count_field_failed = false;                  // the error came before any entry
     int64_t stub_length = 0;                          // valid when the walk succeeded
+    int64_t package_end = 0;  // where the package ends: before a signature's certificate table
+    kv::IntegrityState integrity = kv::IntegrityState::Absent;  // valid when the walk succeeded
+    bool is_signed() const { return package_end < length; }
 
     // The entry whose content the installer reads as KERVALE.DAT: the last one
     // extracted under that name in any case (Windows names ignore case), or
@@ -48,7 +52,10 @@ struct PackageVerdict {
 // What the installer would make of the package.
 PackageVerdict JudgePackage(const PackageListing& listing);
 
-// One line for verify: files, roles, font name, web link.
+// The integrity record's state, and the signature's table if there is one.
+std::string IntegrityText(const PackageListing& listing);
+
+// One line for verify: files, roles, font name, web link, checksum.
 std::string Summary(const PackageListing& listing);
 
 }  // namespace kvpack
