@@ -245,7 +245,7 @@ int RunList(const std::string& package) {
                     RoleName(listing.RoleAt(i)), e.name.c_str());
     }
     if (!listing.walked()) return Fail(JudgePackage(listing).problem);
-    std::printf("Stub: %lld bytes\n", static_cast<long long>(listing.stub_length));
+    std::printf("Stub and padding: %lld bytes\n", static_cast<long long>(listing.stub_length));
     std::printf("Integrity: %s\n", IntegrityText(listing).c_str());
 
     if (listing.descriptor_entry < 0) return Fail("the package holds no entry named KERVALE.DAT");
