@@ -7,7 +7,7 @@ packages=(
   cmake make g++ clang libclang-rt-14-dev libgtest-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 xvfb xauth imagemagick
-  fonts-dejavu-core
+  fonts-dejavu-core osslsigncode openssl
 )
 
 missing=()
