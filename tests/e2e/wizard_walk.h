@@ -1,0 +1,81 @@
+// Walks the installer's wizard the way a user does, through the driver: the
+// install tests, the install benchmark and kervale-demo all go the same way
+// from the welcome page to the outcome message. Failures come back as text
+// (error()), so a program without a test framework can use it too.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "harness/driver_client.h"
+#include "harness/installer_run.h"
+
+namespace e2e {
+
+// Texts that tell the pages apart (all three share one caption).
+constexpr const char kWelcomeMarker[] = "Welcome to  Kervale.";
+constexpr const char kLicenseMarker[] = "License Agreement:";
+constexpr const char kOptionsMarker[] = "Kervale is now ready to install the font.";
+
+constexpr const char kAgreeCaption[] = "I Agree";
+constexpr const char kNextCaption[] = "&Next";
+constexpr const char kInstallCaption[] = "I&nstall";
+constexpr const char kCopyReadmeCaption[] = "Copy &Readme to Desktop";
+constexpr const char kFavoritesCaption[] = "&Add to Favorites";
+constexpr const char kDesktopUrlCaption[] = "Make &shortcut on desktop";
+constexpr const char kAboutCaption[] = "About Kervale";
+constexpr const char kInstallingCaption[] = "Installing";
+constexpr const char kInstallingText[] = "Please Wait while Kervale installs the font...";
+
+// The outcomes of the install run.
+constexpr const char kSuccessText[] = "The font was installed.\r\nThanks for using Kervale!";
+constexpr const char kFontErrorText[] = "Font Error: Font Already Installed";
+constexpr const char kShortcutErrorText[] =
+    "The font was installed, but the Web shortcut could not be created.";
+constexpr const char kShortcutErrorTitle[] = "Error";
+
+// The extras a user may tick on the options page.
+struct Extras {
+    bool readme = false;
+    bool favorites = false;
+    bool desktop = false;
+};
+
+enum class WindowState { Missing, Hidden, Visible };
+
+class WizardWalk {
+public:
+    WizardWalk(DriverClient& driver, InstallerRun& run) : driver_(driver), run_(run) {}
+
+    // The visible wizard page that shows `marker`; empty on a timeout.
+    std::string WaitPage(const std::string& marker, int timeout_ms = kStepTimeoutMs);
+    // Presses the button (or ticks the box) of `window` with this caption.
+    bool Press(const std::string& window, const std::string& caption);
+    // Clicks a check box and waits until it shows `checked`.
+    bool SetCheck(const std::string& window, const std::string& caption, bool checked);
+    // Presses `caption` on `from` and waits for the page showing `marker`;
+    // the old page must have gone.
+    std::string Go(const std::string& from, const std::string& caption, const std::string& marker);
+
+    // From launch: the welcome page, then the license page if the package
+    // has one ("I Agree" ticked), then the options page, which is returned.
+    std::string ToOptionsPage(bool has_license, int launch_timeout_ms = kLaunchTimeoutMs);
+    // Ticks the chosen extras and presses Install; true once the options
+    // page has gone.
+    bool Install(const std::string& options_page, const Extras& extras);
+
+    // The state of the installer's own top-level window with this title
+    // (message boxes aside).
+    WindowState StateOf(const std::string& title);
+
+    const std::string& error() const { return error_; }
+
+private:
+    bool Fail(const std::string& why);
+
+    DriverClient& driver_;
+    InstallerRun& run_;
+    std::string error_;
+};
+
+}  // namespace e2e
