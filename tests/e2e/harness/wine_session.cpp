@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <thread>
@@ -27,6 +28,8 @@ constexpr const char kMarker[] = "/.kervale-e2e-ready";
 constexpr int kBootTimeoutS = 1800;
 
 WineSession* g_session = nullptr;
+std::string g_work_dir = E2E_WORK_DIR;
+std::string g_display;  // empty: start Xvfb
 bool g_failed = false;
 std::string g_failure;
 
@@ -72,6 +75,11 @@ void KillChildGroup(pid_t pid) {
     WaitChild(pid, 10000);
 }
 
+void WineSession::Configure(const std::string& work_dir, const std::string& display) {
+    if (!work_dir.empty()) g_work_dir = work_dir;
+    g_display = display;
+}
+
 WineSession* WineSession::Get() {
     if (g_session) return g_session;
     if (g_failed) {
@@ -100,11 +108,12 @@ void WineSession::Shutdown() {
 }
 
 bool WineSession::Start(std::string& why) {
-    work_dir_ = E2E_WORK_DIR;
+    work_dir_ = g_work_dir;
     prefix_ = work_dir_ + "/prefix";
     MakeFolders(work_dir_ + "/home");
     MakeFolders(work_dir_ + "/logs");
-    if (!StartXvfb(why)) return false;
+    if (!g_display.empty()) display_ = g_display;
+    else if (!StartXvfb(why)) return false;
     env_ = {
         std::string("PATH=") + kSearchPath,
         "HOME=" + work_dir_ + "/home",
@@ -116,6 +125,14 @@ bool WineSession::Start(std::string& why) {
         "DISPLAY=" + display_,
         "LC_ALL=C",
     };
+    // A display of the user's session may want its X authority; HOME is ours.
+    if (!g_display.empty()) {
+        const char* authority = std::getenv("XAUTHORITY");
+        const char* home = std::getenv("HOME");
+        if (authority) env_.push_back(std::string("XAUTHORITY=") + authority);
+        else if (home && PathExists(std::string(home) + "/.Xauthority"))
+            env_.push_back(std::string("XAUTHORITY=") + home + "/.Xauthority");
+    }
     int version = Run({"wine", "--version"}, work_dir_ + "/logs/wine-version.log", 120);
     if (version != 0) {
         why = "\"wine --version\" failed (is wine32:i386 installed and can this machine run "

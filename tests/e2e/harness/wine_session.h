@@ -16,6 +16,10 @@ public:
     // The session of this run, set up on first use. Fails the calling test
     // (ADD_FAILURE) and returns null when Wine or Xvfb cannot be brought up.
     static WineSession* Get();
+    // Before the first Get(), for programs other than the test suite: the
+    // work folder (the prefix goes below it) and an X display to use instead
+    // of an Xvfb of our own; empty keeps the suite's choice.
+    static void Configure(const std::string& work_dir, const std::string& display);
     // Ends Xvfb and the wineserver; called once at the end of the run.
     static void Shutdown();
 

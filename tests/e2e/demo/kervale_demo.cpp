@@ -1,0 +1,323 @@
+// kervale-demo: runs a packed installer under Wine in a scratch prefix, the
+// way the main job shows off what it built.
+//
+//   kervale-demo --package FILE.exe --work DIR --screenshots DIR [--display :N]
+//
+// With --display the wizard opens there for the person at the keyboard and
+// the demo waits until it ends. Without it, the demo starts an Xvfb of its
+// own, goes through every page by itself (welcome, About box, license with
+// "I Agree", options with every extra ticked, Install, the outcome message),
+// saves a PNG of each window, and in both cases ends with what was installed
+// where. Built from the end-to-end harness: same prefix set-up, same driver.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "byte_source.h"
+#include "harness/driver_client.h"
+#include "harness/files.h"
+#include "harness/installer_run.h"
+#include "harness/wine_session.h"
+#include "trailer.h"
+#include "wizard_walk.h"
+
+namespace e2e {
+namespace {
+
+constexpr int kForeverMs = 24 * 3600 * 1000;  // a person may take their time
+constexpr int kPaintMs = 600;                  // lets a change be painted before a picture
+
+struct Options {
+    std::string package;
+    std::string work;
+    std::string screenshots;
+    std::string display;
+};
+
+void Say(const std::string& line) {
+    std::printf("demo: %s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+std::string Shell(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
+        ::pclose(pipe);
+    }
+    return out;
+}
+
+std::string Quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+int NumberAfter(const std::string& text, const std::string& label) {
+    size_t at = text.find(label);
+    return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + label.size());
+}
+
+// Saves the mapped X window named `title` (Wine names each top-level window's
+// X window after its caption) as <dir>/<file>.png, cut from the root window
+// so that whatever lies on top of it shows too. False when it is not mapped.
+bool Screenshot(const WineSession& session, const std::string& title, const std::string& dir,
+                const std::string& file) {
+    const std::string display = "DISPLAY=" + Quoted(session.display()) + " ";
+    const std::string tree = Shell(display + "xwininfo -root -tree 2>/dev/null");
+    const std::string needle = " \"" + title + "\":";
+    for (size_t at = tree.find(needle); at != std::string::npos; at = tree.find(needle, at + 1)) {
+        size_t line = tree.rfind('\n', at);
+        line = line == std::string::npos ? 0 : line + 1;
+        size_t id_start = tree.find_first_not_of(' ', line);
+        const std::string id = tree.substr(id_start, at - id_start);
+        const std::string info = Shell(display + "xwininfo -id " + Quoted(id) + " 2>/dev/null");
+        if (info.find("Map State: IsViewable") == std::string::npos) continue;
+        const int x = NumberAfter(info, "Absolute upper-left X:");
+        const int y = NumberAfter(info, "Absolute upper-left Y:");
+        const int w = NumberAfter(info, "Width:");
+        const int h = NumberAfter(info, "Height:");
+        if (x < 0 || y < 0 || w <= 0 || h <= 0) continue;
+        MakeFolders(dir);
+        const std::string path = dir + "/" + file + ".png";
+        const std::string crop = std::to_string(w) + "x" + std::to_string(h) + "+" + std::to_string(x) +
+                                 "+" + std::to_string(y);
+        Shell(display + "import -window root -crop " + crop + " +repage " + Quoted(path) + " 2>/dev/null");
+        if (!PathExists(path)) return false;
+        Say("screenshot " + path);
+        return true;
+    }
+    Say("no screenshot of \"" + title + "\": it is not on the screen");
+    return false;
+}
+
+void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Name -> size of the regular files of a folder.
+std::map<std::string, int64_t> Sizes(const std::string& folder) {
+    std::map<std::string, int64_t> sizes;
+    for (const std::string& name : ListFolder(folder)) {
+        struct stat st;
+        if (::stat((folder + "/" + name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            sizes[name] = static_cast<int64_t>(st.st_size);
+    }
+    return sizes;
+}
+
+// The files of `folder` that are new or changed in size since `before`.
+void Report(const std::string& where, const std::string& folder, const std::map<std::string, int64_t>& before) {
+    std::string line;
+    for (const auto& [name, size] : Sizes(folder)) {
+        auto old = before.find(name);
+        if (old != before.end() && old->second == size) continue;
+        line += (line.empty() ? "" : ", ") + ("\"" + name + "\" (" + std::to_string(size) + " bytes)");
+    }
+    Say(where + ": " + (line.empty() ? "nothing" : line));
+}
+
+// The packaged file names, from the package's own trailer.
+bool PackagedNames(const std::string& package, std::vector<std::string>& names) {
+    kv::MemorySource source(package.data(), package.size());
+    kv::TrailerError error = kv::WalkTrailer(source, [&](const kv::TrailerEntry& entry) {
+        names.push_back(entry.name);
+        return true;
+    });
+    return error == kv::TrailerError::None;
+}
+
+std::string BaseName(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Goes through every page by itself, a picture of each; false when a step
+// did not happen.
+bool WalkThrough(WineSession& session, const std::string& exe_name, const std::string& package,
+                 const std::string& shots, std::string& outcome) {
+    DriverClient driver;
+    std::string why;
+    if (!driver.Start(session, why)) {
+        Say("the driver did not start: " + why);
+        return false;
+    }
+    InstallerRun run(session, driver);
+    if (!run.Launch(exe_name, package, why)) {
+        Say("the installer did not start: " + why);
+        return false;
+    }
+    WizardWalk walk(driver, run);
+    auto fail = [&](const std::string& step) {
+        Say(step + " failed: " + (walk.error().empty() ? driver.last_error() : walk.error()));
+        run.Kill();
+        return false;
+    };
+
+    std::string page = walk.WaitPage(kWelcomeMarker, kLaunchTimeoutMs);
+    if (page.empty()) return fail("the welcome page");
+    Pause(kPaintMs);
+    Screenshot(session, kWelcomeCaption, shots, "1-welcome");
+
+    if (!walk.Press(page, "About")) return fail("About");
+    std::string about = driver.WaitWindow(run.windows_pid(), kAboutCaption, kStepTimeoutMs);
+    if (about.empty()) return fail("the About box");
+    Pause(kPaintMs);
+    Screenshot(session, kAboutCaption, shots, "2-about");
+    if (!walk.Press(about, "OK") || !driver.WaitHidden(about, kStepTimeoutMs)) return fail("the About box's OK");
+
+    std::string license = walk.Go(page, kNextCaption, kLicenseMarker);
+    if (!license.empty()) {
+        if (!walk.SetCheck(license, kAgreeCaption, true)) return fail("\"I Agree\"");
+        Pause(kPaintMs);
+        Screenshot(session, kWelcomeCaption, shots, "3-license");
+        page = walk.Go(license, kNextCaption, kOptionsMarker);
+    } else {
+        page = walk.WaitPage(kOptionsMarker);  // a package without a license
+    }
+    if (page.empty()) return fail("the options page");
+
+    // Every extra the page offers.
+    for (const char* caption : {kCopyReadmeCaption, kFavoritesCaption, kDesktopUrlCaption}) {
+        std::string box = driver.FindByText(page, caption);
+        bool offered = false;
+        for (const Control& c : driver.Controls(page))
+            if (c.text == caption && c.visible) offered = true;
+        if (!box.empty() && offered && !walk.SetCheck(page, caption, true)) return fail(caption);
+    }
+    Pause(kPaintMs);
+    Screenshot(session, kWelcomeCaption, shots, "4-options");
+    if (!walk.Install(page, Extras{})) return fail("Install");
+
+    // Whichever outcome the run reports.
+    MessageBoxInfo box;
+    std::string title;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEndTimeoutMs);
+    while (title.empty() && run.Running() && std::chrono::steady_clock::now() < deadline) {
+        for (const WindowInfo& w : driver.Windows(run.windows_pid()))
+            if (w.visible && w.class_name == "#32770") title = w.title;
+        if (title.empty()) Pause(50);
+    }
+    if (title.empty() || !driver.WaitMessageBox(run.windows_pid(), title, kStepTimeoutMs, box))
+        return fail("the outcome message");
+    outcome = "\"" + title + "\": \"" + box.text + "\"";
+    Pause(kPaintMs);
+    Screenshot(session, title, shots, "5-outcome");
+    if (!driver.Answer(box.hwnd, "OK")) return fail("OK on the outcome message");
+    int exit_code = -1;
+    if (!run.WaitEnd(kEndTimeoutMs, &exit_code)) return fail("the end of the program");
+    driver.Stop();
+    return true;
+}
+
+// Opens the wizard on the user's display and waits for the person.
+bool Interactive(WineSession& session, const std::string& exe_name, const std::string& package) {
+    MakeFolders(session.DriveC() + "/pkg");
+    const std::string path = session.DriveC() + "/pkg/" + exe_name;
+    if (!WriteWholeFile(path, package)) {
+        Say("cannot write " + path);
+        return false;
+    }
+    Say("the installer is open on display " + session.display() + "; the demo goes on when it ends");
+    pid_t pid = session.Spawn({"wine", "C:\\pkg\\" + exe_name}, session.work_dir() + "/logs/installer.log");
+    if (pid < 0 || !WaitChild(pid, kForeverMs)) {
+        KillChildGroup(pid);
+        Say("the installer did not end");
+        return false;
+    }
+    ::unlink(path.c_str());
+    return true;
+}
+
+std::string Absolute(const std::string& path) {
+    if (path.empty() || path[0] == '/') return path;
+    char cwd[4096];
+    return ::getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" + path : path;
+}
+
+int Main(Options options) {
+    // Wine gets the prefix as WINEPREFIX, which must not be relative.
+    options.work = Absolute(options.work);
+    options.screenshots = Absolute(options.screenshots);
+    std::string package;
+    if (!ReadWholeFile(options.package, package)) {
+        Say("cannot read " + options.package);
+        return 1;
+    }
+    std::vector<std::string> names;
+    if (!PackagedNames(package, names)) {
+        Say(options.package + " holds no readable package");
+        return 1;
+    }
+
+    WineSession::Configure(options.work, options.display);
+    WineSession* session = WineSession::Get();
+    if (!session) {
+        Say("Wine could not be set up (see " + options.work + "/logs)");
+        return 1;
+    }
+    // A new prefix has no Desktop or Favorites folder, and the installer
+    // creates none: make them empty so every extra has somewhere to go, and
+    // clear what an earlier demo left, so the report shows this run only.
+    RemoveTree(session->DesktopDir());
+    RemoveTree(session->FavoritesDir());
+    MakeFolders(session->DesktopDir());
+    MakeFolders(session->FavoritesDir());
+    for (const std::string& name : names) {
+        ::unlink((session->FontsDir() + "/" + name).c_str());
+        ::unlink((session->TempDir() + "/" + name).c_str());
+    }
+    RemoveTree(options.screenshots);
+    const auto fonts = Sizes(session->FontsDir()), temp = Sizes(session->TempDir());
+
+    const std::string exe_name = BaseName(options.package);
+    std::string outcome = "as the person at the keyboard saw it";
+    auto start = std::chrono::steady_clock::now();
+    bool ok = options.display.empty() ? WalkThrough(*session, exe_name, package, options.screenshots, outcome)
+                                      : Interactive(*session, exe_name, package);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (ok) {
+        char took[64];
+        std::snprintf(took, sizeof took, "%.1f s", seconds);
+        Say(exe_name + " ran in " + took + "; outcome " + outcome);
+    }
+    Say("prefix " + session->prefix() + " (C: is its drive_c)");
+    Report("in C:\\windows\\Fonts", session->FontsDir(), fonts);
+    Report("on the Desktop, C:\\windows\\Desktop", session->DesktopDir(), {});
+    Report("in Favorites, C:\\windows\\Favorites", session->FavoritesDir(), {});
+    Report("left in C:\\windows\\Temp", session->TempDir(), temp);
+    WineSession::Shutdown();
+    return ok ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace e2e
+
+int main(int argc, char** argv) {
+    e2e::Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string flag = argv[i], value = argv[i + 1];
+        if (flag == "--package") options.package = value;
+        else if (flag == "--work") options.work = value;
+        else if (flag == "--screenshots") options.screenshots = value;
+        else if (flag == "--display") options.display = value;
+        else {
+            std::fprintf(stderr, "kervale-demo: unknown option %s\n", flag.c_str());
+            return 2;
+        }
+    }
+    if (argc % 2 == 0 || options.package.empty() || options.work.empty() || options.screenshots.empty()) {
+        std::fprintf(stderr,
+                     "usage: kervale-demo --package FILE.exe --work DIR --screenshots DIR [--display :N]\n");
+        return 2;
+    }
+    return e2e::Main(options);
+}
