@@ -4,11 +4,9 @@
 #include <string>
 
 #include "form.h"
+#include "maker.h"
 
 namespace kv {
-
-constexpr const char kMakerWebSite[] = "http://www.kervale.example/";
-constexpr const char kContactMail[] = "support@kervale.example";
 
 // Opens the address as it stands with the program registered for it.
 void OpenURL(const std::string& address);

@@ -30,7 +30,58 @@ enum Control : int {
 };
 }
 
+namespace frmLicenseIds {
+enum Control : int {
+    lblWelcome,
+    Label1,
+    chkLicense,
+    cmdNext,
+    cmdBack,
+    cmdExit,
+    txtLicense,
+    Image1,
+    Line1_1,
+    Line1_0,
+    kControlCount
+};
+}
+
+namespace frmTwoIds {
+// fraOptions holds chkCopy and fraLink; fraLink holds chkDesktopURL and chkFav.
+enum Control : int {
+    lblWelcome,
+    Label1,
+    cmdNext,
+    cmdBack,
+    fraOptions,
+    chkCopy,
+    fraLink,
+    chkDesktopURL,
+    chkFav,
+    cmdExit,
+    Image1,
+    Line1_1,
+    Line1_0,
+    kControlCount
+};
+}
+
+namespace frmAboutIds {
+enum Control : int { lblVelmarin, lblAbout, cmdOK, Label1, lblVersion, kControlCount };
+}
+
+namespace frmInstallIds {
+enum Control : int { lblInstalling, kControlCount };
+}
+
 extern const ui::FormDesign kStartupDesign;
 extern const ui::FormDesign kOneDesign;
+extern const ui::FormDesign kLicenseDesign;
+extern const ui::FormDesign kTwoDesign;
+extern const ui::FormDesign kAboutDesign;
+extern const ui::FormDesign kInstallDesign;
+
+// The About box's fixed text.
+extern const char kAboutText[];
 
 }  // namespace kv::design
