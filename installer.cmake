@@ -6,12 +6,18 @@ add_executable(kervale-stub WIN32
   startup/frm_startup.cpp
   startup/self_extract.cpp
   wizard/frm_one.cpp
+  wizard/frm_license.cpp
+  wizard/frm_two.cpp
+  wizard/frm_about.cpp
+  wizard/frm_install.cpp
+  install/install_run.cpp
+  install/install_actions.cpp
   shell/mod_web.cpp
   platform/form.cpp
   platform/files.cpp
   platform/runtime_win.cpp
   resources/installer.rc)
-target_include_directories(kervale-stub PRIVATE startup platform wizard shell resources)
+target_include_directories(kervale-stub PRIVATE startup platform wizard shell install resources)
 target_link_libraries(kervale-stub PRIVATE kervale_installer_logic kervale_format)
 target_compile_options(kervale-stub PRIVATE -Os -ffunction-sections -fdata-sections
   -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -Wall -Wextra)

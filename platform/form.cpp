@@ -106,6 +106,21 @@ BOOL CALLBACK DisableOther(HWND hwnd, LPARAM context) {
     return TRUE;
 }
 
+// Puts the bitmap resource into an image control, unscaled at any DPI: the
+// control becomes the picture's size plus its border.
+void ShowPicture(HWND control, int picture) {
+    HANDLE bitmap = LoadImageA(g_instance, MAKEINTRESOURCEA(picture), IMAGE_BITMAP, 0, 0, LR_SHARED);
+    BITMAP info;
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return;
+    SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    RECT outer, inner;
+    GetWindowRect(control, &outer);
+    GetClientRect(control, &inner);
+    SetWindowPos(control, nullptr, 0, 0, info.bmWidth + (outer.right - outer.left) - inner.right,
+                 info.bmHeight + (outer.bottom - outer.top) - inner.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 void Initialise(HINSTANCE instance) {
@@ -226,11 +241,7 @@ void Form::Create() {
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.font)), FALSE);
         // A long readme must show whole; the default limit is about 32 KB.
         if (c.kind == Kind::TextBox) SendMessageA(control, EM_SETLIMITTEXT, 0, 0);
-        if (c.kind == Kind::Image && c.picture) {
-            HANDLE bitmap = LoadImageA(g_instance, MAKEINTRESOURCEA(c.picture), IMAGE_BITMAP, 0, 0,
-                                       LR_SHARED);
-            SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-        }
+        if (c.kind == Kind::Image && c.picture) ShowPicture(control, c.picture);
         if (c.flags & kSizedToText) FitToText(i);
     }
     const int first = FirstFocus(design_);

@@ -2,8 +2,11 @@
 
 #include "designs.h"
 #include "files.h"
+#include "frm_about.h"
+#include "frm_license.h"
 #include "frm_one.h"
 #include "frm_startup.h"
+#include "frm_two.h"
 #include "self_extract.h"
 
 namespace kv {
@@ -44,7 +47,7 @@ void ConfirmExit(ui::Form& page) {
     const int count = frmStartup.ItemCount(kFileList);
     for (int i = 0; i < count; ++i) KillFile(strTempPath + frmStartup.Item(kFileList, i));
     page.Hide();
-    // frmAbout is hidden here too once it exists.
+    frmAbout.Hide();
     ui::EndProgram();
 }
 
@@ -55,8 +58,10 @@ void CleanUp() {
         const std::string entry = frmStartup.Item(kFileList, i);
         if (entry != strReadme) KillFile(strTempPath + entry);
     }
-    // In order: frmAbout, frmLicense, frmStartup, frmTwo, frmOne.
+    frmAbout.Hide();
+    frmLicense.Hide();
     frmStartup.Hide();
+    frmTwo.Hide();
     frmOne.Hide();
     ui::EndProgram();
 }

@@ -2,10 +2,14 @@
 
 #include "descriptor.h"
 #include "files.h"
+#include "frm_about.h"
+#include "frm_license.h"
+#include "frm_two.h"
 #include "mod_web.h"
 #include "self_extract.h"
 #include "text_utils.h"
 #include "trailer.h"
+#include "wizard_rules.h"
 
 namespace kv {
 
@@ -55,11 +59,16 @@ void Form_Unload(int& cancel) {
 
 void cmdExit_Click() { ConfirmExit(frmOne); }
 
-// The license and options pages follow here.
-void cmdNext_Click() {}
+void cmdNext_Click() {
+    frmOne.Hide();
+    if (HasLicensePage(strLicense))
+        frmLicense.Show();
+    else
+        frmTwo.Show();
+}
 
-// The About box opens here.
-void cmdAbout_Click() {}
+// Non-modal: the page stays usable while the box is open.
+void cmdAbout_Click() { frmAbout.Show(); }
 
 void lblWeb_Click() { OpenURL(frmOne.Text(lblWeb)); }
 
