@@ -101,6 +101,17 @@ bool Screenshot(const WineSession& session, const std::string& title, const std:
     return false;
 }
 
+// Line ends spelled as \r and \n, so a message stays on one report line.
+std::string OneLine(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else out += c;
+    }
+    return out;
+}
+
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // Name -> size of the regular files of a folder.
@@ -208,7 +219,7 @@ bool WalkThrough(WineSession& session, const std::string& exe_name, const std::s
     }
     if (title.empty() || !driver.WaitMessageBox(run.windows_pid(), title, kStepTimeoutMs, box))
         return fail("the outcome message");
-    outcome = "\"" + title + "\": \"" + box.text + "\"";
+    outcome = "\"" + title + "\": \"" + OneLine(box.text) + "\"";
     Pause(kPaintMs);
     Screenshot(session, title, shots, "5-outcome");
     if (!driver.Answer(box.hwnd, "OK")) return fail("OK on the outcome message");
