@@ -2,6 +2,8 @@
 // installer: a damaged payload is refused before anything is written, an
 // older package without the record still runs, and a package signed after it
 // was built reads through the signature's certificate table.
+#include <unistd.h>
+
 #include <cstring>
 
 #include "harness/installer_run.h"
@@ -49,6 +51,8 @@ protected:
         dir_ = session_->work_dir() + "/signing";
         const std::string log = dir_ + "/sign.log";
         session_->Run({"mkdir", "-p", dir_}, "/dev/null", 10);
+        // osslsigncode will not overwrite the output of an earlier run.
+        ::unlink(signed_path.c_str());
         if (session_->Run({"openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
                            dir_ + "/key.pem", "-out", dir_ + "/cert.pem", "-days", "2", "-subj",
                            "/CN=Kervale Test Signing"},
