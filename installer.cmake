@@ -17,6 +17,9 @@ add_executable(kervale-stub WIN32
   platform/files.cpp
   platform/runtime_win.cpp
   resources/installer.rc)
+# The resource compiler does not report the files that the script pulls in.
+set_source_files_properties(resources/installer.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_CURRENT_SOURCE_DIR}/resources/program.ico;${CMAKE_CURRENT_SOURCE_DIR}/resources/logo.bmp;${CMAKE_CURRENT_SOURCE_DIR}/resources/installer.manifest;${CMAKE_CURRENT_SOURCE_DIR}/resources/version.h;${CMAKE_CURRENT_SOURCE_DIR}/resources/resource.h")
 target_include_directories(kervale-stub PRIVATE startup platform wizard shell install resources)
 target_link_libraries(kervale-stub PRIVATE kervale_installer_logic kervale_format)
 target_compile_options(kervale-stub PRIVATE -Os -ffunction-sections -fdata-sections

@@ -20,7 +20,9 @@ struct FormEvents {
 
 class Form {
 public:
-    Form(const FormDesign& design, const FormEvents& events) : design_(design), events_(events) {}
+    // constexpr: the forms are globals, set up without start-up code.
+    constexpr Form(const FormDesign& design, const FormEvents& events)
+        : design_(design), events_(events) {}
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
