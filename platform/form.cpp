@@ -106,13 +106,33 @@ BOOL CALLBACK DisableOther(HWND hwnd, LPARAM context) {
     return TRUE;
 }
 
-// Puts the bitmap resource into an image control, unscaled at any DPI: the
+// The one picture of the program (the logo), loaded once at the screen's
+// DPI and shared by the pages.
+int g_picture_id = 0;
+GdiObject g_picture;
+
+// Puts the bitmap resource into an image control, pixel for pixel at 96 DPI
+// and grown with the DPI beyond it, so it keeps its place in the layout. The
 // control becomes the picture's size plus its border.
 void ShowPicture(HWND control, int picture) {
-    HANDLE bitmap = LoadImageA(g_instance, MAKEINTRESOURCEA(picture), IMAGE_BITMAP, 0, 0, LR_SHARED);
+    if (g_picture_id != picture || !g_picture.get()) {
+        HANDLE bitmap = LoadImageA(g_instance, MAKEINTRESOURCEA(picture), IMAGE_BITMAP, 0, 0, 0);
+        BITMAP info;
+        if (bitmap && g_dpi != 96 && GetObjectA(bitmap, sizeof info, &info)) {
+            HANDLE scaled = LoadImageA(g_instance, MAKEINTRESOURCEA(picture), IMAGE_BITMAP,
+                                       MulDiv(info.bmWidth, g_dpi, 96),
+                                       MulDiv(info.bmHeight, g_dpi, 96), 0);
+            if (scaled) {
+                DeleteObject(bitmap);
+                bitmap = scaled;
+            }
+        }
+        g_picture.reset(bitmap);
+        g_picture_id = picture;
+    }
     BITMAP info;
-    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info)) return;
-    SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+    if (!g_picture.get() || !GetObjectA(g_picture.get(), sizeof info, &info)) return;
+    SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(g_picture.get()));
     RECT outer, inner;
     GetWindowRect(control, &outer);
     GetClientRect(control, &inner);
