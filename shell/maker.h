@@ -6,6 +6,6 @@ namespace kv {
 
 constexpr const char kMakerHost[] = "www.kervale.example";
 constexpr const char kMakerWebSite[] = "http://www.kervale.example/";
-constexpr const char kContactMail[] = "support@kervale.example";
+constexpr const char kContactMail[] = "help@kervale.example";
 
 }  // namespace kv

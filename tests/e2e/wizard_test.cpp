@@ -436,7 +436,7 @@ TEST_F(WizardTest, AboutBoxLivesBesideTheWizardAndEnterInstalls) {
     EXPECT_EQ(height, Px(4305));
     ExpectRect(FindControl(controls, "Program Version: 1.0.12"), "lblVersion", 240, 3000, 2295, 255);
     ExpectRect(FindControl(controls, "www.kervale.example"), "lblVelmarin", 480, 2160, 0, 0);
-    ExpectRect(FindControl(controls, "support@kervale.example"), "Label1", 480, 2520, 0, 0);
+    ExpectRect(FindControl(controls, "help@kervale.example"), "Label1", 480, 2520, 0, 0);
     ExpectRect(FindControl(controls, "OK"), "cmdOK", 960, 3600, 975, 375);
     const Control* text = FindByClass(controls, "Static", 1);
     ASSERT_NE(text, nullptr);

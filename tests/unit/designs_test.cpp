@@ -277,7 +277,7 @@ TEST(WindowDesigns, AboutBox) {
     ExpectRows(kAboutDesign, {{"lblVelmarin", Kind::Label, "www.kervale.example", 480, 2160, 1920, 270},
                               {"lblAbout", Kind::Label, nullptr, 120, 120, 2775, 1935},
                               {"cmdOK", Kind::Button, "OK", 960, 3600, 975, 375},
-                              {"Label1", Kind::Label, "support@kervale.example", 480, 2520, 1995, 270},
+                              {"Label1", Kind::Label, "help@kervale.example", 480, 2520, 1995, 270},
                               {"lblVersion", Kind::Label, "Label2", 240, 3000, 2295, 255}});
     const ControlDesign* c = kAboutDesign.controls;
     for (int link : {lblVelmarin, Label1}) {

@@ -19,7 +19,7 @@
 namespace e2e {
 
 // Generous limits: the tests are not timed, and Wine may run emulated.
-constexpr int kLaunchTimeoutMs = 600000;  // launch to first window
+constexpr int kLaunchTimeoutMs = 240000;  // launch to first window
 constexpr int kStepTimeoutMs = 120000;    // a reaction to one user action
 constexpr int kEndTimeoutMs = 180000;     // from the last action to the process's end
 
