@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "harness/installer_run.h"
+#include "harness/screenshot.h"
 
 namespace e2e {
 namespace {
@@ -28,56 +29,11 @@ constexpr const char kRefusal[] =
     "You must agree to the license agreement to continue.\r\n"
     "If you do not agree to the license agreement, click Cancel to close Kervale.";
 
-std::string Shell(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-        ::pclose(pipe);
-    }
-    return out;
-}
-
-std::string Quoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-int NumberAfter(const std::string& text, const std::string& label) {
-    size_t at = text.find(label);
-    return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + label.size());
-}
-
-// Saves what the screen shows of the mapped window titled `title` (Wine
-// gives each top-level window an X window of that name) as
-// build/screenshots/<file>.png. Pictures for people: a failure here is
-// logged, not a test failure.
+// Saves the mapped window titled `title` as build/screenshots/<file>.png.
+// Pictures for people: a failure here is logged, not a test failure.
 void Screenshot(WineSession& session, const std::string& title, const std::string& file) {
-    const std::string display = "DISPLAY=" + session.display() + " ";
-    const std::string tree = Shell(display + "xwininfo -root -tree 2>/dev/null");
-    const std::string needle = " \"" + title + "\":";
-    for (size_t at = tree.find(needle); at != std::string::npos; at = tree.find(needle, at + 1)) {
-        size_t line = tree.rfind('\n', at);
-        line = line == std::string::npos ? 0 : line + 1;
-        const std::string id = tree.substr(tree.find_first_not_of(' ', line), at - tree.find_first_not_of(' ', line));
-        const std::string info = Shell(display + "xwininfo -id " + Quoted(id) + " 2>/dev/null");
-        if (info.find("Map State: IsViewable") == std::string::npos) continue;
-        const int x = NumberAfter(info, "Absolute upper-left X:");
-        const int y = NumberAfter(info, "Absolute upper-left Y:");
-        const int w = NumberAfter(info, "Width:");
-        const int h = NumberAfter(info, "Height:");
-        if (x < 0 || y < 0 || w <= 0 || h <= 0) continue;
-        const std::string dir = std::string(E2E_SCREENSHOT_DIR);
-        MakeFolders(dir);
-        const std::string crop = std::to_string(w) + "x" + std::to_string(h) + "+" +
-                                 std::to_string(x) + "+" + std::to_string(y);
-        Shell(display + "import -window root -crop " + crop + " +repage " +
-              Quoted(dir + "/" + file + ".png") + " 2>/dev/null");
-        return;
-    }
-    std::fprintf(stderr, "no screenshot of \"%s\": no mapped X window of that name\n", title.c_str());
+    if (!SaveWindowScreenshot(session, title, std::string(E2E_SCREENSHOT_DIR) + "/" + file + ".png"))
+        std::fprintf(stderr, "no screenshot of \"%s\": no mapped X window of that name\n", title.c_str());
 }
 
 bool IsClass(const Control& c, const char* name) { return strcasecmp(c.class_name.c_str(), name) == 0; }

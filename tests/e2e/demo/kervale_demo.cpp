@@ -24,6 +24,7 @@
 #include "harness/driver_client.h"
 #include "harness/files.h"
 #include "harness/installer_run.h"
+#include "harness/screenshot.h"
 #include "harness/wine_session.h"
 #include "trailer.h"
 #include "wizard_walk.h"
@@ -46,59 +47,16 @@ void Say(const std::string& line) {
     std::fflush(stdout);
 }
 
-std::string Shell(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-        ::pclose(pipe);
-    }
-    return out;
-}
-
-std::string Quoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-int NumberAfter(const std::string& text, const std::string& label) {
-    size_t at = text.find(label);
-    return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + label.size());
-}
-
-// Saves the mapped X window named `title` (Wine names each top-level window's
-// X window after its caption) as <dir>/<file>.png, cut from the root window
-// so that whatever lies on top of it shows too. False when it is not mapped.
+// Saves the mapped window titled `title` as <dir>/<file>.png.
 bool Screenshot(const WineSession& session, const std::string& title, const std::string& dir,
                 const std::string& file) {
-    const std::string display = "DISPLAY=" + Quoted(session.display()) + " ";
-    const std::string tree = Shell(display + "xwininfo -root -tree 2>/dev/null");
-    const std::string needle = " \"" + title + "\":";
-    for (size_t at = tree.find(needle); at != std::string::npos; at = tree.find(needle, at + 1)) {
-        size_t line = tree.rfind('\n', at);
-        line = line == std::string::npos ? 0 : line + 1;
-        size_t id_start = tree.find_first_not_of(' ', line);
-        const std::string id = tree.substr(id_start, at - id_start);
-        const std::string info = Shell(display + "xwininfo -id " + Quoted(id) + " 2>/dev/null");
-        if (info.find("Map State: IsViewable") == std::string::npos) continue;
-        const int x = NumberAfter(info, "Absolute upper-left X:");
-        const int y = NumberAfter(info, "Absolute upper-left Y:");
-        const int w = NumberAfter(info, "Width:");
-        const int h = NumberAfter(info, "Height:");
-        if (x < 0 || y < 0 || w <= 0 || h <= 0) continue;
-        MakeFolders(dir);
-        const std::string path = dir + "/" + file + ".png";
-        const std::string crop = std::to_string(w) + "x" + std::to_string(h) + "+" + std::to_string(x) +
-                                 "+" + std::to_string(y);
-        Shell(display + "import -window root -crop " + crop + " +repage " + Quoted(path) + " 2>/dev/null");
-        if (!PathExists(path)) return false;
-        Say("screenshot " + path);
-        return true;
+    const std::string path = dir + "/" + file + ".png";
+    if (!SaveWindowScreenshot(session, title, path)) {
+        Say("no screenshot of \"" + title + "\": it is not on the screen");
+        return false;
     }
-    Say("no screenshot of \"" + title + "\": it is not on the screen");
-    return false;
+    Say("screenshot " + path);
+    return true;
 }
 
 // Line ends spelled as \r and \n, so a message stays on one report line.
