@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "harness/installer_run.h"
+#include "wizard_walk.h"
 #include "trailer.h"
 
 namespace e2e {
@@ -70,7 +71,7 @@ protected:
     std::string dir_;
 };
 
-TEST_F(SignedPackageTest, ASignedInstallerExtractsEveryFileAndKeepsItsSignature) {
+TEST_F(SignedPackageTest, ASignedInstallerInstallsAndKeepsItsSignature) {
     TypicalPackage typical;
     const std::string package = BuildPackage(stub_, typical.Files());
     ASSERT_EQ(package.size() % 8, 0u) << "packages are aligned for signing";
@@ -86,7 +87,19 @@ TEST_F(SignedPackageTest, ASignedInstallerExtractsEveryFileAndKeepsItsSignature)
     ASSERT_TRUE(LaunchPackage(signed_package));
     ASSERT_FALSE(WaitWindow(kWelcomeCaption, kLaunchTimeoutMs).empty());
     ExpectExtracted(typical.Files());
-    run_->Kill();
+
+    // Straight through the wizard to the end of a full install.
+    WizardWalk walk(driver(), *run_);
+    const std::string options = walk.ToOptionsPage(/*has_license=*/true);
+    ASSERT_FALSE(options.empty()) << walk.error();
+    ASSERT_TRUE(walk.Install(options, Extras{})) << walk.error();
+    const std::string box = ExpectMessageBox(kApplicationTitle, kSuccessText, {"OK"}, false);
+    ASSERT_FALSE(box.empty());
+    std::string installed;
+    ASSERT_TRUE(ReadWholeFile(session_->FontsDir() + "/" + typical.font_file, installed));
+    EXPECT_EQ(installed, typical.font);
+    Answer(box, "OK");
+    ExpectEnds();
 
     // The installer only read its own file: the signature still holds.
     std::string after;
