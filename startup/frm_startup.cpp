@@ -27,9 +27,11 @@ void ListPackagedFiles(const std::string& exe) {
     if (walker.Start() != TrailerError::None) DamagedFile();
     intFileCount = static_cast<int16_t>(walker.count());
     TrailerEntry entry;
+    bool descriptor_listed = false;
     while (!walker.done()) {
         if (walker.Next(entry) != TrailerError::None) DamagedFile();
         frmStartup.AddItem(lstFiles, entry.name);
+        descriptor_listed = descriptor_listed || entry.name == kDescriptorName;
     }
     // A package that carries a checksum is checked whole before anything is
     // written, so a damaged download never installs a broken font. The
@@ -38,6 +40,10 @@ void ListPackagedFiles(const std::string& exe) {
         package, walker.package_end(), walker.lowest_offset(),
         [](void*) { ui::YieldToEvents(); }, nullptr);
     if (integrity == IntegrityState::Mismatch) DamagedFile();
+    // Without a descriptor the run would end with the same message after the
+    // extraction; say it before anything is written. A cut-off download
+    // reads this way: its walk finds other entries but never the descriptor.
+    if (!descriptor_listed) DamagedFile();
 }
 
 void Form_Load() {

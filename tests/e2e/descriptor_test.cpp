@@ -51,7 +51,7 @@ TEST_F(CorruptedDescriptorTest, WrongVersionDigitIsCorruptedToo) {
 
 using DescriptorTest = InstallerTest;
 
-TEST_F(DescriptorTest, MissingDescriptorEndsWithTheDamagedMessageAndDeletesNothing) {
+TEST_F(DescriptorTest, MissingDescriptorEndsWithTheDamagedMessageBeforeAnythingIsWritten) {
     TypicalPackage package;
     std::vector<PackagedFile> files = package.Files();
     files.erase(files.begin());  // no KERVALE.DAT
@@ -59,9 +59,10 @@ TEST_F(DescriptorTest, MissingDescriptorEndsWithTheDamagedMessageAndDeletesNothi
     std::string box = ExpectMessageBox("Error", kDamagedText, {"OK"}, /*stop_icon=*/true, kLaunchTimeoutMs);
     ASSERT_FALSE(box.empty());
     ExpectVisibleWindow("while the damaged-file message is up");
+    EXPECT_EQ(temp_guard_->AddedFiles(), std::vector<std::string>{});
     Answer(box, "OK");
     ExpectEnds();
-    ExpectExtracted(files);  // a start-up failure deletes nothing
+    EXPECT_EQ(temp_guard_->AddedFiles(), std::vector<std::string>{});
 }
 
 TEST_F(DescriptorTest, CountOfZeroListsAndExtractsOnlyTheFirstEntry) {

@@ -213,4 +213,37 @@ TEST(SignedPackage, TruncationsAndByteChangesOfASignedPackageNeverEscape) {
     }
 }
 
+// What the installer accepts before it writes anything: the walk, the
+// checksum when there is one, and a listed descriptor.
+bool AcceptedListing(const string& package, Files& files) {
+    Walk w = Read(package);
+    if (w.error != kv::TrailerError::None) return false;
+    kv::MemorySource source(package.data(), package.size());
+    if (kv::CheckIntegrity(source, w.end, w.lowest) == kv::IntegrityState::Mismatch) return false;
+    bool descriptor = false;
+    for (const auto& f : w.files) descriptor = descriptor || f.first == kv::kDescriptorName;
+    if (!descriptor) return false;
+    files = w.files;
+    return true;
+}
+
+TEST(IntegrityRecord, EveryTruncationAndByteChangeGivesAnErrorOrTheOriginalListing) {
+    const string package = Pack(PeStub(300), kFiles);
+    Files files;
+    for (size_t len = 0; len < package.size(); ++len) {
+        if (AcceptedListing(package.substr(0, len), files)) {
+            EXPECT_EQ(files, kFiles) << "cut to " << len;
+        }
+    }
+    for (size_t at = 0; at < package.size(); ++at) {
+        for (int mask : {0x01, 0x10, 0x80, 0xFF}) {
+            string changed = package;
+            changed[at] = static_cast<char>(changed[at] ^ mask);
+            if (AcceptedListing(changed, files)) {
+                EXPECT_EQ(files, kFiles) << "byte " << at << " ^ " << mask;
+            }
+        }
+    }
+}
+
 }  // namespace
