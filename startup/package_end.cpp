@@ -5,6 +5,10 @@
 
 #include "trailer.h"
 
+#ifdef KERVALE_ZLIB_CRC
+#include <zlib.h>
+#endif
+
 namespace kv {
 
 namespace {
@@ -115,6 +119,17 @@ bool DecodeRecord(const unsigned char (&bytes)[kRecordBytes], IntegrityRecord& r
 }
 
 uint32_t Crc32(uint32_t crc, const void* data, size_t n) {
+#ifdef KERVALE_ZLIB_CRC
+    // The packaging tool checksums every byte it writes; zlib's routine is
+    // about three times faster than the table below.
+    while (n > 0) {
+        const uInt part = n > 0x40000000u ? 0x40000000u : static_cast<uInt>(n);
+        crc = static_cast<uint32_t>(crc32(crc, static_cast<const Bytef*>(data), part));
+        data = static_cast<const unsigned char*>(data) + part;
+        n -= part;
+    }
+    return crc;
+#endif
     if (!g_crc_ready) MakeCrcTable();
     const unsigned char* p = static_cast<const unsigned char*>(data);
     uint32_t c = ~crc;
