@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace kv {
 
@@ -41,6 +42,19 @@ public:
 private:
     const unsigned char* data_;
     size_t size_;
+};
+
+// Appends everything written to a string: packages built in memory.
+class StringSink final : public ByteSink {
+public:
+    explicit StringSink(std::string& out) : out_(out) {}
+    bool write(const void* data, size_t n) override {
+        out_.append(static_cast<const char*>(data), n);
+        return true;
+    }
+
+private:
+    std::string& out_;
 };
 
 // A view on part of another source: [offset, offset + length).

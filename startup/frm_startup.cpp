@@ -57,19 +57,10 @@ void Form_Load() {
 
     // The welcome page has read the descriptor already; read it again here
     // so a descriptor that is missing or too short ends the program.
-    std::string text;
-    Descriptor descriptor;
-    if (!platform::ReadWholeFile(strTempPath + kDescriptorName, text) ||
-        ReadDescriptor(text.data(), text.size(), 5, descriptor) < 5)
+    bool signature_ok = false;
+    if (ReadPackageSettings(kDescriptorFields - 1, signature_ok) < kDescriptorFields - 1)
         DamagedFile();
-    strReadme = descriptor.readme;
-    strLicense = descriptor.license;
-    strFontName = descriptor.font_name;
-    strWebURL = descriptor.web_url;
-    if (!HasValidSignature(descriptor)) {
-        ui::MsgBox("The kervale datafile is corrupted.");
-        CleanUp();
-    }
+    if (!signature_ok) DatafileCorrupted();
 }
 
 const ui::FormEvents kEvents = {Form_Load, nullptr, nullptr};

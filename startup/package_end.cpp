@@ -67,6 +67,7 @@ bool CertificateTableIsSound(ByteSource& file, int64_t offset, int64_t size) {
     return at == size || at - size < 8;
 }
 
+#ifndef KERVALE_ZLIB_CRC
 uint32_t g_crc_table[8][256];
 bool g_crc_ready = false;
 
@@ -82,6 +83,7 @@ void MakeCrcTable() {
     }
     g_crc_ready = true;
 }
+#endif
 
 }  // namespace
 
@@ -129,7 +131,7 @@ uint32_t Crc32(uint32_t crc, const void* data, size_t n) {
         n -= part;
     }
     return crc;
-#endif
+#else
     if (!g_crc_ready) MakeCrcTable();
     const unsigned char* p = static_cast<const unsigned char*>(data);
     uint32_t c = ~crc;
@@ -146,6 +148,7 @@ uint32_t Crc32(uint32_t crc, const void* data, size_t n) {
     }
     while (n--) c = g_crc_table[0][(c ^ *p++) & 0xFF] ^ (c >> 8);
     return ~c;
+#endif
 }
 
 IntegrityState CheckIntegrity(ByteSource& file, int64_t package_end, int64_t payload_start,
@@ -159,17 +162,10 @@ IntegrityState CheckIntegrity(ByteSource& file, int64_t package_end, int64_t pay
         record.payload_length != static_cast<uint64_t>(filler - payload_start))
         return IntegrityState::Mismatch;
 
-    class CrcOnly final : public ByteSink {
-    public:
-        bool write(const void* data, size_t n) override {
-            crc = Crc32(crc, data, n);
-            return true;
-        }
-        uint32_t crc = 0;
-    } sink;
-    if (!CopyRange(file, payload_start, filler - payload_start, sink, between_chunks, context))
+    CrcSink crc;
+    if (!CopyRange(file, payload_start, filler - payload_start, crc, between_chunks, context))
         return IntegrityState::Mismatch;
-    return sink.crc == record.crc32 ? IntegrityState::Valid : IntegrityState::Mismatch;
+    return crc.crc() == record.crc32 ? IntegrityState::Valid : IntegrityState::Mismatch;
 }
 
 }  // namespace kv

@@ -56,20 +56,21 @@ enum class IntegrityState { Absent, Valid, Mismatch };
 IntegrityState CheckIntegrity(ByteSource& file, int64_t package_end, int64_t payload_start,
                               void (*between_chunks)(void*) = nullptr, void* context = nullptr);
 
-// A sink that passes bytes on while keeping their CRC-32 and count.
+// A sink that keeps the CRC-32 and count of the bytes written to it, and
+// passes them on to `next` when there is one.
 class CrcSink final : public ByteSink {
 public:
-    explicit CrcSink(ByteSink& next) : next_(next) {}
+    explicit CrcSink(ByteSink* next = nullptr) : next_(next) {}
     bool write(const void* data, size_t n) override {
         crc_ = Crc32(crc_, data, n);
         count_ += n;
-        return next_.write(data, n);
+        return !next_ || next_->write(data, n);
     }
     uint32_t crc() const { return crc_; }
     uint64_t count() const { return count_; }
 
 private:
-    ByteSink& next_;
+    ByteSink* next_;
     uint32_t crc_ = 0;
     uint64_t count_ = 0;
 };

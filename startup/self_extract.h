@@ -25,6 +25,16 @@ std::string GetWinDir();
 // The installer's own executable.
 std::string OwnExecutable();
 
+// Reads the first `fields` fields of the extracted descriptor. With at least
+// five, fields 2 to 5 go into the package settings, and the link title too
+// when six were asked for and read. Returns how many fields were read (0 when
+// the file cannot be read); `signature_ok` tells whether the first is the
+// signature.
+int ReadPackageSettings(int fields, bool& signature_ok);
+
+// "The kervale datafile is corrupted.", then the clean end of the run.
+[[noreturn]] void DatafileCorrupted();
+
 // Writes every packaged file into the Temp folder below the Windows
 // directory, then hides the start-up window and shows the welcome page.
 void ExtractFiles();

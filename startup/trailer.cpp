@@ -178,7 +178,7 @@ bool WritePackage(ByteSource& stub, const PackageFile* files, int file_count, By
                                               kPackageAlignment)))
         return false;
 
-    CrcSink payload(out);
+    CrcSink payload(&out);
     for (int i = file_count - 1; i >= 0; --i) {
         ByteSource& body = *files[i].body;
         const int64_t size = body.size();

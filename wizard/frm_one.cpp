@@ -8,7 +8,6 @@
 #include "mod_web.h"
 #include "self_extract.h"
 #include "text_utils.h"
-#include "trailer.h"
 #include "wizard_rules.h"
 
 namespace kv {
@@ -21,25 +20,14 @@ namespace {
 // keeps what was filled so far and is shown all the same: a descriptor that
 // cannot be read at all ends the program in the start-up's own read.
 void Form_Load() {
-    std::string text;
-    Descriptor descriptor;
-    if (!platform::ReadWholeFile(strTempPath + kDescriptorName, text)) return;
-    const int fields = ReadDescriptor(text.data(), text.size(), kDescriptorFields, descriptor);
-    if (fields < kDescriptorFields - 1) return;
-    strReadme = descriptor.readme;
-    strLicense = descriptor.license;
-    strFontName = descriptor.font_name;
-    strWebURL = descriptor.web_url;
-    if (fields == kDescriptorFields) strLinkName = descriptor.link_name;
-
-    if (!HasValidSignature(descriptor)) {
-        ui::MsgBox("The kervale datafile is corrupted.");
-        CleanUp();
-    }
+    bool signature_ok = false;
+    if (ReadPackageSettings(kDescriptorFields, signature_ok) < kDescriptorFields - 1) return;
+    if (!signature_ok) DatafileCorrupted();
 
     frmOne.SetText(lblInstall, "Kervale will install the " + strFontName + " font.");
 
     if (strReadme != kNoReadme) {
+        std::string text;
         if (platform::ReadWholeFile(strTempPath + strReadme, text))
             frmOne.SetText(txtReadme, LinesWithCrLf(text.data(), text.size()));
     } else {
