@@ -1,5 +1,6 @@
 // The exit question on the welcome page, whichever way the user gives up:
 // No changes nothing, Yes deletes every listed file and ends the program.
+#include "harness/controls.h"
 #include "harness/installer_run.h"
 
 namespace e2e {
@@ -25,15 +26,6 @@ protected:
         return ExpectMessageBox(kExitTitle, kExitQuestion, {"Yes", "No"}, /*stop_icon=*/false);
     }
 };
-
-// What a user can see of a control; handles and positions aside.
-std::vector<std::string> Looks(const std::vector<Control>& controls) {
-    std::vector<std::string> looks;
-    for (const Control& c : controls)
-        looks.push_back(c.class_name + "|" + c.text + "|" + std::to_string(c.visible) +
-                        std::to_string(c.enabled) + std::to_string(c.checked));
-    return looks;
-}
 
 TEST_P(ExitQuestionTest, NoKeepsEverythingYesDeletesTheListedFilesAndEnds) {
     TypicalPackage package;

@@ -1,21 +1,10 @@
 // What the user sees on the start-up window and the welcome page.
-#include <strings.h>
 
+#include "harness/controls.h"
 #include "harness/installer_run.h"
 
 namespace e2e {
 namespace {
-
-// Design units: 15 twips to a pixel at 96 dots per inch.
-constexpr int Px(int twips) { return twips / 15; }
-
-bool IsClass(const Control& c, const char* name) { return strcasecmp(c.class_name.c_str(), name) == 0; }
-
-const Control* FindByClass(const std::vector<Control>& controls, const char* name) {
-    for (const Control& c : controls)
-        if (IsClass(c, name)) return &c;
-    return nullptr;
-}
 
 // Visible texts of labels (not buttons or text boxes), as a user reads them.
 std::vector<std::string> VisibleLabels(const std::vector<Control>& controls) {
@@ -23,14 +12,6 @@ std::vector<std::string> VisibleLabels(const std::vector<Control>& controls) {
     for (const Control& c : controls)
         if (IsClass(c, "Static") && c.visible && !c.text.empty()) texts.push_back(c.text);
     return texts;
-}
-
-void ExpectRect(const Control* c, const char* name, int left, int top, int width, int height) {
-    ASSERT_NE(c, nullptr) << name << " is missing";
-    EXPECT_NEAR(c->left, Px(left), 1) << name;
-    EXPECT_NEAR(c->top, Px(top), 1) << name;
-    if (width > 0) EXPECT_NEAR(c->right - c->left, Px(width), 1) << name;
-    if (height > 0) EXPECT_NEAR(c->bottom - c->top, Px(height), 1) << name;
 }
 
 class WelcomePageTest : public InstallerTest {

@@ -4,27 +4,20 @@
 // each kind of package, and the windows' layout at 96 DPI. Each launch walks
 // through many steps, since a launch under Wine costs far more than a step.
 // Screenshots of every window go to build/screenshots/.
-#include <strings.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <thread>
 
+#include "harness/controls.h"
 #include "harness/installer_run.h"
 #include "harness/screenshot.h"
+#include "wizard_walk.h"
 
 namespace e2e {
 namespace {
 
-// Design units: 15 twips to a pixel at 96 dots per inch.
-constexpr int Px(int twips) { return (twips + 7) / 15; }
-
-constexpr const char kWelcomeMarker[] = "Welcome to  Kervale.";
-constexpr const char kLicenseMarker[] = "License Agreement:";
-constexpr const char kOptionsMarker[] = "Kervale is now ready to install the font.";
-constexpr const char kAboutCaption[] = "About Kervale";
-constexpr const char kInstallingCaption[] = "Installing";
 constexpr const char kRefusal[] =
     "You must agree to the license agreement to continue.\r\n"
     "If you do not agree to the license agreement, click Cancel to close Kervale.";
@@ -34,31 +27,6 @@ constexpr const char kRefusal[] =
 void Screenshot(WineSession& session, const std::string& title, const std::string& file) {
     if (!SaveWindowScreenshot(session, title, std::string(E2E_SCREENSHOT_DIR) + "/" + file + ".png"))
         std::fprintf(stderr, "no screenshot of \"%s\": no mapped X window of that name\n", title.c_str());
-}
-
-bool IsClass(const Control& c, const char* name) { return strcasecmp(c.class_name.c_str(), name) == 0; }
-
-const Control* FindByClass(const std::vector<Control>& controls, const char* name, int index = 0) {
-    for (const Control& c : controls)
-        if (IsClass(c, name) && index-- == 0) return &c;
-    return nullptr;
-}
-
-void ExpectRect(const Control* c, const char* name, int left, int top, int width, int height) {
-    ASSERT_NE(c, nullptr) << name << " is missing";
-    EXPECT_NEAR(c->left, Px(left), 1) << name;
-    EXPECT_NEAR(c->top, Px(top), 1) << name;
-    if (width > 0) EXPECT_NEAR(c->right - c->left, Px(width), 1) << name;
-    if (height > 0) EXPECT_NEAR(c->bottom - c->top, Px(height), 1) << name;
-}
-
-// What a user can see of a page; handles and positions aside.
-std::vector<std::string> Looks(const std::vector<Control>& controls) {
-    std::vector<std::string> looks;
-    for (const Control& c : controls)
-        looks.push_back(c.class_name + "|" + c.text + "|" + std::to_string(c.visible) +
-                        std::to_string(c.enabled) + std::to_string(c.checked));
-    return looks;
 }
 
 class WizardTest : public InstallerTest {

@@ -1,5 +1,6 @@
 // What verify says about packages built in memory with the format core.
 #include "package_reader.h"
+#include "test_packages.h"
 
 #include <gtest/gtest.h>
 
@@ -10,31 +11,9 @@
 namespace {
 
 using std::string;
-using Files = std::vector<std::pair<string, string>>;  // name, body; entry 1 first
+using testpkg::Files;  // name, body; entry 1 first
 
-class StringSink final : public kv::ByteSink {
-public:
-    bool write(const void* data, size_t n) override {
-        out.append(static_cast<const char*>(data), n);
-        return true;
-    }
-    string out;
-};
-
-string Pack(const Files& files) {
-    std::vector<kv::MemorySource> bodies;
-    bodies.reserve(files.size());
-    std::vector<kv::PackageFile> entries;
-    for (const auto& f : files) {
-        bodies.emplace_back(f.second.data(), f.second.size());
-        entries.push_back({f.first, &bodies.back()});
-    }
-    const string stub = "MZ stub";
-    kv::MemorySource stub_source(stub.data(), stub.size());
-    StringSink sink;
-    kv::WritePackage(stub_source, entries.data(), static_cast<int>(entries.size()), sink);
-    return sink.out;
-}
+string Pack(const Files& files) { return testpkg::Pack("MZ stub", files); }
 
 kvpack::PackageVerdict Judge(const string& package) {
     kv::MemorySource source(package.data(), package.size());

@@ -1,4 +1,5 @@
 #include "extract.h"
+#include "test_packages.h"
 
 #include <gtest/gtest.h>
 
@@ -18,15 +19,6 @@ TEST(OwnExePath, AddsABackslashOnlyWhereTheFolderHasNone) {
     EXPECT_EQ(kv::OwnExePath("C:\\", "font"), "C:\\font.exe");
     EXPECT_EQ(kv::OwnExePath("D:\\My Fonts", "renamed copy"), "D:\\My Fonts\\renamed copy.exe");
 }
-
-class StringSink final : public kv::ByteSink {
-public:
-    bool write(const void* data, size_t n) override {
-        out.append(static_cast<const char*>(data), n);
-        return true;
-    }
-    string out;
-};
 
 // Stands in for the file system and the user: records the files written,
 // fails the creations it is told to, and answers the prompt from a script.
@@ -69,22 +61,7 @@ public:
     int yields = 0;
 };
 
-struct Body {
-    string name;
-    string data;
-};
-
-string Package(const std::vector<Body>& bodies, const string& stub = "MZ-stub") {
-    std::vector<kv::MemorySource> sources;
-    sources.reserve(bodies.size());
-    for (const Body& b : bodies) sources.emplace_back(b.data.data(), b.data.size());
-    std::vector<kv::PackageFile> files;
-    for (size_t i = 0; i < bodies.size(); ++i) files.push_back({bodies[i].name, &sources[i]});
-    kv::MemorySource stub_source(stub.data(), stub.size());
-    StringSink out;
-    EXPECT_TRUE(kv::WritePackage(stub_source, files.data(), static_cast<int>(files.size()), out));
-    return out.out;
-}
+string Package(const testpkg::Files& files) { return testpkg::Pack("MZ-stub", files); }
 
 const string kTemp = "C:\\WINDOWS\\Temp\\";
 

@@ -13,15 +13,6 @@ namespace testpkg {
 
 using Files = std::vector<std::pair<std::string, std::string>>;  // name, body
 
-class StringSink final : public kv::ByteSink {
-public:
-    bool write(const void* data, size_t n) override {
-        out.append(static_cast<const char*>(data), n);
-        return true;
-    }
-    std::string out;
-};
-
 inline std::string Pack(const std::string& stub, const Files& files) {
     std::vector<kv::MemorySource> bodies;
     bodies.reserve(files.size());
@@ -31,9 +22,10 @@ inline std::string Pack(const std::string& stub, const Files& files) {
         entries.push_back({f.first, &bodies.back()});
     }
     kv::MemorySource stub_source(stub.data(), stub.size());
-    StringSink sink;
+    std::string package;
+    kv::StringSink sink(package);
     EXPECT_TRUE(kv::WritePackage(stub_source, entries.data(), static_cast<int>(entries.size()), sink));
-    return sink.out;
+    return package;
 }
 
 }  // namespace testpkg

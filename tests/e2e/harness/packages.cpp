@@ -8,21 +8,6 @@
 #include "trailer.h"
 
 namespace e2e {
-namespace {
-
-class StringSink final : public kv::ByteSink {
-public:
-    explicit StringSink(std::string& out) : out_(out) {}
-    bool write(const void* data, size_t n) override {
-        out_.append(static_cast<const char*>(data), n);
-        return true;
-    }
-
-private:
-    std::string& out_;
-};
-
-}  // namespace
 
 std::string StubBytes() {
     std::string stub;
@@ -40,7 +25,7 @@ std::string BuildPackage(const std::string& stub, const std::vector<PackagedFile
     kv::MemorySource stub_source(stub.data(), stub.size());
     std::string package;
     package.reserve(stub.size() + 1024);
-    StringSink sink(package);
+    kv::StringSink sink(package);
     kv::WritePackage(stub_source, entries.data(), static_cast<int>(entries.size()), sink);
     return package;
 }
