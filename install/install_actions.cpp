@@ -5,6 +5,7 @@
 #include "frm_startup.h"
 #include "install_rules.h"
 #include "mod_web.h"
+#include "name_rules.h"
 #include "self_extract.h"
 #include "text_utils.h"
 
@@ -14,8 +15,9 @@ namespace {
 
 bool WriteShortcut(const char* folder_name, const std::string& url) {
     // A title that is no file name fails here rather than reaching the file
-    // system, where "..\" in it would put the file outside the folder.
-    if (!IsUsableLinkTitle(strLinkName)) return false;
+    // system, where "..\" in it would put the file outside the folder; an
+    // address with a line break would add keys of its own to the file.
+    if (!CanWriteShortcut(url, strLinkName)) return false;
     const std::string path = FolderUnder(GetWinDir(), folder_name) + strLinkName + ".url";
     platform::FileSink file(platform::CreateForWriting(path));
     if (!file.valid()) return false;

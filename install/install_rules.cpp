@@ -1,7 +1,7 @@
 #include "install_rules.h"
 
 #include "descriptor.h"
-#include "text_utils.h"
+#include "name_rules.h"
 #include "trailer.h"
 
 namespace kv {
@@ -14,9 +14,8 @@ std::string InternetShortcutText(const std::string& url) {
     return "[InternetShortcut]\r\nURL=" + url + "\r\n";
 }
 
-bool IsUsableLinkTitle(const std::string& title) {
-    // Longer than a packaged name may be, but within what a Windows path allows.
-    return title.empty() || IsBareFileName(title + ".url", 200);
+bool CanWriteShortcut(const std::string& url, const std::string& title) {
+    return IsUsableLinkTitle(title) && !HasControlByte(url);
 }
 
 }  // namespace kv

@@ -1,6 +1,5 @@
 // What the install run decides without touching Windows: which packaged
-// files are fonts, what a web shortcut file holds, and whether a link title
-// can name one.
+// files are fonts, and what a web shortcut file holds.
 #pragma once
 
 #include <string>
@@ -15,11 +14,9 @@ bool IsFontFile(const std::string& name, const std::string& readme, const std::s
 // each line ended by CR LF; 26 + n bytes for an address of n bytes.
 std::string InternetShortcutText(const std::string& url);
 
-// The shortcut file is named title + ".url" exactly as stored, blanks
-// included; an empty title gives ".url". A title with a character that file
-// names do not allow, or one that would name a device, cannot name a file:
-// such a title must never reach the file system, where "..\x" would leave
-// the target folder.
-bool IsUsableLinkTitle(const std::string& title);
+// Whether the shortcut to `url` named `title` + ".url" may be written: the
+// title names a file inside its folder, and the address holds no control
+// byte, so the file holds exactly its two lines and no key of another's.
+bool CanWriteShortcut(const std::string& url, const std::string& title);
 
 }  // namespace kv

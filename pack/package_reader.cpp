@@ -99,6 +99,11 @@ PackageVerdict JudgePackage(const PackageListing& listing) {
                   std::string(kDamagedOutcome);
         return verdict;
     }
+    if (listing.integrity == kv::IntegrityState::RecordDamaged) {
+        problem = "the package's integrity record is damaged (its marker or version was changed); " +
+                  std::string(kDamagedOutcome);
+        return verdict;
+    }
 
     // Names that Windows would store as one file overwrite each other when
     // the installer extracts them.
@@ -166,6 +171,7 @@ std::string IntegrityText(const PackageListing& listing) {
     case kv::IntegrityState::Valid: text = "checksum matches"; break;
     case kv::IntegrityState::Mismatch: text = "checksum DOES NOT match"; break;
     case kv::IntegrityState::Absent: text = "no checksum (an older package)"; break;
+    case kv::IntegrityState::RecordDamaged: text = "integrity record DAMAGED"; break;
     }
     if (listing.is_signed())
         text += "; signed (certificate table of " +

@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "install_rules.h"
+#include "name_rules.h"
 #include "platform_fs.h"
 #include "text_utils.h"
 #include "trailer.h"

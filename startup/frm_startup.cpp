@@ -39,7 +39,7 @@ void ListPackagedFiles(const std::string& exe) {
     const IntegrityState integrity = CheckIntegrity(
         package, walker.package_end(), walker.lowest_offset(),
         [](void*) { ui::YieldToEvents(); }, nullptr);
-    if (integrity == IntegrityState::Mismatch) DamagedFile();
+    if (IsDamaged(integrity)) DamagedFile();
     // Without a descriptor the run would end with the same message after the
     // extraction; say it before anything is written. A cut-off download
     // reads this way: its walk finds other entries but never the descriptor.

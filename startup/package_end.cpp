@@ -18,46 +18,12 @@ uint32_t U32(const unsigned char* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-struct SecurityDirectory {
-    uint32_t offset = 0;
-    uint32_t size = 0;
-};
-
-// Reads the security data directory of a PE image. False when the file is
-// not a PE image this reader understands: such a file carries no
-// certificate table, and its package ends at the end of the file.
-bool ReadSecurityDirectory(ByteSource& file, SecurityDirectory& dir) {
-    unsigned char dos[64];
-    if (!file.read(0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return false;
-    const int64_t pe = U32(dos + 0x3C);
-    unsigned char head[24 + 2];  // "PE\0\0", the COFF header, the optional header's magic
-    if (!file.read(pe, head, sizeof head) || std::memcmp(head, "PE\0\0", 4) != 0) return false;
-    const uint32_t optional_size = U16(head + 4 + 16);
-    const uint32_t magic = U16(head + 24);
-    uint32_t count_at;  // NumberOfRvaAndSizes, within the optional header
-    if (magic == 0x10B) {
-        count_at = 92;
-    } else if (magic == 0x20B) {
-        count_at = 108;
-    } else {
-        return false;
-    }
-    constexpr uint32_t kSecurity = 4;
-    const uint32_t entry_at = count_at + 4 + kSecurity * 8;
-    if (optional_size < entry_at + 8) return false;
-    unsigned char count[4], entry[8];
-    if (!file.read(pe + 24 + count_at, count, 4) || U32(count) <= kSecurity) return false;
-    if (!file.read(pe + 24 + entry_at, entry, 8)) return false;
-    dir.offset = U32(entry);
-    dir.size = U32(entry + 4);
-    return true;
-}
-
 // Every WIN_CERTIFICATE in the table has a length of at least its own
 // 8-byte header, and the 8-aligned entries fill the table exactly.
 bool CertificateTableIsSound(ByteSource& file, int64_t offset, int64_t size) {
     int64_t at = 0;
-    while (at < size) {
+    for (int entries = 0; at < size; ++entries) {
+        if (entries == kMaxCertificates) return false;
         unsigned char header[8];
         if (size - at < 8 || !file.read(offset + at, header, 8)) return false;
         const int64_t length = U32(header);
@@ -87,15 +53,57 @@ void MakeCrcTable() {
 
 }  // namespace
 
+bool ReadPeImage(ByteSource& file, PeImage& image) {
+    image = PeImage();
+    unsigned char dos[64];
+    if (!file.read(0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return false;
+    const int64_t pe = U32(dos + 0x3C);
+    unsigned char head[24 + 2];  // "PE\0\0", the COFF header, the optional header's magic
+    if (!file.read(pe, head, sizeof head) || std::memcmp(head, "PE\0\0", 4) != 0) return false;
+    image.machine = static_cast<uint16_t>(U16(head + 4));
+    image.characteristics = static_cast<uint16_t>(U16(head + 4 + 18));
+    const uint32_t optional_size = U16(head + 4 + 16);
+    image.magic = static_cast<uint16_t>(U16(head + 24));
+    uint32_t count_at;  // NumberOfRvaAndSizes, within the optional header
+    if (image.magic == 0x10B) {
+        count_at = 92;
+    } else if (image.magic == 0x20B) {
+        count_at = 108;
+    } else {
+        return false;
+    }
+    constexpr uint32_t kSubsystemAt = 68;  // the same in PE32 and PE32+
+    unsigned char subsystem[2];
+    if (optional_size >= kSubsystemAt + 2 && file.read(pe + 24 + kSubsystemAt, subsystem, 2))
+        image.subsystem = static_cast<uint16_t>(U16(subsystem));
+    constexpr uint32_t kSecurity = 4;
+    const uint32_t entry_at = count_at + 4 + kSecurity * 8;
+    unsigned char count[4], entry[8];
+    if (optional_size < entry_at + 8 || !file.read(pe + 24 + count_at, count, 4) ||
+        U32(count) <= kSecurity || !file.read(pe + 24 + entry_at, entry, 8))
+        return true;  // a PE image without a security directory
+    image.security_entry_at = pe + 24 + entry_at;
+    image.security_offset = U32(entry);
+    image.security_size = U32(entry + 4);
+    return true;
+}
+
+bool IsWin32GuiProgram(const PeImage& image) {
+    constexpr uint16_t kExecutable = 0x0002, kDll = 0x2000;
+    return image.machine == 0x14C && image.magic == 0x10B && image.subsystem == 2 &&
+           (image.characteristics & kExecutable) != 0 && (image.characteristics & kDll) == 0;
+}
+
 PackageEndError FindPackageEnd(ByteSource& file, int64_t& end) {
     end = file.size();
     if (end < 0) return PackageEndError::ReadFailed;
-    SecurityDirectory dir;
-    if (!ReadSecurityDirectory(file, dir) || (dir.offset == 0 && dir.size == 0))
-        return PackageEndError::None;
-    const int64_t offset = dir.offset, size = dir.size;
-    if (offset == 0 || size == 0 || offset % 8 != 0 || offset + size != end ||
-        !CertificateTableIsSound(file, offset, size))
+    PeImage image;
+    if (!ReadPeImage(file, image) || image.security_entry_at < 0) return PackageEndError::None;
+    const int64_t offset = image.security_offset, size = image.security_size;
+    // Only a table that ends the file counts: one that ends earlier had
+    // bytes appended after signing (a package built on a signed stub).
+    if (size == 0 || offset + size != end) return PackageEndError::None;
+    if (offset == 0 || offset % 8 != 0 || !CertificateTableIsSound(file, offset, size))
         return PackageEndError::CertificateTableDamaged;
     end = offset;
     return PackageEndError::None;
@@ -112,12 +120,17 @@ void EncodeRecord(const IntegrityRecord& record, unsigned char (&bytes)[kRecordB
     put(28, record.crc32, 4);
 }
 
-bool DecodeRecord(const unsigned char (&bytes)[kRecordBytes], IntegrityRecord& record) {
-    if (std::memcmp(bytes, kRecordMarker, sizeof kRecordMarker) != 0) return false;
-    if (U32(bytes + 16) != kRecordVersion) return false;
+RecordState DecodeRecord(const unsigned char (&bytes)[kRecordBytes], IntegrityRecord& record) {
+    int flipped_bits = 0;
+    for (size_t i = 0; i < sizeof kRecordMarker; ++i)
+        for (unsigned diff = bytes[i] ^ static_cast<unsigned char>(kRecordMarker[i]); diff;
+             diff &= diff - 1)
+            ++flipped_bits;
+    if (flipped_bits > 2) return RecordState::Absent;
+    if (flipped_bits > 0 || U32(bytes + 16) != kRecordVersion) return RecordState::Damaged;
     record.payload_length = U32(bytes + 20) | (static_cast<uint64_t>(U32(bytes + 24)) << 32);
     record.crc32 = U32(bytes + 28);
-    return true;
+    return RecordState::Present;
 }
 
 uint32_t Crc32(uint32_t crc, const void* data, size_t n) {
@@ -156,8 +169,12 @@ IntegrityState CheckIntegrity(ByteSource& file, int64_t package_end, int64_t pay
     const int64_t filler = package_end - kFillerBytes;
     unsigned char bytes[kRecordBytes];
     IntegrityRecord record;
-    if (filler < 0 || !file.read(filler, bytes, kRecordBytes) || !DecodeRecord(bytes, record))
-        return IntegrityState::Absent;
+    if (filler < 0 || !file.read(filler, bytes, kRecordBytes)) return IntegrityState::Absent;
+    switch (DecodeRecord(bytes, record)) {
+    case RecordState::Absent: return IntegrityState::Absent;
+    case RecordState::Damaged: return IntegrityState::RecordDamaged;
+    case RecordState::Present: break;
+    }
     if (payload_start < 0 || payload_start > filler ||
         record.payload_length != static_cast<uint64_t>(filler - payload_start))
         return IntegrityState::Mismatch;

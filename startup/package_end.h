@@ -17,12 +17,35 @@
 
 namespace kv {
 
+// What the PE headers of an executable say, as far as packages care.
+struct PeImage {
+    uint16_t machine = 0;          // 0x14C: 32-bit x86
+    uint16_t characteristics = 0;  // COFF flags: executable image, DLL, ...
+    uint16_t magic = 0;            // 0x10B: PE32, 0x20B: PE32+
+    uint16_t subsystem = 0;        // 2: Windows GUI, 3: console
+    int64_t security_entry_at = -1;  // file offset of the security directory entry; -1: none
+    uint32_t security_offset = 0;    // the certificate table: file offset and size
+    uint32_t security_size = 0;
+};
+
+// False when the file is not a PE image this reader understands.
+bool ReadPeImage(ByteSource& file, PeImage& image);
+
+// A 32-bit x86 Windows GUI program (not a DLL): what an installer stub is.
+bool IsWin32GuiProgram(const PeImage& image);
+
+// Real certificate tables hold one or two entries; more than this is damage,
+// and the bound keeps the read calls few.
+constexpr int kMaxCertificates = 64;
+
 enum class PackageEndError { None, ReadFailed, CertificateTableDamaged };
 
-// The offset where the package ends: the file's length, or the start of a
-// certificate table that ends exactly at the end of a PE file. A table that
-// is not at the end, claims more bytes than the file has, or is malformed
-// is an error.
+// The offset where the package ends: the start of a certificate table that
+// ends exactly at the end of a PE file, else the file's length. A table that
+// does not end the file was left behind by bytes appended after signing and
+// does not count; a table that ends the file but is malformed (misaligned,
+// an entry shorter than its header or longer than the table, more than
+// kMaxCertificates entries) is an error.
 PackageEndError FindPackageEnd(ByteSource& file, int64_t& end);
 
 // The package's length must be a multiple of this, for signing.
@@ -41,14 +64,24 @@ struct IntegrityRecord {
 // The record's 32 bytes at the start of the filler: marker (16), version
 // (u32 LE), payload length (u64 LE), CRC-32 (u32 LE).
 void EncodeRecord(const IntegrityRecord& record, unsigned char (&bytes)[kRecordBytes]);
-// False when the bytes hold no record of a version this reader knows.
-bool DecodeRecord(const unsigned char (&bytes)[kRecordBytes], IntegrityRecord& record);
+
+// Absent: the filler holds nothing like a record (older packages: zeros).
+// Damaged: a marker within two bit flips of ours, or our marker with a
+// version this reader does not know: a record that was changed, which must
+// not turn the check off.
+enum class RecordState { Absent, Present, Damaged };
+RecordState DecodeRecord(const unsigned char (&bytes)[kRecordBytes], IntegrityRecord& record);
 
 // CRC-32 (the common reflected 0xEDB88320 polynomial), continued from `crc`
 // (0 to start).
 uint32_t Crc32(uint32_t crc, const void* data, size_t n);
 
-enum class IntegrityState { Absent, Valid, Mismatch };
+enum class IntegrityState { Absent, Valid, Mismatch, RecordDamaged };
+
+// Whether the installer must refuse the package: a mismatch or a damaged record.
+inline bool IsDamaged(IntegrityState state) {
+    return state == IntegrityState::Mismatch || state == IntegrityState::RecordDamaged;
+}
 
 // Checks the record of the package that ends at `package_end`, whose last
 // entry's body begins at `payload_start` (the trailer walk's lowest offset).

@@ -84,7 +84,9 @@ double LeadingNumber(const char* text, size_t length) {
             if (exponent < 10000) exponent = exponent * 10 + (c - '0');
             in.take();
         }
-        value *= std::pow(10.0, negative_exp ? -exponent : exponent);
+        // A zero mantissa stays 0 whatever the exponent: 0 * 10^309 would
+        // be 0 * infinity, not a number.
+        if (value != 0) value *= std::pow(10.0, negative_exp ? -exponent : exponent);
     }
     return negative ? -value : value;
 }
@@ -95,44 +97,6 @@ double RoundHalfEven(double value) {
     if (diff > 0.5) return floor_value + 1;
     if (diff < 0.5) return floor_value;
     return std::fmod(floor_value, 2.0) == 0 ? floor_value : floor_value + 1;
-}
-
-namespace {
-
-bool EqualsNoCase(const char* a, const char* b, size_t n) {
-    for (size_t i = 0; i < n; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
-// CON, PRN, AUX, NUL, COM1-9, LPT1-9, alone or before an extension.
-bool IsDeviceName(const std::string& name) {
-    size_t stem = name.find('.');
-    if (stem == std::string::npos) stem = name.size();
-    while (stem > 0 && name[stem - 1] == ' ') --stem;
-    static const char* const kThree[] = {"CON", "PRN", "AUX", "NUL"};
-    if (stem == 3) {
-        for (const char* d : kThree)
-            if (EqualsNoCase(name.data(), d, 3)) return true;
-    }
-    if (stem == 4 && name[3] >= '1' && name[3] <= '9')
-        return EqualsNoCase(name.data(), "COM", 3) || EqualsNoCase(name.data(), "LPT", 3);
-    return false;
-}
-
-}  // namespace
-
-bool IsBareFileName(const std::string& name, size_t max_length) {
-    if (name.empty() || name.size() > max_length) return false;
-    if (name == "." || name == "..") return false;
-    for (unsigned char c : name) {
-        if (c < 32 || std::strchr("\\/:*?\"<>|", c) != nullptr) return false;
-    }
-    return !IsDeviceName(name);
 }
 
 std::string FolderUnder(const std::string& windows_dir, const char* name) {

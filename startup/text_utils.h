@@ -26,13 +26,6 @@ double LeadingNumber(const char* text, size_t length);
 // Rounds to the nearest whole number, a half going to the even neighbour.
 double RoundHalfEven(double value);
 
-// A file name that stays inside the folder it is written to: 1 to
-// `max_length` bytes (40 for packaged names), not "." or "..", none of \ / : * ? " < > | nor a control byte, and not a
-// reserved device name (CON, NUL, COM1, ...), which Windows would open as a
-// device instead of a file.
-constexpr size_t kMaxNameLength = 40;
-bool IsBareFileName(const std::string& name, size_t max_length = kMaxNameLength);
-
 // The folder `name` below `windows_dir`, ending in a backslash:
 // "C:\WINDOWS" -> "C:\WINDOWS\Temp\", "C:\" -> "C:\Temp\", "" -> "\Temp\".
 std::string FolderUnder(const std::string& windows_dir, const char* name);

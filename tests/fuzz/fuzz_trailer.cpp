@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "package_end.h"
-#include "text_utils.h"
+#include "name_rules.h"
 #include "trailer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -26,15 +26,13 @@ TEST(InternetShortcutText, TwoCrLfLinesOf26PlusNBytes) {
     EXPECT_EQ(kv::InternetShortcutText(""), "[InternetShortcut]\r\nURL=\r\n");
 }
 
-TEST(IsUsableLinkTitle, BlanksKeptUnsafeNamesRefused) {
-    EXPECT_TRUE(kv::IsUsableLinkTitle(""));  // gives ".url"
-    EXPECT_TRUE(kv::IsUsableLinkTitle("  Sample Sans Home  "));
-    EXPECT_TRUE(kv::IsUsableLinkTitle(std::string(100, 'a')));
-    EXPECT_FALSE(kv::IsUsableLinkTitle("..\\Startup\\evil"));
-    EXPECT_FALSE(kv::IsUsableLinkTitle("a/b"));
-    EXPECT_FALSE(kv::IsUsableLinkTitle("What?"));
-    EXPECT_FALSE(kv::IsUsableLinkTitle("CON"));
-    EXPECT_FALSE(kv::IsUsableLinkTitle(std::string(300, 'a')));
+TEST(CanWriteShortcut, OnlyTwoLinesInAFileInsideItsFolder) {
+    EXPECT_TRUE(kv::CanWriteShortcut("http://www.example.org/", "Sample Home"));
+    EXPECT_TRUE(kv::CanWriteShortcut("http://www.example.org/", ""));  // ".url"
+    EXPECT_FALSE(kv::CanWriteShortcut("http://x/\r\nIconFile=\\\\host\\i.ico", "Home"));
+    EXPECT_FALSE(kv::CanWriteShortcut("http://x/\n", "Home"));
+    EXPECT_FALSE(kv::CanWriteShortcut("http://x/", "Home\r\nIconFile=x"));
+    EXPECT_FALSE(kv::CanWriteShortcut("http://x/", "..\\Startup\\evil"));
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "test_packages.h"
-#include "text_utils.h"
+#include "name_rules.h"
 #include "trailer.h"
 
 namespace {
@@ -142,11 +144,36 @@ TEST(IntegrityRecord, PackagesWithoutARecordReadAsBefore) {
     string other = package;
     std::memset(&other[filler], 'x', kv::kFillerBytes);
     EXPECT_EQ(Check(other), kv::IntegrityState::Absent);
-    // A record of a later version is left to the readers that know it.
-    string later = package;
-    later[filler + 16] = 2;
-    EXPECT_EQ(Check(later), kv::IntegrityState::Absent);
     EXPECT_EQ(Read(zeroed).files, kFiles);
+}
+
+TEST(IntegrityRecord, ANearlyIntactRecordIsDamagedNeverAbsent) {
+    // One changed byte in the marker or the version must not turn the check
+    // off. Bits are flipped at spread positions of the 16-byte marker.
+    const string package = Pack(PeStub(512), kFiles);
+    const size_t filler = package.size() - kv::kFillerBytes;
+    const struct {
+        std::vector<size_t> marker_bits;
+        char version;
+        kv::IntegrityState expected;
+    } cases[] = {
+        {{}, 1, kv::IntegrityState::Valid},
+        {{5}, 1, kv::IntegrityState::RecordDamaged},
+        {{0, 127}, 1, kv::IntegrityState::RecordDamaged},
+        {{9, 10}, 1, kv::IntegrityState::RecordDamaged},
+        {{0, 64, 127}, 1, kv::IntegrityState::Absent},
+        {{}, 2, kv::IntegrityState::RecordDamaged},
+        {{}, 0, kv::IntegrityState::RecordDamaged},
+    };
+    for (const auto& c : cases) {
+        string changed = package;
+        for (size_t bit : c.marker_bits)
+            changed[filler + bit / 8] = static_cast<char>(changed[filler + bit / 8] ^ (1 << bit % 8));
+        changed[filler + 16] = c.version;
+        EXPECT_EQ(Check(changed), c.expected) << c.marker_bits.size() << " bits, version "
+                                              << int{c.version};
+        EXPECT_EQ(kv::IsDamaged(Check(changed)), c.expected == kv::IntegrityState::RecordDamaged);
+    }
 }
 
 TEST(SignedPackage, TheCertificateTableAtTheEndIsNotPartOfThePackage) {
@@ -163,25 +190,47 @@ TEST(SignedPackage, TheCertificateTableAtTheEndIsNotPartOfThePackage) {
     EXPECT_EQ(Read(two).error, kv::TrailerError::None);
 }
 
-TEST(SignedPackage, DamagedTablesAreRefusedNotFollowed) {
+TEST(SignedPackage, MalformedTablesThatEndTheFileAreRefused) {
     const string package = Pack(PeStub(1000), kFiles);
-    const string good = Sign(package);
     const auto damaged = kv::TrailerError::CertificateTableDamaged;
-
-    EXPECT_EQ(Read(good + "x").error, damaged);  // not at the end
-    string too_long = good;
-    Put32(too_long, kSecurityEntry + 4, 4096);  // claims more than the file has
-    EXPECT_EQ(Read(too_long).error, damaged);
-    EXPECT_EQ(Read(Sign(package, 24, 0)).error, damaged);    // a certificate of length 0
-    EXPECT_EQ(Read(Sign(package, 24, 4000)).error, damaged); // longer than its table
-    EXPECT_EQ(Read(Sign(package, 4, 4)).error, damaged);     // no room for a header
-    string misaligned = good;
-    Put32(misaligned, kSecurityEntry, static_cast<uint32_t>(package.size() + 1));
+    EXPECT_EQ(Read(Sign(package, 24, 0)).error, damaged);     // a certificate of length 0
+    EXPECT_EQ(Read(Sign(package, 24, 4000)).error, damaged);  // longer than its table
+    EXPECT_EQ(Read(Sign(package, 4, 4)).error, damaged);      // no room for a header
+    string misaligned = Sign(package, 24);
+    Put32(misaligned, kSecurityEntry, static_cast<uint32_t>(package.size() - 4));
+    Put32(misaligned, kSecurityEntry + 4, 28);
     EXPECT_EQ(Read(misaligned).error, damaged);
-    string huge = good;
-    Put32(huge, kSecurityEntry, 0xFFFFFFF8u);
-    Put32(huge, kSecurityEntry + 4, 0xFFFFFFF0u);
-    EXPECT_EQ(Read(huge).error, damaged);
+    // Millions of 8-byte certificates are not read one by one.
+    const uint32_t many = 8 * (kv::kMaxCertificates + 1);
+    string table(many, '\0');
+    for (uint32_t at = 0; at < many; at += 8) Put32(table, at, 8);
+    string crowded = Sign(package, many);
+    crowded.replace(crowded.size() - many, many, table);
+    EXPECT_EQ(Read(crowded).error, damaged);
+    string full = Sign(package, many - 8);
+    full.replace(full.size() - (many - 8), many - 8, table.substr(8));
+    EXPECT_EQ(Read(full).error, kv::TrailerError::None);
+}
+
+TEST(SignedPackage, ATableThatDoesNotEndTheFileDoesNotCount) {
+    // A package built on a signed stub: the stub's table lies inside the
+    // stub, the package ends at the end of the file.
+    const string signed_stub = Sign(PeStub(1000));
+    const string package = Pack(signed_stub, kFiles);
+    Walk w = Read(package);
+    ASSERT_EQ(w.error, kv::TrailerError::None);
+    EXPECT_EQ(w.files, kFiles);
+    EXPECT_EQ(w.end, static_cast<int64_t>(package.size()));
+    EXPECT_EQ(Check(package), kv::IntegrityState::Valid);
+    // Entries that claim more than the file has, or lie beyond it.
+    for (const std::pair<uint32_t, uint32_t>& entry :
+         {std::make_pair(static_cast<uint32_t>(package.size() - 8), 4096u),
+          std::make_pair(0xFFFFFFF8u, 0xFFFFFFF0u), std::make_pair(8u, 8u)}) {
+        string changed = package;
+        Put32(changed, kSecurityEntry, entry.first);
+        Put32(changed, kSecurityEntry + 4, entry.second);
+        EXPECT_EQ(Read(changed).files, kFiles) << entry.first;
+    }
 }
 
 TEST(SignedPackage, FilesThatAreNoPeImageEndAtTheirLength) {
@@ -219,7 +268,7 @@ bool AcceptedListing(const string& package, Files& files) {
     Walk w = Read(package);
     if (w.error != kv::TrailerError::None) return false;
     kv::MemorySource source(package.data(), package.size());
-    if (kv::CheckIntegrity(source, w.end, w.lowest) == kv::IntegrityState::Mismatch) return false;
+    if (kv::IsDamaged(kv::CheckIntegrity(source, w.end, w.lowest))) return false;
     bool descriptor = false;
     for (const auto& f : w.files) descriptor = descriptor || f.first == kv::kDescriptorName;
     if (!descriptor) return false;

@@ -1,6 +1,6 @@
 #include "trailer.h"
 #include "test_packages.h"
-#include "text_utils.h"
+#include "name_rules.h"
 
 #include <gtest/gtest.h>
 

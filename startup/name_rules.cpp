@@ -1,0 +1,169 @@
+#include "name_rules.h"
+
+#include <cstring>
+
+namespace kv {
+
+namespace {
+
+constexpr char kReserved[] = "\\/:*?\"<>|";
+
+unsigned char FoldByte(unsigned char c) {
+    if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
+    // Windows-1252: à..þ (not ÷) -> À..Þ; š ž œ -> Š Ž Œ; ÿ -> Ÿ.
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
+    if (c == 0x9A || c == 0x9C || c == 0x9E) return static_cast<unsigned char>(c - 16);
+    if (c == 0xFF) return 0x9F;
+    return c;
+}
+
+bool EqualsAsciiNoCase(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// The part before the first dot, without the blanks Windows drops there.
+size_t DeviceStemLength(const std::string& name) {
+    size_t stem = name.find('.');
+    if (stem == std::string::npos) stem = name.size();
+    while (stem > 0 && name[stem - 1] == ' ') --stem;
+    return stem;
+}
+
+// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9 and LPT0-9 with the
+// superscripts ¹ ² ³ as digits too, alone or before an extension.
+bool IsDeviceName(const std::string& name) {
+    const size_t stem = DeviceStemLength(name);
+    const char* p = name.data();
+    if (stem == 3)
+        for (const char* d : {"CON", "PRN", "AUX", "NUL"})
+            if (EqualsAsciiNoCase(p, d, 3)) return true;
+    if (stem == 4 && (EqualsAsciiNoCase(p, "COM", 3) || EqualsAsciiNoCase(p, "LPT", 3))) {
+        const unsigned char digit = static_cast<unsigned char>(name[3]);
+        return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    }
+    return (stem == 6 && EqualsAsciiNoCase(p, "CONIN$", 6)) ||
+           (stem == 7 && EqualsAsciiNoCase(p, "CONOUT$", 7));
+}
+
+// The shape of a generated 8.3 name: one to six characters, "~", digits,
+// at most eight in all, then an optional extension of up to three.
+bool IsShortAliasShape(const std::string& name) {
+    size_t dot = name.find('.');
+    const size_t stem = dot == std::string::npos ? name.size() : dot;
+    if (dot != std::string::npos) {
+        const size_t extension = name.size() - dot - 1;
+        if (extension > 3 || name.find('.', dot + 1) != std::string::npos) return false;
+    }
+    if (stem < 3 || stem > 8) return false;
+    const size_t tilde = name.rfind('~', stem - 1);
+    if (tilde == std::string::npos || tilde == 0 || tilde > 6 || tilde + 1 >= stem) return false;
+    for (size_t i = tilde + 1; i < stem; ++i)
+        if (name[i] < '0' || name[i] > '9') return false;
+    return true;
+}
+
+}  // namespace
+
+bool HasControlByte(const std::string& text) {
+    for (unsigned char c : text)
+        if (c < 32 || c == 0x7F) return true;
+    return false;
+}
+
+NameFault CheckFileName(const std::string& name, size_t max_length) {
+    if (name.empty()) return NameFault::Empty;
+    if (name.size() > max_length) return NameFault::TooLong;
+    if (name == "." || name == "..") return NameFault::DotName;
+    for (unsigned char c : name) {
+        if (c < 32) return NameFault::ControlByte;
+        if (std::strchr(kReserved, c) != nullptr) return NameFault::ReservedCharacter;
+    }
+    if (name.back() == ' ' || name.back() == '.') return NameFault::TrailingDotOrSpace;
+    if (IsDeviceName(name)) return NameFault::DeviceName;
+    if (IsShortAliasShape(name)) return NameFault::ShortAlias;
+    return NameFault::None;
+}
+
+bool IsBareFileName(const std::string& name, size_t max_length) {
+    return CheckFileName(name, max_length) == NameFault::None;
+}
+
+std::string Describe(NameFault fault, const std::string& name, size_t max_length) {
+    switch (fault) {
+    case NameFault::None: return std::string();
+    case NameFault::Empty: return "is empty";
+    case NameFault::TooLong:
+        return "is " + std::to_string(name.size()) + " bytes long; it may hold at most " +
+               std::to_string(max_length) + " bytes";
+    case NameFault::DotName: return "is not a file name";
+    case NameFault::ControlByte: return "holds a control character";
+    case NameFault::ReservedCharacter:
+        for (char c : name)
+            if (c != '\0' && std::strchr(kReserved, c) != nullptr)
+                return std::string("holds the character ") + c +
+                       ", which Windows file names cannot hold";
+        return "holds a character that Windows file names cannot hold";
+    case NameFault::TrailingDotOrSpace:
+        return "ends in a space or a dot, which Windows drops from file names";
+    case NameFault::DeviceName: return "is a reserved Windows device name";
+    case NameFault::ShortAlias:
+        return "has the shape of a Windows short (8.3) name such as KERVAL~1.DAT, which can "
+               "stand for another file";
+    }
+    return "is not a file name";
+}
+
+std::string FoldCase(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) c = static_cast<char>(FoldByte(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+bool SameWindowsName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldByte(static_cast<unsigned char>(a[i])) != FoldByte(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+NameFault CheckLinkTitle(const std::string& title) {
+    if (title.empty()) return NameFault::Empty;
+    return CheckFileName(title + ".url", kMaxLinkFileName);
+}
+
+bool IsUsableLinkTitle(const std::string& title) {
+    const NameFault fault = CheckLinkTitle(title);
+    return fault == NameFault::None || fault == NameFault::Empty;
+}
+
+WebAddressFault CheckWebAddress(const std::string& url) {
+    size_t scheme = 0;
+    if (url.size() >= 7 && EqualsAsciiNoCase(url.data(), "http://", 7)) scheme = 7;
+    if (url.size() >= 8 && EqualsAsciiNoCase(url.data(), "https://", 8)) scheme = 8;
+    if (scheme == 0) return WebAddressFault::NotWeb;
+    if (url.size() == scheme) return WebAddressFault::NoSite;
+    if (HasControlByte(url) || url.find(' ') != std::string::npos)
+        return WebAddressFault::BlankOrControl;
+    return WebAddressFault::None;
+}
+
+bool IsWebAddress(const std::string& url) { return CheckWebAddress(url) == WebAddressFault::None; }
+
+const char* Describe(WebAddressFault fault) {
+    switch (fault) {
+    case WebAddressFault::None: return "";
+    case WebAddressFault::NotWeb: return "is not a web address: it must start with http:// or https://";
+    case WebAddressFault::NoSite: return "names no site after the scheme";
+    case WebAddressFault::BlankOrControl: return "holds a space or a control character";
+    }
+    return "is not a web address";
+}
+
+}  // namespace kv

@@ -1,0 +1,65 @@
+// What the package may name, decided once for the installer and the
+// packaging tool: packaged file names, the web link's title and its address.
+// The installer asks whether a value is acceptable; the tool prints why not.
+// Plain C++, no Windows headers. Texts are single-byte ANSI strings.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace kv {
+
+constexpr size_t kMaxNameLength = 40;  // a packaged name, the trailer's name field
+constexpr size_t kMaxLinkFileName = 200;  // title + ".url", well within a Windows path
+
+enum class NameFault {
+    None,
+    Empty,
+    TooLong,
+    DotName,             // "." or ".."
+    ControlByte,
+    ReservedCharacter,   // \ / : * ? " < > |
+    TrailingDotOrSpace,  // Windows drops them, so the file gets another name
+    DeviceName,          // CON, NUL, COM1, COM¹, ... open a device, not a file
+    ShortAlias,          // KERVAL~1.DAT may be another file's 8.3 alias
+};
+
+// The first rule `name` breaks as a file name in a folder of the installer's,
+// or None. Longer than `max_length` bytes is TooLong.
+NameFault CheckFileName(const std::string& name, size_t max_length = kMaxNameLength);
+
+// A name the walk and the installer accept: CheckFileName finds nothing.
+bool IsBareFileName(const std::string& name, size_t max_length = kMaxNameLength);
+
+// One line saying why, naming the offending character where there is one:
+// "holds the character :, which Windows file names cannot hold".
+std::string Describe(NameFault fault, const std::string& name, size_t max_length = kMaxNameLength);
+
+// The name as NTFS compares it: ASCII and the Windows-1252 letters upper-cased
+// (é and É, š and Š, ÿ and Ÿ name one file).
+std::string FoldCase(const std::string& name);
+bool SameWindowsName(const std::string& a, const std::string& b);
+
+// The web link's title names the shortcut files: title + ".url". An empty
+// title gives ".url", which the installer writes as it stands; the packaging
+// tool refuses it (NameFault::Empty).
+NameFault CheckLinkTitle(const std::string& title);
+bool IsUsableLinkTitle(const std::string& title);
+
+enum class WebAddressFault {
+    None,
+    NotWeb,       // not http:// or https://, in any letter case
+    NoSite,       // nothing after the scheme
+    BlankOrControl,  // a blank or a control byte (CR LF would add lines to .url files)
+};
+
+// Only web addresses reach the shell: the installer runs elevated, and the
+// shell would also start a program, open a share or a local file.
+WebAddressFault CheckWebAddress(const std::string& url);
+bool IsWebAddress(const std::string& url);
+const char* Describe(WebAddressFault fault);
+
+// A byte below 32, or DEL.
+bool HasControlByte(const std::string& text);
+
+}  // namespace kv
