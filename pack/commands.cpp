@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "file_io.h"
+#include "name_rules.h"
+#include "package_end.h"
 #include "package_reader.h"
 #include "platform_fs.h"
 #include "rules.h"
@@ -19,44 +21,6 @@ namespace {
 
 constexpr const char kStubFileName[] = "kervale-stub.exe";
 
-// The temporary output, removed again on Ctrl+C or a kill so that an
-// interrupted build leaves nothing behind.
-char g_temp_path[4096];
-
-extern "C" void RemoveTempAndReraise(int signal_number) {
-    if (g_temp_path[0]) std::remove(g_temp_path);
-    std::signal(signal_number, SIG_DFL);
-    std::raise(signal_number);
-}
-
-// Owns the temporary output file: removed unless committed.
-class TempOutput {
-public:
-    explicit TempOutput(std::string path) : path_(std::move(path)) {
-        if (path_.size() < sizeof g_temp_path) {
-            std::memcpy(g_temp_path, path_.c_str(), path_.size() + 1);
-            std::signal(SIGINT, RemoveTempAndReraise);
-            std::signal(SIGTERM, RemoveTempAndReraise);
-        }
-    }
-    ~TempOutput() {
-        if (!committed_) std::remove(path_.c_str());
-        g_temp_path[0] = '\0';
-    }
-    TempOutput(const TempOutput&) = delete;
-    TempOutput& operator=(const TempOutput&) = delete;
-
-    const std::string& path() const { return path_; }
-    bool CommitAs(const std::string& final_path) {
-        committed_ = MoveReplacing(path_, final_path);
-        return committed_;
-    }
-
-private:
-    std::string path_;
-    bool committed_ = false;
-};
-
 std::string JoinPath(const std::string& folder, const std::string& name) {
     if (folder.empty() || IsPathSeparator(folder.back())) return folder + name;
     return folder + kPreferredSeparator + name;
@@ -67,32 +31,10 @@ std::string DefaultStubPath() {
     return self.empty() ? std::string(kStubFileName) : JoinPath(DirName(self), kStubFileName);
 }
 
-// Why the file at `path` cannot go into a package as `label`, or "".
-std::string InputProblem(const std::string& label, const std::string& path, int64_t max_size,
-                         int64_t& size) {
-    const FileStatus status = StatPath(path);
-    if (!status.exists) {
-        FileSource probe;  // for the system's own reason
-        probe.Open(path);
-        return label + " cannot be read: " + probe.error();
-    }
-    if (status.is_directory) return label + " is a folder, not a file";
-    if (!status.is_regular) return label + " is not a regular file";
-    FileSource probe;
-    if (!probe.Open(path)) return label + " cannot be read: " + probe.error();
-    size = probe.size();
-    if (size > max_size)
-        return label + " is " + std::to_string(size) +
-               " bytes long; a packaged file holds at most " + std::to_string(max_size) + " bytes";
-    return std::string();
-}
-
 // The stub must be a bare installer: packing a built installer again would
 // hide the new package behind the old one's trailer walk.
-bool CarriesPackage(const std::string& stub_path) {
-    FileSource stub;
+bool CarriesPackage(kv::ByteSource& stub) {
     bool found = false;
-    if (!stub.Open(stub_path)) return false;
     kv::WalkTrailer(stub, [&](const kv::TrailerEntry& e) {
         found = e.name == kv::kDescriptorName;
         return !found;
@@ -106,6 +48,54 @@ bool MakeDirectories(const std::string& path) {
     const std::string parent = DirName(path);
     if (parent != path && parent != "." && !MakeDirectories(parent)) return false;
     return MakeDirectory(path);
+}
+
+// "dir/" names the same folder as "dir", but a trailing separator would
+// make the system follow a link at "dir" that the tool means to refuse.
+std::string WithoutTrailingSeparators(std::string path) {
+    while (path.size() > 1 && IsPathSeparator(path.back()) &&
+           !(path.size() == 3 && path[1] == ':'))
+        path.pop_back();
+    return path;
+}
+
+// Opens the extraction folder, creating it when missing. A symbolic link in
+// its place is refused, never followed: someone else may have put it there.
+bool OpenTargetFolder(const std::string& directory, Folder& folder, std::string& problem) {
+    const std::string label = "folder " + Quoted(directory);
+    const std::string path = WithoutTrailingSeparators(directory);
+    errno = 0;
+    if (folder.Open(path, false)) return true;
+    const std::string link = LinkTarget(path);
+    if (!link.empty()) {
+        problem = label + " is a symbolic link to " + Quoted(link) +
+                  (StatPath(path).exists ? "; name the folder itself"
+                                         : ", which does not exist; name a real folder");
+        return false;
+    }
+    const FileStatus status = StatPath(path);
+    if (status.exists && !status.is_directory) {
+        problem = label + " is a file, not a folder";
+        return false;
+    }
+    errno = 0;
+    if (!status.exists && (!MakeDirectories(path) || !folder.Open(path, false))) {
+        problem = label + " cannot be created: " + LastSystemError();
+        return false;
+    }
+    if (status.exists) {
+        problem = label + " cannot be opened: " + LastSystemError();
+        return false;
+    }
+    return true;
+}
+
+const char* KindText(EntryKind kind) {
+    switch (kind) {
+    case EntryKind::Folder: return "a folder";
+    case EntryKind::Link: return "a symbolic link";
+    default: return "something other than a plain file";
+    }
 }
 
 }  // namespace
@@ -122,59 +112,84 @@ void Warn(const std::string& message) {
 int RunBuild(const BuildOptions& options) {
     const std::string rule = CheckBuildOptions(options);
     if (!rule.empty()) return Fail(rule);
+    RemoveTemporaryOnSignals();
 
-    // The stub.
+    // The stub: opened once, judged by what was opened.
     const bool default_stub = !options.stub;
     const std::string stub_path = default_stub ? DefaultStubPath() : *options.stub;
     const std::string stub_label = "stub " + Quoted(stub_path);
-    if (!StatPath(stub_path).exists)
+    FileSource stub;
+    if (!stub.Open(stub_path)) {
+        if (StatPath(stub_path).exists)
+            return Fail(stub_label + " cannot be read: " + stub.error());
         return Fail(stub_label + " not found; " +
                     (default_stub
                          ? "the tool looks for kervale-stub.exe next to itself. Point to the "
                            "installer stub with --stub PATH"
                          : std::string("check the path given with --stub")));
-    int64_t stub_size = 0;
-    std::string problem = InputProblem(stub_label, stub_path, INT64_MAX, stub_size);
-    if (!problem.empty()) return Fail(problem);
-    FileSource stub;
-    if (!stub.Open(stub_path)) return Fail(stub_label + " cannot be read: " + stub.error());
+    }
     if (stub.size() == 0)
         return Fail(stub_label + " is empty; point to the installer stub with --stub PATH");
-    if (CarriesPackage(stub_path))
+    kv::PeImage image;
+    const bool is_pe = kv::ReadPeImage(stub, image);
+    const std::string stub_problem = StubProblem(is_pe, image);
+    if (!stub_problem.empty())
+        return Fail(stub_label + " " + stub_problem +
+                    "; the installer stub is a 32-bit Windows GUI program: point to "
+                    "kervale-stub.exe with --stub PATH");
+    if (CarriesPackage(stub))
         return Fail(stub_label +
                     " already carries a package (it is a built installer); use the bare " +
                     kStubFileName);
+    StubWithoutSignature bare_stub(stub, image);
+    if (!bare_stub.sound())
+        return Fail(stub_label +
+                    " has a certificate table that does not end the file: the stub is damaged");
 
     // The packaged files, checked before anything is written.
     const std::vector<PackagedInput> inputs = PackagedInputs(options);
     std::vector<std::unique_ptr<InputFile>> bodies;
     bodies.reserve(inputs.size());
     for (const PackagedInput& input : inputs) {
-        int64_t size = 0;
-        problem = InputProblem(std::string(input.kind) + " " + Quoted(input.path), input.path,
-                               kv::kMaxBodyBytes, size);
-        if (!problem.empty()) return Fail(problem);
-        bodies.push_back(std::make_unique<InputFile>(input.path, size));
+        const std::string label = std::string(input.kind) + " " + Quoted(input.path);
+        bodies.push_back(std::make_unique<InputFile>());
+        if (!bodies.back()->Check(input.path))
+            return Fail(label + " cannot be read: " + bodies.back()->error());
+        const int64_t size = bodies.back()->size();
+        if (size > kv::kMaxBodyBytes)
+            return Fail(label + " is " + std::to_string(size) +
+                        " bytes long; a packaged file holds at most " +
+                        std::to_string(kv::kMaxBodyBytes) + " bytes");
     }
 
-    // The output.
+    // The output: a fresh file in its folder, renamed over the name at the end.
     const std::string output_label = "output " + Quoted(options.output);
-    const FileStatus output_status = StatPath(options.output);
-    if (output_status.is_directory)
-        return Fail(output_label + " is a folder; give a file name ending in .exe");
     const std::string output_folder = DirName(options.output);
-    if (!StatPath(output_folder).is_directory)
-        return Fail(output_label + ": its folder " + Quoted(output_folder) + " does not exist");
-    if (output_status.exists) {
-        if (SameFile(options.output, stub_path))
-            return Fail(output_label + " is the stub itself; choose another output path");
-        for (const PackagedInput& input : inputs)
-            if (SameFile(options.output, input.path))
-                return Fail(output_label + " is also the " + input.kind + " " + Quoted(input.path) +
-                            "; choose another output path");
+    const std::string output_name = BaseName(options.output);
+    Folder folder;
+    errno = 0;
+    if (!folder.Open(output_folder, true))
+        return Fail(output_label + ": its folder " + Quoted(output_folder) +
+                    (StatPath(output_folder).is_directory ? " cannot be opened: " + LastSystemError()
+                                                          : std::string(" does not exist")));
+    const FileIdentity existing = folder.Look(output_name);
+    if (existing.kind == EntryKind::Folder)
+        return Fail(output_label + " is a folder; give a file name ending in .exe");
+    if (SameFile(existing, stub.identity()))
+        return Fail(output_label + " is the stub itself; choose another output path");
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        FileSource input;
+        if (input.Open(inputs[i].path) && SameFile(existing, input.identity()))
+            return Fail(output_label + " is also the " + inputs[i].kind + " " +
+                        Quoted(inputs[i].path) + "; choose another output path");
     }
 
     for (const std::string& warning : BuildWarnings(options)) Warn(warning);
+    if (bare_stub.removed() > 0)
+        Warn(stub_label + " is signed: its certificate table (" +
+             std::to_string(bare_stub.removed()) +
+             " bytes) is left out and its security directory cleared, since packing voids the "
+             "signature; sign the finished installer");
 
     // Entry 1, nearest the end, is the descriptor; then readme, license, fonts.
     const kv::Descriptor descriptor = DescriptorFor(options);
@@ -185,14 +200,13 @@ int RunBuild(const BuildOptions& options) {
     files.push_back({kv::kDescriptorName, &descriptor_body});
     for (size_t i = 0; i < inputs.size(); ++i) files.push_back({inputs[i].name, bodies[i].get()});
 
-    TempOutput temp(options.output + "." + std::to_string(ProcessId()) + ".part");
-    FileSink sink;
-    if (!sink.Create(temp.path()))
-        return Fail(output_label + " cannot be written: " + Quoted(temp.path()) + ": " +
-                    sink.error());
-    const bool written = kv::WritePackage(stub, files.data(), static_cast<int>(files.size()), sink);
-    const bool closed = sink.Close();
-    if (!written || !closed) {
+    FileSink sink(folder);
+    if (!sink.Create())
+        return Fail(output_label + " cannot be written: no new file can be made in " +
+                    Quoted(output_folder) + ": " + sink.error());
+    const bool written =
+        kv::WritePackage(bare_stub, files.data(), static_cast<int>(files.size()), sink);
+    if (!written || !sink.Close()) {
         if (!stub.error().empty()) return Fail(stub_label + " cannot be read: " + stub.error());
         for (size_t i = 0; i < bodies.size(); ++i)
             if (!bodies[i]->error().empty())
@@ -201,15 +215,14 @@ int RunBuild(const BuildOptions& options) {
         return Fail(output_label + " cannot be written: " +
                     (sink.error().empty() ? "write failed" : sink.error()));
     }
-    if (!temp.CommitAs(options.output))
-        return Fail(output_label + " cannot be put in place: " + LastSystemError());
+    if (!sink.PutInPlace(output_name))
+        return Fail(output_label + " cannot be put in place: " + sink.error());
 
-    const int64_t total = StatPath(options.output).size;
     size_t fonts = options.fonts.size();
     std::printf(
         "Wrote %s: %lld bytes (stub %lld bytes + %zu files: descriptor, %s, %s, %zu font%s)\n",
-        options.output.c_str(), static_cast<long long>(total), static_cast<long long>(stub.size()),
-        files.size(),
+        Quoted(options.output).c_str(), static_cast<long long>(sink.written()),
+        static_cast<long long>(bare_stub.size()), files.size(),
         options.readme ? ("readme " + Quoted(descriptor.readme)).c_str() : "no readme",
         options.license ? ("license " + Quoted(descriptor.license)).c_str() : "no license", fonts,
         fonts == 1 ? "" : "s");
@@ -236,16 +249,18 @@ int RunList(const std::string& package) {
     PackageListing listing;
     if (!OpenPackage(package, source, listing)) return kExitFailed;
 
-    std::printf("Package %s: %lld bytes, count field %d\n", package.c_str(),
+    std::printf("Package %s: %lld bytes, count field %d\n", Quoted(package).c_str(),
                 static_cast<long long>(listing.length), listing.count);
     std::printf("%5s  %10s  %-10s  %s\n", "Entry", "Size", "Role", "Name");
     for (size_t i = 0; i < listing.entries.size(); ++i) {
         const kv::TrailerEntry& e = listing.entries[i];
         std::printf("%5d  %10lld  %-10s  %s\n", e.index, static_cast<long long>(e.size),
-                    RoleName(listing.RoleAt(i)), e.name.c_str());
+                    RoleName(listing.RoleAt(i)), Escaped(e.name).c_str());
     }
-    if (!listing.walked()) return Fail(JudgePackage(listing).problem);
-    std::printf("Stub and padding: %lld bytes\n", static_cast<long long>(listing.stub_length));
+    if (!listing.walked()) return Fail(InstallerRefusal(listing));
+    const std::string stub = StubProblem(listing.stub_is_pe, listing.stub_image);
+    std::printf("Stub and padding: %lld bytes, %s\n", static_cast<long long>(listing.stub_length),
+                stub.empty() ? "a 32-bit Windows GUI program" : ("which " + stub).c_str());
     std::printf("Integrity: %s\n", IntegrityText(listing).c_str());
 
     if (listing.descriptor_entry < 0) return Fail("the package holds no entry named KERVALE.DAT");
@@ -263,39 +278,85 @@ int RunList(const std::string& package) {
     return kExitOk;
 }
 
-int RunExtract(const std::string& package, const std::string& directory) {
+int RunExtract(const std::string& package, const std::string& directory, bool force) {
     FileSource source;
     PackageListing listing;
     if (!OpenPackage(package, source, listing)) return kExitFailed;
-    // Like the installer: the whole directory is walked before anything is written.
-    if (!listing.walked()) return Fail(JudgePackage(listing).problem);
-
-    const std::string directory_label = "folder " + Quoted(directory);
-    if (directory.empty()) return Fail("the target folder is empty");
-    const FileStatus directory_status = StatPath(directory);
-    if (directory_status.exists && !directory_status.is_directory)
-        return Fail(directory_label + " is a file, not a folder");
-    errno = 0;
-    if (!MakeDirectories(directory))
-        return Fail(directory_label + " cannot be created: " + LastSystemError());
-
-    for (const kv::TrailerEntry& e : listing.entries) {
-        const std::string path = JoinPath(directory, e.name);
-        // A fresh file: never write through a link that was already there.
-        std::remove(path.c_str());
-        FileSink sink;
-        if (!sink.Create(path)) return Fail(Quoted(path) + " cannot be written: " + sink.error());
-        const bool copied = kv::CopyRange(source, e.body_offset, e.size, sink);
-        const bool closed = sink.Close();
-        if (!copied || !closed) {
-            std::remove(path.c_str());
-            if (!source.error().empty())
-                return Fail("package " + Quoted(package) + " cannot be read: " + source.error());
-            return Fail(Quoted(path) + " cannot be written: " + sink.error());
-        }
+    // Like the installer: the whole package is judged before anything is written.
+    const std::string refusal = InstallerRefusal(listing);
+    if (!refusal.empty()) {
+        if (!force)
+            return Fail(Quoted(package) + ": " + refusal +
+                        "; nothing was extracted (extract --force writes out what can be read)");
+        if (listing.entries.empty()) return Fail(Quoted(package) + ": " + refusal);
+        Warn(Quoted(package) + ": " + refusal + "; extracting what can be read (--force)");
     }
-    std::printf("Extracted %zu files from %s into %s\n", listing.entries.size(), package.c_str(),
-                directory.c_str());
+
+    if (directory.empty()) return Fail("the target folder is empty");
+    RemoveTemporaryOnSignals();
+    Folder folder;
+    std::string problem;
+    if (!OpenTargetFolder(directory, folder, problem)) return Fail(problem);
+
+    // Each file is written under a fresh name and renamed into place, so
+    // nothing that was already in the folder is ever written through.
+    struct Placed {
+        FileIdentity identity;
+        size_t entry;
+    };
+    std::vector<Placed> placed;
+    size_t files = 0, replaced = 0;
+    auto written_so_far = [&]() {
+        return files == 0 ? std::string()
+                          : " (" + std::to_string(files) + " file" + (files == 1 ? "" : "s") +
+                                " were written before)";
+    };
+    for (size_t i = 0; i < listing.entries.size(); ++i) {
+        const kv::TrailerEntry& e = listing.entries[i];
+        const std::string label = Quoted(JoinPath(directory, e.name));
+        FileSink sink(folder);
+        if (!sink.Create())
+            return Fail(label + " cannot be written: no new file can be made in " +
+                        Quoted(directory) + ": " + sink.error() + written_so_far());
+        if (!kv::CopyRange(source, e.body_offset, e.size, sink) || !sink.Close()) {
+            if (!source.error().empty())
+                return Fail("package " + Quoted(package) + " cannot be read: " + source.error() +
+                            written_so_far());
+            return Fail(label + " cannot be written: " + sink.error() + written_so_far());
+        }
+        const FileIdentity there = folder.Look(e.name);
+        if (there.kind != EntryKind::Missing && there.kind != EntryKind::File)
+            return Fail(label + " is " + KindText(there.kind) +
+                        " already; it is left as it is and nothing is written in its place" +
+                        written_so_far());
+        if (SameFile(there, source.identity()))
+            return Fail(label + " is the package itself; extract into another folder" +
+                        written_so_far());
+        const Placed* earlier = nullptr;
+        for (const Placed& p : placed)
+            if (SameFile(p.identity, there)) earlier = &p;
+        if (!sink.PutInPlace(e.name))
+            return Fail(label + " cannot be put in place: " + sink.error() + written_so_far());
+        if (earlier) {
+            const kv::TrailerEntry& first = listing.entries[earlier->entry];
+            Warn("entry " + std::to_string(e.index) + " " + Quoted(e.name) + " overwrote entry " +
+                 std::to_string(first.index) + " " + Quoted(first.name) +
+                 (first.name == e.name ? ": the package holds that name twice"
+                                       : ": this folder, like Windows, takes both names as one "
+                                         "file"));
+        } else {
+            ++files;
+            if (there.kind == EntryKind::File) ++replaced;
+        }
+        placed.push_back({sink.identity(), i});
+    }
+    std::printf("Extracted %zu file%s from %s into %s", files, files == 1 ? "" : "s",
+                Quoted(package).c_str(), Quoted(directory).c_str());
+    if (replaced) std::printf(" (%zu replaced a file already there)", replaced);
+    std::printf("\n");
+    if (!refusal.empty())
+        return Fail("the installer would refuse this package; its files were written only because "
+                    "of --force");
     return kExitOk;
 }
 
@@ -307,10 +368,10 @@ int RunVerify(const std::string& package) {
     for (const std::string& warning : verdict.warnings) Warn(warning);
     if (!verdict.ok()) return Fail(Quoted(package) + ": " + verdict.problem);
     const std::string name = BaseName(package);
-    if (name.size() < 4 || !EqualIgnoringCase(name.substr(name.size() - 4), ".exe"))
+    if (name.size() < 4 || !kv::SameWindowsName(name.substr(name.size() - 4), ".exe"))
         Warn(Quoted(package) +
              " does not end in .exe; the installer finds its own file only by its .exe name");
-    std::printf("OK: %s: %s\n", package.c_str(), Summary(listing).c_str());
+    std::printf("OK: %s: %s\n", Quoted(package).c_str(), Summary(listing).c_str());
     return kExitOk;
 }
 

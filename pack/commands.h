@@ -14,7 +14,9 @@ constexpr int kExitUsage = 2;   // a command line that does not parse
 
 int RunBuild(const BuildOptions& options);
 int RunList(const std::string& package);
-int RunExtract(const std::string& package, const std::string& directory);
+// Refuses a package the installer would refuse, writing nothing, unless
+// `force`: then it writes what can be read, warns, and still fails.
+int RunExtract(const std::string& package, const std::string& directory, bool force);
 int RunVerify(const std::string& package);
 
 // Prints "kervale-pack: error: MESSAGE" on stderr; returns kExitFailed.

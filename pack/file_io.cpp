@@ -1,65 +1,38 @@
 #include "file_io.h"
 
 #include <cerrno>
-#include <cstring>
-
-#include "platform_fs.h"
 
 namespace kvpack {
 
-std::string LastSystemError() { return errno ? std::strerror(errno) : "unknown error"; }
-
 bool FileSource::Open(const std::string& path) {
-    Close();
     error_.clear();
     errno = 0;
-    FileStatus status = StatPath(path);
-    if (status.exists && status.is_directory) {
-        error_ = "it is a folder, not a file";
-        return false;
-    }
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) {
-        error_ = LastSystemError();
-        return false;
-    }
-    if (std::fseek(file_, 0, SEEK_END) != 0 || (size_ = TellFile(file_)) < 0) {
-        error_ = "its length cannot be read";
-        Close();
-        return false;
-    }
-    position_ = -1;
-    return true;
-}
-
-void FileSource::Close() {
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
-    size_ = -1;
-    position_ = -1;
+    return OpenForReading(path, file_, identity_, error_);
 }
 
 bool FileSource::read(int64_t offset, void* out, size_t n) {
-    if (!file_ || offset < 0 || offset > size_ || static_cast<int64_t>(n) > size_ - offset) {
+    if (!file_.is_open() || offset < 0 || offset > size() ||
+        static_cast<int64_t>(n) > size() - offset) {
         error_ = "a read went past its end";
         return false;
     }
-    // Sequential chunks need no seek; a seek would drop stdio's buffer.
-    if (position_ != offset) {
-        if (!SeekFile(file_, offset)) {
-            position_ = -1;
-            error_ = LastSystemError();
-            return false;
-        }
-        position_ = offset;
-    }
-    size_t got = std::fread(out, 1, n, file_);
-    if (got != n) {
-        position_ = -1;
-        error_ = std::ferror(file_) ? LastSystemError() : "it is shorter than it was";
+    bool ended = false;
+    errno = 0;
+    if (!file_.ReadAt(offset, out, n, ended)) {
+        error_ = ended ? "it is shorter than it was" : LastSystemError();
         return false;
     }
-    position_ += static_cast<int64_t>(n);
+    return true;
+}
+
+bool InputFile::Check(const std::string& path) {
+    path_ = path;
+    if (!file_.Open(path)) {
+        error_ = file_.error();
+        return false;
+    }
+    checked_ = file_.identity();
+    file_.Close();
     return true;
 }
 
@@ -70,7 +43,12 @@ bool InputFile::read(int64_t offset, void* out, size_t n) {
             error_ = "cannot be read: " + file_.error();
             return false;
         }
-        if (file_.size() != checked_size_) {
+        if (!SameFile(file_.identity(), checked_)) {
+            error_ = "was replaced by another file while the package was written";
+            file_.Close();
+            return false;
+        }
+        if (file_.size() != checked_.size) {
             error_ = "changed its length while the package was written";
             file_.Close();
             return false;
@@ -80,31 +58,32 @@ bool InputFile::read(int64_t offset, void* out, size_t n) {
         error_ = "cannot be read: " + file_.error();
         return false;
     }
-    if (offset + static_cast<int64_t>(n) == checked_size_) file_.Close();
+    if (offset + static_cast<int64_t>(n) == checked_.size) file_.Close();
     return true;
 }
 
 FileSink::~FileSink() {
-    if (file_) std::fclose(file_);
+    file_.Close();
+    if (!name_.empty()) folder_.Remove(name_);
 }
 
-bool FileSink::Create(const std::string& path) {
-    path_ = path;
+bool FileSink::Create() {
     error_.clear();
     errno = 0;
-    file_ = std::fopen(path.c_str(), "wb");
-    if (!file_) {
+    if (!folder_.CreateTemporary(file_, name_)) {
+        name_.clear();
         error_ = LastSystemError();
         return false;
     }
-    std::setvbuf(file_, nullptr, _IONBF, 0);  // buffered here instead, see write()
+    if (!file_.Identify(identity_)) identity_ = FileIdentity();
     pending_.clear();
     pending_.reserve(kPendingLimit + kSmallWrite);  // appends never allocate
     return true;
 }
 
 bool FileSink::write(const void* data, size_t n) {
-    if (!file_) return false;
+    if (!file_.is_open()) return false;
+    written_ += static_cast<int64_t>(n);
     // Field-sized writes gather in `pending_`; body chunks go straight to the
     // file in one call each, never split by a half-full buffer.
     if (n < kSmallWrite) {
@@ -122,7 +101,8 @@ bool FileSink::Flush() {
 }
 
 bool FileSink::WriteThrough(const void* data, size_t n) {
-    if (std::fwrite(data, 1, n, file_) != n) {
+    errno = 0;
+    if (!file_.Write(data, n)) {
         if (error_.empty()) error_ = LastSystemError();
         return false;
     }
@@ -130,15 +110,25 @@ bool FileSink::WriteThrough(const void* data, size_t n) {
 }
 
 bool FileSink::Close() {
-    if (!file_) return error_.empty();
-    bool ok = Flush() && std::fflush(file_) == 0 && !std::ferror(file_);
-    if (!ok && error_.empty()) error_ = LastSystemError();
-    if (std::fclose(file_) != 0 && ok) {
+    if (!file_.is_open()) return error_.empty();
+    bool ok = Flush();
+    errno = 0;
+    if (!file_.Close() && ok) {
         ok = false;
         error_ = LastSystemError();
     }
-    file_ = nullptr;
     return ok && error_.empty();
+}
+
+bool FileSink::PutInPlace(const std::string& name) {
+    if (!Close()) return false;
+    errno = 0;
+    if (!folder_.Rename(name_, name)) {
+        error_ = LastSystemError();
+        return false;
+    }
+    name_.clear();
+    return true;
 }
 
 }  // namespace kvpack

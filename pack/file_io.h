@@ -4,70 +4,77 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "byte_source.h"
+#include "platform_fs.h"
 
 namespace kvpack {
 
-// An open file read at any offset. Its length is taken once, when opened.
+// An open regular file read at any offset. Its length is taken once, from
+// the open handle.
 class FileSource final : public kv::ByteSource {
 public:
     FileSource() = default;
-    ~FileSource() override { Close(); }
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
 
     bool Open(const std::string& path);  // false: see error()
-    void Close();
+    void Close() { file_.Close(); }
     const std::string& error() const { return error_; }
+    const FileIdentity& identity() const { return identity_; }
 
-    int64_t size() override { return size_; }
+    int64_t size() override { return identity_.size; }
     bool read(int64_t offset, void* out, size_t n) override;
 
 private:
-    std::FILE* file_ = nullptr;
-    int64_t size_ = -1;
-    int64_t position_ = -1;  // where the next fread starts; -1 when unknown
+    OsFile file_;
+    FileIdentity identity_;
     std::string error_;
 };
 
-// An input of the package whose length was checked beforehand. It is opened
-// only when its body is copied and closed after its last byte, so a package
-// of thousands of fonts never holds thousands of files open. A file whose
-// length changed since the check is refused rather than packaged half.
+// An input of the package, checked before anything is written and opened
+// again only when its body is copied, so a package of thousands of fonts
+// never holds thousands of files open. The file opened then must be the
+// very file that was checked, of the same length; anything else is refused
+// rather than packaged.
 class InputFile final : public kv::ByteSource {
 public:
-    InputFile(std::string path, int64_t checked_size)
-        : path_(std::move(path)), checked_size_(checked_size) {}
-
-    const std::string& path() const { return path_; }
+    // Opens `path`, refuses anything but a regular file, notes its identity.
+    bool Check(const std::string& path);
     const std::string& error() const { return error_; }
 
-    int64_t size() override { return checked_size_; }
+    int64_t size() override { return checked_.size; }
     bool read(int64_t offset, void* out, size_t n) override;
 
 private:
     std::string path_;
-    int64_t checked_size_;
+    FileIdentity checked_;
     FileSource file_;
     bool opened_ = false;
     std::string error_;
 };
 
-// A file written from the start, sequentially, with one write call per body
-// chunk.
+// A new file written from the start under a fresh random name in `folder`,
+// then put in place under its final name. Until then it is removed when the
+// object goes (or by a fatal signal), so a failed or interrupted run leaves
+// nothing behind.
 class FileSink final : public kv::ByteSink {
 public:
-    FileSink() = default;
+    explicit FileSink(Folder& folder) : folder_(folder) {}
     ~FileSink() override;
     FileSink(const FileSink&) = delete;
     FileSink& operator=(const FileSink&) = delete;
 
-    bool Create(const std::string& path);  // replaces an existing file
-    bool Close();                          // flushes; false when anything failed
+    bool Create();  // false: see error()
+    bool Close();   // flushes; false when anything failed
+    // Closes it and renames it over `name`, which must not be a folder.
+    bool PutInPlace(const std::string& name);
     const std::string& error() const { return error_; }
+    const std::string& temporary_name() const { return name_; }
+    // The written file, valid after Create().
+    const FileIdentity& identity() const { return identity_; }
+    int64_t written() const { return written_; }  // bytes taken by write()
 
     bool write(const void* data, size_t n) override;
 
@@ -77,13 +84,13 @@ private:
     bool Flush();
     bool WriteThrough(const void* data, size_t n);
 
-    std::FILE* file_ = nullptr;
-    std::string path_;
+    Folder& folder_;
+    OsFile file_;
+    std::string name_;  // the temporary name; "" once placed or removed
+    FileIdentity identity_;
+    int64_t written_ = 0;
     std::string pending_;
     std::string error_;
 };
-
-// "No such file or directory" and the like, for the last failed call.
-std::string LastSystemError();
 
 }  // namespace kvpack

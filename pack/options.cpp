@@ -2,11 +2,15 @@
 
 #include <cstring>
 
+#include "rules.h"
+
 namespace kvpack {
 
 namespace {
 
-bool IsHelpWord(const std::string& a) { return a == "--help" || a == "-h" || a == "help"; }
+bool IsHelpOption(const std::string& a) { return a == "--help" || a == "-h"; }
+
+bool IsOption(const std::string& a) { return a.size() > 1 && a[0] == '-'; }
 
 // Finds the slot for a build option, or nullptr when `name` is none.
 std::optional<std::string>* BuildSlot(BuildOptions& b, const std::string& name) {
@@ -25,13 +29,17 @@ void ParseBuild(const std::vector<std::string>& args, CommandLine& line) {
     bool options_ended = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (options_ended || arg.empty() || arg[0] != '-' || arg == "-") {
+        if (options_ended || !IsOption(arg)) {
             b.fonts.push_back(arg);
             continue;
         }
         if (arg == "--") {
             options_ended = true;
             continue;
+        }
+        if (IsHelpOption(arg)) {
+            line.command = Command::Help;
+            return;
         }
         std::string name = arg;
         std::optional<std::string> value;
@@ -43,7 +51,7 @@ void ParseBuild(const std::vector<std::string>& args, CommandLine& line) {
         std::optional<std::string>* slot =
             (name == "-o" || name == "--output") ? &output : BuildSlot(b, name);
         if (!slot) {
-            line.error = "unknown option " + name + " for build";
+            line.error = "unknown option " + Quoted(name) + " for build";
             return;
         }
         if (slot->has_value()) {
@@ -70,7 +78,7 @@ void ParseBuild(const std::vector<std::string>& args, CommandLine& line) {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
-    if (args.empty() || IsHelpWord(args[0])) {
+    if (args.empty() || IsHelpOption(args[0]) || args[0] == "help") {
         line.command = Command::Help;
         return line;
     }
@@ -79,19 +87,12 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
         line.command = Command::Version;
         return line;
     }
-    for (const std::string& arg : args) {
-        if (arg == "--") break;
-        if (arg == "--help" || arg == "-h") {  // "build --help" and the like
-            line.command = Command::Help;
-            return line;
-        }
-    }
     if (verb == "build") {
         line.command = Command::Build;
         ParseBuild(args, line);
         return line;
     }
-    const size_t wanted = verb == "extract" ? 3 : 2;
+    const size_t wanted = verb == "extract" ? 2 : 1;
     if (verb == "list") {
         line.command = Command::List;
     } else if (verb == "verify") {
@@ -99,17 +100,35 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     } else if (verb == "extract") {
         line.command = Command::Extract;
     } else {
-        line.error = "unknown command " + verb;
+        line.error = "unknown command " + Quoted(verb);
         return line;
     }
-    if (args.size() != wanted) {
-        line.error =
-            verb + (wanted == 3 ? " needs a package and a folder: " + verb + " PACKAGE.exe DIR"
-                                : " needs one package: " + verb + " PACKAGE.exe");
+    std::vector<std::string> operands;
+    bool options_ended = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (options_ended || !IsOption(arg)) {
+            operands.push_back(arg);
+        } else if (arg == "--") {
+            options_ended = true;
+        } else if (IsHelpOption(arg)) {
+            line.command = Command::Help;
+            return line;
+        } else if (verb == "extract" && arg == "--force") {
+            line.force = true;
+        } else {
+            line.error = "unknown option " + Quoted(arg) + " for " + verb;
+            return line;
+        }
+    }
+    if (operands.size() != wanted) {
+        line.error = verb + (wanted == 2 ? " needs a package and a folder: " + verb +
+                                               " [--force] PACKAGE.exe DIR"
+                                         : " needs one package: " + verb + " PACKAGE.exe");
         return line;
     }
-    line.package = args[1];
-    if (wanted == 3) line.directory = args[2];
+    line.package = operands[0];
+    if (wanted == 2) line.directory = operands[1];
     return line;
 }
 

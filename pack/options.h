@@ -26,11 +26,16 @@ struct CommandLine {
     BuildOptions build;
     std::string package;    // list, extract, verify
     std::string directory;  // extract
+    bool force = false;     // extract: write out a package the installer would refuse
     std::string error;      // a usage error; empty when the line parsed
 };
 
 // `args` excludes the program name. Options take their value as the next
-// argument or after "=" (--font-name=NAME); "--" ends the options.
+// argument or after "=" (--font-name=NAME), whatever it looks like, so
+// "--font-name -h" names a font "-h". -h/--help asks for the help only where
+// an option may stand; "--" ends the options, and every argument after it is
+// an operand ("extract P.exe -- -h" extracts into a folder named "-h").
+
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 }  // namespace kvpack

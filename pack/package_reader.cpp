@@ -1,6 +1,9 @@
 #include "package_reader.h"
 
+#include <cstring>
 #include <unordered_map>
+
+#include "name_rules.h"
 
 namespace kvpack {
 
@@ -13,16 +16,10 @@ constexpr int64_t kDescriptorReadLimit = 1 << 20;
 const char kDamagedOutcome[] =
     "the installer would show \"This file is damaged. Try downloading the file again.\"";
 
-std::string UpperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 // Says which entry spells `name` in another case, when one does.
 std::string CaseHint(const PackageListing& listing, const std::string& name) {
     for (const kv::TrailerEntry& e : listing.entries)
-        if (EqualIgnoringCase(e.name, name))
+        if (kv::SameWindowsName(e.name, name))
             return " (it holds " + Quoted(e.name) + "; the names must match in case)";
     return std::string();
 }
@@ -34,6 +31,37 @@ bool HoldsExactly(const PackageListing& listing, const std::string& name) {
 }
 
 }  // namespace
+
+StubWithoutSignature::StubWithoutSignature(kv::ByteSource& stub, const kv::PeImage& image)
+    : stub_(stub), size_(stub.size()) {
+    if (image.security_entry_at < 0 || image.security_size == 0) return;
+    const int64_t table_end =
+        static_cast<int64_t>(image.security_offset) + static_cast<int64_t>(image.security_size);
+    if (table_end != size_ || image.security_offset == 0 ||
+        image.security_entry_at + 8 > image.security_offset) {
+        sound_ = false;
+        return;
+    }
+    entry_at_ = image.security_entry_at;
+    removed_ = image.security_size;
+    size_ = image.security_offset;
+}
+
+bool StubWithoutSignature::read(int64_t offset, void* out, size_t n) {
+    if (offset < 0 || offset > size_ || static_cast<int64_t>(n) > size_ - offset) return false;
+    if (!stub_.read(offset, out, n)) return false;
+    if (entry_at_ >= 0) {
+        // Zero the part of the 8-byte entry that falls within this read.
+        const int64_t from = entry_at_ > offset ? entry_at_ : offset;
+        const int64_t to = entry_at_ + 8 < offset + static_cast<int64_t>(n)
+                               ? entry_at_ + 8
+                               : offset + static_cast<int64_t>(n);
+        if (from < to)
+            std::memset(static_cast<unsigned char*>(out) + (from - offset), 0,
+                        static_cast<size_t>(to - from));
+    }
+    return true;
+}
 
 Role PackageListing::RoleAt(size_t i) const {
     return RoleOf(entries[i].name, has_descriptor() ? &descriptor : nullptr);
@@ -52,15 +80,23 @@ PackageListing ReadPackage(kv::ByteSource& source) {
         if (listing.error == kv::TrailerError::None) listing.entries.push_back(entry);
     }
     listing.package_end = walker.package_end();
+    if (listing.error == kv::TrailerError::NameNotBare) {
+        // The walk stopped at the entry just below the last one it took.
+        char field[kv::kNameBytes];
+        if (source.read(walker.lowest_offset() - kv::kEntryHeadBytes, field, kv::kNameBytes))
+            listing.refused_name = kv::DecodeNameField(field);
+    }
     if (!listing.walked()) return listing;
     listing.stub_length = walker.lowest_offset();
     listing.integrity = kv::CheckIntegrity(source, listing.package_end, listing.stub_length);
+    kv::SliceSource stub(source, 0, listing.stub_length);
+    listing.stub_is_pe = kv::ReadPeImage(stub, listing.stub_image);
 
     if (!HoldsExactly(listing, kv::kDescriptorName)) return listing;
     // Entries are extracted in order into one folder, so the last of the
     // same name, in any case, is the file the installer opens.
     for (size_t i = 0; i < listing.entries.size(); ++i)
-        if (EqualIgnoringCase(listing.entries[i].name, kv::kDescriptorName))
+        if (kv::SameWindowsName(listing.entries[i].name, kv::kDescriptorName))
             listing.descriptor_entry = static_cast<int>(i);
 
     const kv::TrailerEntry& d = listing.entries[static_cast<size_t>(listing.descriptor_entry)];
@@ -78,90 +114,112 @@ PackageListing ReadPackage(kv::ByteSource& source) {
     return listing;
 }
 
-PackageVerdict JudgePackage(const PackageListing& listing) {
-    PackageVerdict verdict;
-    std::string& problem = verdict.problem;
-
+std::string InstallerRefusal(const PackageListing& listing) {
     if (!listing.walked()) {
-        const std::string where = listing.count_field_failed
-                                      ? std::string("at its count field")
-                                      : "at entry " + std::to_string(listing.entries.size() + 1);
-        const std::string what =
-            listing.count_field_failed && listing.error == kv::TrailerError::PositionBeforeStart
-                ? "the file is too short to hold one (" + std::to_string(listing.length) + " bytes)"
-                : std::string(kv::Describe(listing.error));
-        problem = "the package trailer is damaged " + where + ": " + what + "; " + kDamagedOutcome;
-        return verdict;
+        std::string what = kv::Describe(listing.error);
+        if (listing.error == kv::TrailerError::CertificateTableDamaged) {
+            what = "the certificate table at the end of the file (from signing) is damaged: its "
+                   "entries do not fill it";
+        } else if (listing.count_field_failed) {
+            what = "at its count field: " +
+                   (listing.error == kv::TrailerError::PositionBeforeStart
+                        ? "the file is too short to hold one (" + std::to_string(listing.length) +
+                              " bytes)"
+                        : what);
+        } else {
+            what = "at entry " + std::to_string(listing.entries.size() + 1) + ": " + what;
+            if (listing.error == kv::TrailerError::NameNotBare)
+                what += ": " + Quoted(listing.refused_name) + " " +
+                        NameProblem(listing.refused_name);
+        }
+        if (listing.error != kv::TrailerError::CertificateTableDamaged)
+            what = "the package trailer is damaged " + what;
+        return what + "; " + kDamagedOutcome;
     }
+    if (listing.integrity == kv::IntegrityState::Mismatch)
+        return "the package's checksum does not match its content: the file is damaged; " +
+               std::string(kDamagedOutcome);
+    if (listing.integrity == kv::IntegrityState::RecordDamaged)
+        return "the package's integrity record is damaged: its marker or version was changed, "
+               "so the checksum cannot be trusted to switch itself off; " +
+               std::string(kDamagedOutcome);
+    if (listing.descriptor_entry < 0)
+        return "the package holds no entry named KERVALE.DAT" +
+               CaseHint(listing, kv::kDescriptorName) + "; " + kDamagedOutcome;
+    if (!listing.descriptor_error.empty())
+        return "the descriptor KERVALE.DAT cannot be read: " + listing.descriptor_error + "; " +
+               kDamagedOutcome;
+    if (listing.descriptor_fields < 5)
+        return "the descriptor KERVALE.DAT ends after " +
+               std::to_string(listing.descriptor_fields) + " of its six fields; " +
+               kDamagedOutcome;
+    if (!kv::HasValidSignature(listing.descriptor))
+        return "the descriptor's signature is " + Quoted(listing.descriptor.signature) +
+               ", not \"" + kv::kSignature +
+               "\"; the installer would show \"The kervale datafile is corrupted.\" and stop";
+    return std::string();
+}
 
-    if (listing.integrity == kv::IntegrityState::Mismatch) {
-        problem = "the package's checksum does not match its content: the file is damaged; " +
-                  std::string(kDamagedOutcome);
-        return verdict;
-    }
-    if (listing.integrity == kv::IntegrityState::RecordDamaged) {
-        problem = "the package's integrity record is damaged (its marker or version was changed); " +
-                  std::string(kDamagedOutcome);
-        return verdict;
-    }
+namespace {
 
-    // Names that Windows would store as one file overwrite each other when
-    // the installer extracts them.
+// Names that Windows stores as one file (NTFS folds the accented letters
+// too) overwrite each other when the installer extracts them.
+std::vector<std::string> SameFileNames(const PackageListing& listing) {
+    std::vector<std::string> found;
     std::unordered_map<std::string, size_t> seen;
     for (size_t i = 0; i < listing.entries.size(); ++i) {
-        auto inserted = seen.emplace(UpperAscii(listing.entries[i].name), i);
-        if (!inserted.second) {
-            const size_t first = inserted.first->second;
-            verdict.warnings.push_back(
-                "entries " + std::to_string(first + 1) + " and " + std::to_string(i + 1) + ", " +
-                Quoted(listing.entries[first].name) + " and " + Quoted(listing.entries[i].name) +
-                ", are one file on Windows: the later one overwrites the earlier");
-        }
+        auto inserted = seen.emplace(kv::FoldCase(listing.entries[i].name), i);
+        if (inserted.second) continue;
+        const size_t first = inserted.first->second;
+        found.push_back("entries " + std::to_string(first + 1) + " and " + std::to_string(i + 1) +
+                        ", " + Quoted(listing.entries[first].name) + " and " +
+                        Quoted(listing.entries[i].name) +
+                        ", are one file on Windows: the later one overwrites the earlier");
     }
+    return found;
+}
 
-    if (listing.descriptor_entry < 0) {
-        problem = "the package holds no entry named KERVALE.DAT" +
-                  CaseHint(listing, kv::kDescriptorName) + "; " + kDamagedOutcome;
-        return verdict;
-    }
-    if (!listing.descriptor_error.empty()) {
-        problem = "the descriptor KERVALE.DAT cannot be read: " + listing.descriptor_error + "; " +
-                  kDamagedOutcome;
-        return verdict;
-    }
+// The first problem after the installer's own refusals.
+std::string BuildRuleProblem(const PackageListing& listing, std::vector<std::string>& warnings) {
+    if (!listing.stub_is_pe || !kv::IsWin32GuiProgram(listing.stub_image))
+        return "its stub " + StubProblem(listing.stub_is_pe, listing.stub_image) +
+               "; Windows cannot run this file as an installer";
+    if (listing.stub_image.security_size != 0)
+        warnings.push_back(
+            "its stub still holds its own certificate table, which no longer covers the file; "
+            "sign the finished installer instead");
+
     const kv::Descriptor& d = listing.descriptor;
-    if (listing.descriptor_fields < 5) {
-        problem = "the descriptor KERVALE.DAT ends after " +
-                  std::to_string(listing.descriptor_fields) + " of its six fields; " +
-                  kDamagedOutcome;
-        return verdict;
-    }
-    if (!kv::HasValidSignature(d)) {
-        problem = "the descriptor's signature is " + Quoted(d.signature) + ", not \"" +
-                  kv::kSignature +
-                  "\"; the installer would show \"The kervale datafile is corrupted.\" and stop";
-        return verdict;
-    }
-    if (listing.descriptor_fields == 5) {
-        problem =
-            "the descriptor KERVALE.DAT holds only five fields: the link title (field 6) is "
-            "missing, and the installer's welcome page stops when it reads it";
-        return verdict;
-    }
-    if (d.readme != kv::kNoReadme && !HoldsExactly(listing, d.readme)) {
-        problem = "the descriptor names the readme " + Quoted(d.readme) +
-                  ", which the package does not hold" + CaseHint(listing, d.readme);
-        return verdict;
-    }
-    if (d.license != kv::kNoLicense && !HoldsExactly(listing, d.license)) {
-        problem = "the descriptor names the license " + Quoted(d.license) +
-                  ", which the package does not hold" + CaseHint(listing, d.license);
-        return verdict;
-    }
+    if (listing.descriptor_fields == 5)
+        return "the descriptor KERVALE.DAT holds only five fields: the link title (field 6) is "
+               "missing, and the installer's welcome page stops when it reads it";
+    std::string problem = DescriptorValuesProblem(d, kDescriptorLabels);
+    if (!problem.empty()) return problem;
+    if (d.readme != kv::kNoReadme && !HoldsExactly(listing, d.readme))
+        return "the descriptor names the readme " + Quoted(d.readme) +
+               ", which the package does not hold" + CaseHint(listing, d.readme);
+    if (d.license != kv::kNoLicense && !HoldsExactly(listing, d.license))
+        return "the descriptor names the license " + Quoted(d.license) +
+               ", which the package does not hold" + CaseHint(listing, d.license);
     size_t fonts = 0;
     for (size_t i = 0; i < listing.entries.size(); ++i)
         if (listing.RoleAt(i) == Role::Font) ++fonts;
-    if (fonts == 0) problem = "the package holds no font file: the installer would install nothing";
+    if (fonts == 0) return "the package holds no font file: the installer would install nothing";
+    return std::string();
+}
+
+}  // namespace
+
+PackageVerdict JudgePackage(const PackageListing& listing) {
+    PackageVerdict verdict;
+    verdict.problem = InstallerRefusal(listing);
+    if (!listing.walked()) return verdict;
+    const std::vector<std::string> same_file = SameFileNames(listing);
+    if (verdict.problem.empty()) verdict.problem = BuildRuleProblem(listing, verdict.warnings);
+    // The build refuses such names, so a package that holds them fails.
+    size_t first = 0;
+    if (verdict.problem.empty() && !same_file.empty()) verdict.problem = same_file[first++];
+    verdict.warnings.insert(verdict.warnings.end(), same_file.begin() + first, same_file.end());
     return verdict;
 }
 
@@ -173,9 +231,9 @@ std::string IntegrityText(const PackageListing& listing) {
     case kv::IntegrityState::Absent: text = "no checksum (an older package)"; break;
     case kv::IntegrityState::RecordDamaged: text = "integrity record DAMAGED"; break;
     }
-    if (listing.is_signed())
-        text += "; signed (certificate table of " +
-                std::to_string(listing.length - listing.package_end) + " bytes)";
+    // Only the table's presence is known here: its digest is not checked.
+    if (listing.has_certificate_table())
+        text += "; carries a certificate table (the signature is not checked)";
     return text;
 }
 
@@ -192,7 +250,7 @@ std::string Summary(const PackageListing& listing) {
     text += ", " + std::to_string(fonts) + (fonts == 1 ? " font)" : " fonts)");
     text += "; font name " + Quoted(d.font_name);
     text += d.web_url.empty() ? std::string("; no web link")
-                              : "; web link " + Quoted(d.link_name) + " to " + d.web_url;
+                              : "; web link " + Quoted(d.link_name) + " to " + Quoted(d.web_url);
     text += "; " + IntegrityText(listing);
     return text;
 }

@@ -21,10 +21,17 @@ struct PackageListing {
     std::vector<kv::TrailerEntry> entries;
     kv::TrailerError error = kv::TrailerError::None;  // the walk's, after `entries`
     bool count_field_failed = false;                  // the error came before any entry
+    std::string refused_name;  // the name that failed the name rule (NameNotBare)
     int64_t stub_length = 0;                          // valid when the walk succeeded
     int64_t package_end = 0;  // where the package ends: before a signature's certificate table
     kv::IntegrityState integrity = kv::IntegrityState::Absent;  // valid when the walk succeeded
-    bool is_signed() const { return package_end < length; }
+    // A certificate table after the package, from signing the installer.
+    bool has_certificate_table() const { return package_end < length; }
+
+    // The stub's PE headers, read within the stub; valid when the walk
+    // succeeded.
+    bool stub_is_pe = false;
+    kv::PeImage stub_image;
 
     // The entry whose content the installer reads as KERVALE.DAT: the last one
     // extracted under that name in any case (Windows names ignore case), or
@@ -39,9 +46,36 @@ struct PackageListing {
     Role RoleAt(size_t i) const;
 };
 
+// The stub as the build copies it. A signed stub's certificate table is left
+// out and its security directory entry reads as zeros: appending a package
+// voids the signature anyway, and a table inside the installer would make
+// signing the finished file fail or misread it.
+class StubWithoutSignature final : public kv::ByteSource {
+public:
+    StubWithoutSignature(kv::ByteSource& stub, const kv::PeImage& image);
+    // False when the stub's certificate table does not end the stub.
+    bool sound() const { return sound_; }
+    // The bytes left out; 0 for an unsigned stub.
+    int64_t removed() const { return removed_; }
+
+    int64_t size() override { return size_; }
+    bool read(int64_t offset, void* out, size_t n) override;
+
+private:
+    kv::ByteSource& stub_;
+    int64_t size_ = 0;
+    int64_t removed_ = 0;
+    int64_t entry_at_ = -1;  // the security directory entry, cleared
+    bool sound_ = true;
+};
+
 // Walks the trailer and reads the descriptor. Never fails as such: what went
 // wrong is recorded in the listing.
 PackageListing ReadPackage(kv::ByteSource& source);
+
+// Why the installer itself would stop on this package: its damaged-file
+// message or its corrupted-datafile message. "" when it would run.
+std::string InstallerRefusal(const PackageListing& listing);
 
 struct PackageVerdict {
     std::string problem;  // why the installer rejects or breaks; "" when fine
@@ -49,13 +83,15 @@ struct PackageVerdict {
     bool ok() const { return problem.empty(); }
 };
 
-// What the installer would make of the package.
+// What the installer would make of the package, judged by the same rules as
+// the build: the first problem, and the warnings worth a word.
 PackageVerdict JudgePackage(const PackageListing& listing);
 
 // The integrity record's state, and the signature's table if there is one.
 std::string IntegrityText(const PackageListing& listing);
 
-// One line for verify: files, roles, font name, web link, checksum.
+// One line for verify: files, roles, font name, web link, checksum. Every
+// value from the package is escaped.
 std::string Summary(const PackageListing& listing);
 
 }  // namespace kvpack

@@ -1,10 +1,14 @@
+#ifdef _WIN32
+#define _CRT_RAND_S  // rand_s: the system's random numbers
+#endif
 #include "platform_fs.h"
 
-#include <cstdio>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
 
 #ifdef _WIN32
-#include <direct.h>
-#include <process.h>
 #include <sys/stat.h>
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX
@@ -12,11 +16,44 @@
 #endif
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace kvpack {
+
+namespace {
+
+// Twelve random letters and digits: 60 bits, so no one can guess the name
+// in advance, and short enough for any output name next to it.
+bool RandomName(std::string& name) {
+    unsigned char bytes[12];
+#ifdef _WIN32
+    for (unsigned char& b : bytes) {
+        unsigned int value = 0;
+        if (rand_s(&value) != 0) return false;
+        b = static_cast<unsigned char>(value);
+    }
+#else
+    size_t got = 0;
+    while (got < sizeof bytes) {
+        const ssize_t n = getrandom(bytes + got, sizeof bytes - got, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        got += static_cast<size_t>(n);
+    }
+#endif
+    name = ".kervale-";
+    for (unsigned char b : bytes) name += "abcdefghijklmnopqrstuvwxyz234567"[b & 31];
+    name += ".part";
+    return true;
+}
+
+constexpr int kCreateAttempts = 16;
+
+}  // namespace
 
 bool IsPathSeparator(char c) {
 #ifdef _WIN32
@@ -26,7 +63,55 @@ bool IsPathSeparator(char c) {
 #endif
 }
 
+bool SameFile(const FileIdentity& a, const FileIdentity& b) {
+    return a.kind != EntryKind::Missing && b.kind != EntryKind::Missing && a.device == b.device &&
+           a.index == b.index;
+}
+
 #ifdef _WIN32
+
+namespace {
+
+HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+std::string Join(const std::string& folder, const std::string& name) {
+    if (folder.empty() || IsPathSeparator(folder.back())) return folder + name;
+    return folder + "\\" + name;
+}
+
+bool IdentifyHandle(HANDLE h, FileIdentity& identity) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info)) {
+        identity.kind = GetFileType(h) == FILE_TYPE_DISK ? EntryKind::Missing : EntryKind::Other;
+        return identity.kind == EntryKind::Other;
+    }
+    identity.device = info.dwVolumeSerialNumber;
+    identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    identity.size = static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) |
+                                         info.nFileSizeLow);
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        identity.kind = EntryKind::Link;
+    else if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        identity.kind = EntryKind::Folder;
+    else if (GetFileType(h) == FILE_TYPE_DISK)
+        identity.kind = EntryKind::File;
+    else
+        identity.kind = EntryKind::Other;
+    return true;
+}
+
+// The temporary file to delete when the console is interrupted. The handle
+// was opened with FILE_SHARE_DELETE, so the delete takes effect when the
+// process ends and closes it.
+char g_temporary[4096];
+volatile LONG g_temporary_set = 0;
+
+BOOL WINAPI DeleteTemporaryOnControl(DWORD) {
+    if (InterlockedCompareExchange(&g_temporary_set, 0, 0)) DeleteFileA(g_temporary);
+    return FALSE;  // the default handler ends the process
+}
+
+}  // namespace
 
 FileStatus StatPath(const std::string& path) {
     FileStatus status;
@@ -39,34 +124,165 @@ FileStatus StatPath(const std::string& path) {
     return status;
 }
 
-bool SeekFile(std::FILE* file, int64_t offset) { return _fseeki64(file, offset, SEEK_SET) == 0; }
-int64_t TellFile(std::FILE* file) { return _ftelli64(file); }
-
-namespace {
-bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    bool ok = GetFileInformationByHandle(h, &info) != 0;
-    CloseHandle(h);
+bool OsFile::Close() {
+    if (handle_ == kNone) return true;
+    const bool ok = CloseHandle(H(handle_)) != 0;
+    handle_ = kNone;
     return ok;
 }
-}  // namespace
 
-bool SameFile(const std::string& a, const std::string& b) {
-    BY_HANDLE_FILE_INFORMATION ia, ib;
-    if (!FileIdentity(a, ia) || !FileIdentity(b, ib)) return false;
-    return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
-           ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+bool OsFile::ReadAt(int64_t offset, void* out, size_t n, bool& ended) {
+    ended = false;
+    unsigned char* p = static_cast<unsigned char*>(out);
+    while (n > 0) {
+        OVERLAPPED at = {};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset) >> 32);
+        const DWORD want = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
+        DWORD got = 0;
+        if (!ReadFile(H(handle_), p, want, &got, &at)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) ended = true;
+            return false;
+        }
+        if (got == 0) {
+            ended = true;
+            return false;
+        }
+        p += got;
+        n -= got;
+        offset += got;
+    }
+    return true;
 }
+
+bool OsFile::Write(const void* data, size_t n) {
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    while (n > 0) {
+        const DWORD want = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
+        DWORD put = 0;
+        if (!WriteFile(H(handle_), p, want, &put, nullptr) || put == 0) return false;
+        p += put;
+        n -= put;
+    }
+    return true;
+}
+
+bool OsFile::Identify(FileIdentity& identity) { return IdentifyHandle(H(handle_), identity); }
+
+bool OpenForReading(const std::string& path, OsFile& file, FileIdentity& identity,
+                    std::string& error) {
+    file.Close();
+    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        error = LastSystemError();
+        return false;
+    }
+    file.handle_ = reinterpret_cast<intptr_t>(h);
+    identity = FileIdentity();
+    if (!IdentifyHandle(h, identity)) {
+        error = LastSystemError();
+        file.Close();
+        return false;
+    }
+    if (identity.kind == EntryKind::File) return true;
+    error = identity.kind == EntryKind::Folder ? "it is a folder, not a file"
+                                               : "it is not a regular file";
+    file.Close();
+    return false;
+}
+
+Folder::~Folder() = default;
+
+bool Folder::Open(const std::string& path, bool follow_link) {
+    path_ = path;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (!follow_link && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        SetLastError(ERROR_CANT_ACCESS_FILE);
+        return false;
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
+    return true;
+}
+
+FileIdentity Folder::Look(const std::string& name) {
+    FileIdentity identity;
+    const HANDLE h = CreateFileA(Join(path_, name).c_str(), 0,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING,
+                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
+            identity.kind = EntryKind::Other;  // there, but not ours to look at
+        return identity;
+    }
+    if (!IdentifyHandle(h, identity)) identity.kind = EntryKind::Other;
+    CloseHandle(h);
+    return identity;
+}
+
+bool Folder::CreateTemporary(OsFile& file, std::string& name) {
+    file.Close();
+    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+        if (!RandomName(name)) return false;
+        const std::string path = Join(path_, name);
+        if (path.size() >= sizeof g_temporary) {
+            SetLastError(ERROR_FILENAME_EXCED_RANGE);
+            return false;
+        }
+        InterlockedExchange(&g_temporary_set, 0);
+        std::memcpy(g_temporary, path.c_str(), path.size() + 1);
+        const HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            InterlockedExchange(&g_temporary_set, 1);
+            file.handle_ = reinterpret_cast<intptr_t>(h);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return false;
+}
+
+bool Folder::Rename(const std::string& from, const std::string& to) {
+    const bool ok = MoveFileExA(Join(path_, from).c_str(), Join(path_, to).c_str(),
+                                MOVEFILE_REPLACE_EXISTING) != 0;
+    if (ok) Forget();
+    return ok;
+}
+
+bool Folder::Remove(const std::string& name) {
+    const bool ok = DeleteFileA(Join(path_, name).c_str()) != 0;
+    Forget();
+    return ok;
+}
+
+void Folder::Forget() { InterlockedExchange(&g_temporary_set, 0); }
+
+std::string LastSystemError() {
+    const DWORD code = GetLastError();
+    char text[512];
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             code, 0, text, sizeof text, nullptr);
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == '.')) --n;
+    if (n == 0) return "system error " + std::to_string(code);
+    return std::string(text, n);
+}
+
+void RemoveTemporaryOnSignals() { SetConsoleCtrlHandler(DeleteTemporaryOnControl, TRUE); }
 
 bool MakeDirectory(const std::string& path) {
-    return _mkdir(path.c_str()) == 0 || StatPath(path).is_directory;
+    return CreateDirectoryA(path.c_str(), nullptr) != 0 || StatPath(path).is_directory;
 }
 
-bool MoveReplacing(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-}
+std::string LinkTarget(const std::string&) { return std::string(); }
 
 std::string SelfExecutablePath() {
     char buffer[MAX_PATH + 1];
@@ -75,9 +291,61 @@ std::string SelfExecutablePath() {
     return std::string(buffer, n);
 }
 
-int ProcessId() { return _getpid(); }
+#else  // POSIX
 
-#else
+namespace {
+
+int Fd(intptr_t h) { return static_cast<int>(h); }
+
+void Describe(const struct stat& st, FileIdentity& identity) {
+    identity.device = static_cast<uint64_t>(st.st_dev);
+    identity.index = static_cast<uint64_t>(st.st_ino);
+    identity.size = static_cast<int64_t>(st.st_size);
+    identity.kind = S_ISREG(st.st_mode)   ? EntryKind::File
+                    : S_ISDIR(st.st_mode) ? EntryKind::Folder
+                    : S_ISLNK(st.st_mode) ? EntryKind::Link
+                                          : EntryKind::Other;
+}
+
+// The signals whose default action ends the process and that another
+// process, the terminal or the kernel's limits send: on each, the
+// temporary file is removed first. SIGKILL and SIGSTOP cannot be caught.
+const int kStopSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGPIPE, SIGALRM,   SIGTERM,
+                            SIGUSR1, SIGUSR2, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF};
+
+// The temporary file a signal removes: the folder's descriptor and the
+// name within it. Changed only while those signals are blocked.
+volatile sig_atomic_t g_temporary_folder = -1;
+char g_temporary_name[64];
+
+extern "C" void RemoveTemporaryAndStop(int signal_number) {
+    if (g_temporary_folder >= 0) unlinkat(g_temporary_folder, g_temporary_name, 0);
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);  // delivered, with the default action, when this returns
+}
+
+// Blocks the stop signals for the life of the object.
+class SignalsHeld {
+public:
+    SignalsHeld() {
+        sigset_t set;
+        sigemptyset(&set);
+        for (int s : kStopSignals) sigaddset(&set, s);
+        sigprocmask(SIG_BLOCK, &set, &old_);
+    }
+    ~SignalsHeld() {
+        const int saved = errno;
+        sigprocmask(SIG_SETMASK, &old_, nullptr);
+        errno = saved;
+    }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+private:
+    sigset_t old_;
+};
+
+}  // namespace
 
 FileStatus StatPath(const std::string& path) {
     FileStatus status;
@@ -90,23 +358,155 @@ FileStatus StatPath(const std::string& path) {
     return status;
 }
 
-bool SeekFile(std::FILE* file, int64_t offset) {
-    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+bool OsFile::Close() {
+    if (handle_ == kNone) return true;
+    const bool ok = close(Fd(handle_)) == 0;
+    handle_ = kNone;
+    return ok;
 }
-int64_t TellFile(std::FILE* file) { return static_cast<int64_t>(ftello(file)); }
 
-bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa, sb;
-    if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+bool OsFile::ReadAt(int64_t offset, void* out, size_t n, bool& ended) {
+    ended = false;
+    unsigned char* p = static_cast<unsigned char*>(out);
+    while (n > 0) {
+        const ssize_t got = pread(Fd(handle_), p, n, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) {
+            ended = true;
+            return false;
+        }
+        p += got;
+        n -= static_cast<size_t>(got);
+        offset += got;
+    }
+    return true;
+}
+
+bool OsFile::Write(const void* data, size_t n) {
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    while (n > 0) {
+        const ssize_t put = write(Fd(handle_), p, n);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        p += put;
+        n -= static_cast<size_t>(put);
+    }
+    return true;
+}
+
+bool OsFile::Identify(FileIdentity& identity) {
+    struct stat st;
+    if (fstat(Fd(handle_), &st) != 0) return false;
+    Describe(st, identity);
+    return true;
+}
+
+bool OpenForReading(const std::string& path, OsFile& file, FileIdentity& identity,
+                    std::string& error) {
+    file.Close();
+    // O_NONBLOCK: opening a FIFO that no one writes to returns at once.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = LastSystemError();
+        return false;
+    }
+    file.handle_ = fd;
+    identity = FileIdentity();
+    if (!file.Identify(identity)) {
+        error = LastSystemError();
+        file.Close();
+        return false;
+    }
+    if (identity.kind == EntryKind::File) return true;
+    error = identity.kind == EntryKind::Folder ? "it is a folder, not a file"
+                                               : "it is not a regular file";
+    file.Close();
+    return false;
+}
+
+Folder::~Folder() {
+    if (handle_ >= 0) close(Fd(handle_));
+}
+
+bool Folder::Open(const std::string& path, bool follow_link) {
+    path_ = path;
+    if (handle_ >= 0) close(Fd(handle_));
+    handle_ = open(path.c_str(),
+                   O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow_link ? 0 : O_NOFOLLOW));
+    return handle_ >= 0;
+}
+
+FileIdentity Folder::Look(const std::string& name) {
+    FileIdentity identity;
+    struct stat st;
+    if (fstatat(Fd(handle_), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0)
+        Describe(st, identity);
+    else if (errno != ENOENT)
+        identity.kind = EntryKind::Other;  // there, but not ours to look at
+    return identity;
+}
+
+bool Folder::CreateTemporary(OsFile& file, std::string& name) {
+    file.Close();
+    for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+        if (!RandomName(name)) return false;
+        SignalsHeld held;  // the name is registered together with the file
+        const int fd = openat(Fd(handle_), name.c_str(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
+                              0666);
+        if (fd >= 0) {
+            std::memcpy(g_temporary_name, name.c_str(), name.size() + 1);
+            g_temporary_folder = Fd(handle_);
+            file.handle_ = fd;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+bool Folder::Rename(const std::string& from, const std::string& to) {
+    SignalsHeld held;
+    const bool ok = renameat(Fd(handle_), from.c_str(), Fd(handle_), to.c_str()) == 0;
+    if (ok) g_temporary_folder = -1;
+    return ok;
+}
+
+bool Folder::Remove(const std::string& name) {
+    SignalsHeld held;
+    const bool ok = unlinkat(Fd(handle_), name.c_str(), 0) == 0;
+    g_temporary_folder = -1;
+    return ok;
+}
+
+void Folder::Forget() {
+    SignalsHeld held;
+    g_temporary_folder = -1;
+}
+
+std::string LastSystemError() { return errno ? std::strerror(errno) : "unknown error"; }
+
+void RemoveTemporaryOnSignals() {
+    for (int s : kStopSignals) {
+        struct sigaction action, old;
+        if (sigaction(s, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
+        std::memset(&action, 0, sizeof action);
+        action.sa_handler = RemoveTemporaryAndStop;
+        sigfillset(&action.sa_mask);  // one clean-up at a time
+        sigaction(s, &action, nullptr);
+    }
 }
 
 bool MakeDirectory(const std::string& path) {
-    return mkdir(path.c_str(), 0777) == 0 || StatPath(path).is_directory;
+    return mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && StatPath(path).is_directory);
 }
 
-bool MoveReplacing(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
+std::string LinkTarget(const std::string& path) {
+    char buffer[4096];
+    const ssize_t n = readlink(path.c_str(), buffer, sizeof buffer);
+    if (n <= 0) return std::string();
+    return std::string(buffer, static_cast<size_t>(n));
 }
 
 std::string SelfExecutablePath() {
@@ -115,8 +515,6 @@ std::string SelfExecutablePath() {
     if (n <= 0 || static_cast<size_t>(n) >= sizeof buffer) return std::string();
     return std::string(buffer, static_cast<size_t>(n));
 }
-
-int ProcessId() { return static_cast<int>(getpid()); }
 
 #endif
 

@@ -1,9 +1,16 @@
-// The few file-system services the packaging tool needs beyond <cstdio>.
-// Everything platform-specific about files lives in platform_fs.cpp.
+// The file-system services the packaging tool needs. Everything
+// platform-specific about files lives in platform_fs.cpp.
+//
+// The tool runs as root in build containers, next to folders others can
+// write to, so files are never written through a name that someone else
+// could have prepared: every output is created under a fresh random name
+// that must not exist yet (O_CREAT|O_EXCL|O_NOFOLLOW, CREATE_NEW), and then
+// renamed over its final name. Inputs are opened without blocking and
+// judged by the open handle, never by an earlier look at their name.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 namespace kvpack {
@@ -15,25 +22,94 @@ struct FileStatus {
     int64_t size = 0;
 };
 
+// Follows symbolic links; for checks that only shape a message.
 FileStatus StatPath(const std::string& path);
 
-// 64-bit positioning on an open stdio file.
-bool SeekFile(std::FILE* file, int64_t offset);
-int64_t TellFile(std::FILE* file);
+// What an open handle, or a name looked at without following it, refers to.
+enum class EntryKind { Missing, File, Folder, Link, Other };
+struct FileIdentity {
+    EntryKind kind = EntryKind::Missing;
+    uint64_t device = 0;
+    uint64_t index = 0;  // inode, or the file index on Windows
+    int64_t size = 0;
+};
+bool SameFile(const FileIdentity& a, const FileIdentity& b);
 
-// True when both paths exist and name the same file (hard links included).
-bool SameFile(const std::string& a, const std::string& b);
+// An open file, closed when destroyed.
+class OsFile {
+public:
+    OsFile() = default;
+    ~OsFile() { Close(); }
+    OsFile(const OsFile&) = delete;
+    OsFile& operator=(const OsFile&) = delete;
+
+    bool is_open() const { return handle_ != kNone; }
+    bool Close();  // false when the system reports that written data did not land
+    // Exactly `n` bytes at `offset`; false on an error or an early end
+    // (`ended` tells which).
+    bool ReadAt(int64_t offset, void* out, size_t n, bool& ended);
+    bool Write(const void* data, size_t n);
+    bool Identify(FileIdentity& identity);
+
+private:
+    friend bool OpenForReading(const std::string&, OsFile&, FileIdentity&, std::string&);
+    friend class Folder;
+    static constexpr intptr_t kNone = -1;
+    intptr_t handle_ = kNone;  // a descriptor, or a HANDLE on Windows
+};
+
+// Opens an existing file for reading without ever waiting: a FIFO, a
+// device or a folder is opened without blocking and then refused. The
+// identity comes from the open handle. On failure `error` says why.
+bool OpenForReading(const std::string& path, OsFile& file, FileIdentity& identity,
+                    std::string& error);
+
+// A folder in which the tool creates files. Its name is resolved once, when
+// opened; later operations work on the opened folder (POSIX) or on that name
+// (Windows, where the folder cannot be swapped while it holds open files).
+class Folder {
+public:
+    Folder() = default;
+    ~Folder();
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    // With `follow_link` false a symbolic link at `path` itself is refused.
+    bool Open(const std::string& path, bool follow_link);
+    const std::string& path() const { return path_; }
+
+    // What `name` in this folder is, without following a link.
+    FileIdentity Look(const std::string& name);
+    // A new file under a fresh random name, created only if nothing of that
+    // name exists; the name is registered for removal on a fatal signal
+    // until Forget() is called.
+    bool CreateTemporary(OsFile& file, std::string& name);
+    bool Rename(const std::string& from, const std::string& to);
+    bool Remove(const std::string& name);
+    void Forget();  // the temporary no longer needs removing on a signal
+
+private:
+    std::string path_;
+    intptr_t handle_ = -1;  // the folder's descriptor (POSIX)
+};
+
+// The last failed call's reason ("No such file or directory").
+std::string LastSystemError();
+
+// Removes the registered temporary file when the tool is stopped by a
+// signal (POSIX: HUP INT QUIT PIPE ALRM TERM USR1 USR2 XCPU XFSZ VTALRM
+// PROF; Windows: Ctrl+C, Ctrl+Break, closing the console, logoff,
+// shutdown). A signal that was ignored when the tool started stays ignored.
+void RemoveTemporaryOnSignals();
 
 // Creates one folder level; true when it exists afterwards.
 bool MakeDirectory(const std::string& path);
 
-// Moves `from` over `to`, replacing an existing `to`.
-bool MoveReplacing(const std::string& from, const std::string& to);
+// Where a symbolic link points, "" when `path` is none.
+std::string LinkTarget(const std::string& path);
 
 // The full path of the running program, or "" when it cannot be told.
 std::string SelfExecutablePath();
-
-int ProcessId();
 
 // Path syntax of the platform the tool runs on.
 bool IsPathSeparator(char c);

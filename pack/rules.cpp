@@ -1,5 +1,6 @@
 #include "rules.h"
 
+#include <cstdio>
 #include <cstring>
 #include <unordered_map>
 
@@ -12,19 +13,6 @@
 namespace kvpack {
 
 namespace {
-
-constexpr const char kShortcutExtension[] = ".url";
-
-std::string UpperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-bool StartsWithIgnoringCase(const std::string& text, const char* prefix) {
-    const size_t n = std::strlen(prefix);
-    return text.size() >= n && EqualIgnoringCase(text.substr(0, n), prefix);
-}
 
 bool HasNonAscii(const std::string& text) {
     for (unsigned char c : text)
@@ -41,16 +29,18 @@ std::string Label(const PackagedInput& input) {
 
 }  // namespace
 
-std::string Quoted(const std::string& value) {
-    // Control bytes are spelled out, so a message always stays on one line.
-    std::string text = "\"";
+std::string Escaped(const std::string& value) {
+    std::string text;
+    text.reserve(value.size());
     for (unsigned char c : value) {
         switch (c) {
         case '\r': text += "\\r"; break;
         case '\n': text += "\\n"; break;
         case '\t': text += "\\t"; break;
+        case '\\': text += "\\\\"; break;
+        case '"': text += "\\\""; break;
         default:
-            if (c < 32 || c == 0x7f) {
+            if (c < 0x20 || c >= 0x7f) {
                 text += "\\x";
                 text += "0123456789ABCDEF"[c >> 4];
                 text += "0123456789ABCDEF"[c & 15];
@@ -59,8 +49,10 @@ std::string Quoted(const std::string& value) {
             }
         }
     }
-    return text + "\"";
+    return text;
 }
+
+std::string Quoted(const std::string& value) { return "\"" + Escaped(value) + "\""; }
 
 const char* RoleName(Role role) {
     switch (role) {
@@ -97,63 +89,72 @@ std::string DirName(const std::string& path) {
     return dir;
 }
 
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && UpperAscii(a) == UpperAscii(b);
-}
-
-namespace {
-
-// Why a name that kv::IsBareFileName refused is no file name, length aside.
-std::string WhyNotAFileName(const std::string& name) {
-    if (name.empty()) return "is empty";
-    if (name == "." || name == "..") return "is not a file name";
-    for (unsigned char c : name) {
-        if (c < 32) return "holds a control character";
-        if (std::strchr("\\/:*?\"<>|", c))
-            return std::string("holds the character ") + static_cast<char>(c) +
-                   ", which Windows file names cannot hold";
-    }
-    return "is a reserved Windows device name";
-}
-
-}  // namespace
-
 std::string NameProblem(const std::string& name) {
-    if (kv::IsBareFileName(name)) {
-        // Windows drops these when it creates the file, so the extracted name
-        // would no longer match the packaged one.
-        if (name.back() == ' ' || name.back() == '.')
-            return "ends in a space or a dot, which Windows drops from file names";
-        return std::string();
-    }
-    if (name.size() > kv::kMaxNameLength)
-        return "is " + std::to_string(name.size()) + " bytes long; a packaged name holds at most " +
-               std::to_string(kv::kMaxNameLength) + " bytes";
-    return WhyNotAFileName(name);
+    return kv::Describe(kv::CheckFileName(name), name);
 }
 
 std::string LinkTitleProblem(const std::string& title) {
     // The installer accepts an empty title (a shortcut named ".url"); a
-    // font maker never means that.
+    // font maker never means that, nor a title of blanks.
     if (IsBlank(title))
         return "is empty; it names the web shortcut file, so it must hold a file name";
-    if (kv::IsUsableLinkTitle(title)) return std::string();
-    const std::string file_name = title + kShortcutExtension;
-    if (!kv::IsBareFileName(file_name, file_name.size()))
-        return "cannot name the shortcut file: it " + WhyNotAFileName(file_name);
-    return "is " + std::to_string(title.size()) + " bytes long, too long to name the shortcut file";
+    const kv::NameFault fault = kv::CheckLinkTitle(title);
+    if (fault == kv::NameFault::None) return std::string();
+    if (fault == kv::NameFault::TooLong)
+        return "is " + std::to_string(title.size()) +
+               " bytes long, too long to name the shortcut file";
+    return "cannot name the shortcut file: it " + kv::Describe(fault, title + ".url");
 }
 
 std::string WebUrlProblem(const std::string& url) {
-    // The installer hands the address to the shell, which would also run a
-    // program or open a local file; only web addresses are let through.
-    const char* scheme = StartsWithIgnoringCase(url, "http://")    ? "http://"
-                         : StartsWithIgnoringCase(url, "https://") ? "https://"
-                                                                   : nullptr;
-    if (!scheme) return "is not a web address: it must start with http:// or https://";
-    if (url.size() == std::strlen(scheme)) return "names no site after " + std::string(scheme);
-    for (unsigned char c : url)
-        if (c <= ' ' || c == 0x7f) return "holds a space or a control character";
+    return kv::Describe(kv::CheckWebAddress(url));
+}
+
+std::string StubProblem(bool is_pe, const kv::PeImage& image) {
+    constexpr uint16_t kX86 = 0x14C, kPe32 = 0x10B, kGui = 2, kConsole = 3;
+    constexpr uint16_t kExecutable = 0x0002, kDll = 0x2000;
+    auto hex = [](unsigned value) {
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%X", value);
+        return std::string(text);
+    };
+    if (!is_pe) return "is not a Windows program: it has no PE header";
+    if (image.machine != kX86)
+        return "is built for another processor (machine " + hex(image.machine) +
+               "), not 32-bit x86";
+    if (image.magic != kPe32) return "is not a 32-bit (PE32) image";
+    if (image.characteristics & kDll) return "is a DLL, not a program";
+    if (!(image.characteristics & kExecutable)) return "is not marked as an executable image";
+    if (image.subsystem == kConsole) return "is a console program, not a Windows GUI program";
+    if (image.subsystem != kGui)
+        return "is for Windows subsystem " + std::to_string(image.subsystem) +
+               ", not a Windows GUI program";
+    return std::string();
+}
+
+const ValueLabels kOptionLabels = {"--font-name", "--web-url", "--link-title"};
+const ValueLabels kDescriptorLabels = {"the descriptor's font name", "the descriptor's web address",
+                                       "the descriptor's link title"};
+
+std::string DescriptorValuesProblem(const kv::Descriptor& d, const ValueLabels& labels) {
+    if (IsBlank(d.font_name))
+        return std::string(labels.font_name) + " " + Quoted(d.font_name) +
+               " is empty; the installer shows it as the font's name";
+    const std::pair<const char*, const std::string*> values[] = {
+        {labels.font_name, &d.font_name}, {labels.web_url, &d.web_url},
+        {labels.link_title, &d.link_name}};
+    for (const auto& value : values) {
+        if (!kv::IsStorableValue(*value.second))
+            return std::string(value.first) + " " + Quoted(*value.second) +
+                   " holds a double quote or a line break, which the package descriptor cannot "
+                   "store";
+    }
+    // No address, no link: the installer shows none and never uses the title.
+    if (d.web_url.empty()) return std::string();
+    std::string problem = WebUrlProblem(d.web_url);
+    if (!problem.empty()) return labels.web_url + (" " + Quoted(d.web_url)) + " " + problem;
+    problem = LinkTitleProblem(d.link_name);
+    if (!problem.empty()) return labels.link_title + (" " + Quoted(d.link_name)) + " " + problem;
     return std::string();
 }
 
@@ -180,9 +181,6 @@ kv::Descriptor DescriptorFor(const BuildOptions& options) {
 
 std::string CheckBuildOptions(const BuildOptions& options) {
     if (!options.font_name) return "no font name given: add --font-name NAME";
-    if (IsBlank(*options.font_name))
-        return "--font-name " + Quoted(*options.font_name) +
-               " is empty; the installer shows it as the font's name";
     if (options.fonts.empty())
         return "no font file given: name at least one font file after the options";
     if (options.link_title && !options.web_url)
@@ -202,14 +200,14 @@ std::string CheckBuildOptions(const BuildOptions& options) {
 
     if (options.output.empty()) return "the output path given with -o is empty";
     if (options.output.size() < 4 ||
-        !EqualIgnoringCase(options.output.substr(options.output.size() - 4), ".exe"))
+        !kv::SameWindowsName(options.output.substr(options.output.size() - 4), ".exe"))
         return "output " + Quoted(options.output) +
                " must end in .exe: the installer finds its own file by its .exe name";
     if (options.stub && options.stub->empty()) return "the stub path given with --stub is empty";
 
     const std::vector<PackagedInput> inputs = PackagedInputs(options);
-    // Windows treats names that differ only in case as one file; the key is
-    // the upper-case name.
+    // Windows treats names that differ only in case as one file, for the
+    // accented letters too: the key is the name as NTFS folds it.
     std::unordered_map<std::string, size_t> seen;
     seen.reserve(inputs.size());
     for (size_t i = 0; i < inputs.size(); ++i) {
@@ -218,13 +216,13 @@ std::string CheckBuildOptions(const BuildOptions& options) {
         std::string problem = NameProblem(input.name);
         if (!problem.empty())
             return Label(input) + ": its name " + Quoted(input.name) + " " + problem;
-        if (EqualIgnoringCase(input.name, kv::kDescriptorName))
+        if (kv::SameWindowsName(input.name, kv::kDescriptorName))
             return Label(input) + ": the name " + Quoted(input.name) +
                    " is taken by the package descriptor KERVALE.DAT; rename the file";
         if (input.name == kv::kNoReadme || input.name == kv::kNoLicense)
             return Label(input) + ": the name " + Quoted(input.name) +
                    " is the descriptor's marker for a missing file; rename the file";
-        auto inserted = seen.emplace(UpperAscii(input.name), i);
+        auto inserted = seen.emplace(kv::FoldCase(input.name), i);
         if (!inserted.second) {
             const PackagedInput& first = inputs[inserted.first->second];
             const bool same = first.name == input.name;
@@ -236,23 +234,9 @@ std::string CheckBuildOptions(const BuildOptions& options) {
         }
     }
 
-    const std::pair<const char*, const std::optional<std::string>*> values[] = {
-        {"--font-name", &options.font_name},
-        {"--web-url", &options.web_url},
-        {"--link-title", &options.link_title}};
-    for (const auto& value : values) {
-        if (*value.second && !kv::IsStorableValue(**value.second))
-            return std::string(value.first) + " " + Quoted(**value.second) +
-                   " holds a double quote or a line break, which the package descriptor cannot "
-                   "store";
-    }
-    if (options.web_url) {
-        std::string problem = WebUrlProblem(*options.web_url);
-        if (!problem.empty()) return "--web-url " + Quoted(*options.web_url) + " " + problem;
-        problem = LinkTitleProblem(*options.link_title);
-        if (!problem.empty()) return "--link-title " + Quoted(*options.link_title) + " " + problem;
-    }
-    return std::string();
+    if (options.web_url && options.web_url->empty())
+        return "--web-url \"\" is empty; leave out --web-url and --link-title for no web link";
+    return DescriptorValuesProblem(DescriptorFor(options), kOptionLabels);
 }
 
 std::vector<std::string> BuildWarnings(const BuildOptions& options) {

@@ -7,6 +7,7 @@
 
 #include "descriptor.h"
 #include "options.h"
+#include "package_end.h"
 
 namespace kvpack {
 
@@ -25,14 +26,34 @@ std::string BaseName(const std::string& path);
 // The folder part, "." when there is none ("fonts/A.ttf" -> "fonts").
 std::string DirName(const std::string& path);
 
-bool EqualIgnoringCase(const std::string& a, const std::string& b);
-
-// Why `name` cannot be stored as a packaged file name, or "" when it can.
+// Why `name` cannot be stored as a packaged file name, or "" when it can:
+// the installer's own rule (kv::CheckFileName) in words.
 std::string NameProblem(const std::string& name);
 // Why `title` cannot name the web shortcut files (title + ".url"), or "".
+// Stricter than the installer, which writes ".url" for an empty title.
 std::string LinkTitleProblem(const std::string& title);
 // Why `url` cannot be the package's web address, or "".
 std::string WebUrlProblem(const std::string& url);
+
+// How messages name the descriptor's values: the build names its options,
+// verify the descriptor's fields.
+struct ValueLabels {
+    const char* font_name;
+    const char* web_url;
+    const char* link_title;
+};
+extern const ValueLabels kOptionLabels;      // "--font-name", ...
+extern const ValueLabels kDescriptorLabels;  // "the font name", ...
+
+// The first rule the descriptor's font name and web link break, one line
+// that names the value; "" when they are sound. The build judges what it is
+// about to write and verify what a package holds by this one rule.
+std::string DescriptorValuesProblem(const kv::Descriptor& descriptor, const ValueLabels& labels);
+
+// Why a stub with these PE headers cannot be the installer stub (a 32-bit
+// Windows GUI program), e.g. "is a console program, not a Windows GUI
+// program"; "" when it can. `is_pe` false: no PE headers were found.
+std::string StubProblem(bool is_pe, const kv::PeImage& image);
 
 // One file that goes into the package, as given on the command line.
 struct PackagedInput {
@@ -55,8 +76,12 @@ std::string CheckBuildOptions(const BuildOptions& options);
 // Things worth a word that do not stop the build.
 std::vector<std::string> BuildWarnings(const BuildOptions& options);
 
-// "value" in double quotes, control bytes spelled out (\r, \n, \x01): how
-// messages name an input.
+// A value from a package or the command line made safe to print: every
+// byte outside printable ASCII spelled \xNN (\r, \n, \t by name), and the
+// backslash and double quote escaped, so no value can move the cursor,
+// start a terminal sequence or end its quotes early.
+std::string Escaped(const std::string& value);
+// Escaped and in double quotes: how messages name a value.
 std::string Quoted(const std::string& value);
 
 }  // namespace kvpack

@@ -1,5 +1,6 @@
 // What verify says about packages built in memory with the format core.
 #include "package_reader.h"
+#include "pe_stub.h"
 #include "test_packages.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,9 @@ namespace {
 using std::string;
 using testpkg::Files;  // name, body; entry 1 first
 
-string Pack(const Files& files) { return testpkg::Pack("MZ stub", files); }
+string Pack(const Files& files, const string& stub = testpe::Stub()) {
+    return testpkg::Pack(stub, files);
+}
 
 kvpack::PackageVerdict Judge(const string& package) {
     kv::MemorySource source(package.data(), package.size());
@@ -46,6 +49,97 @@ TEST(Verify, RejectionsCarryTheirReason) {
     for (const auto& c : cases) {
         auto v = Judge(Pack(c.first));
         EXPECT_NE(v.problem.find(c.second), string::npos) << c.second << " / " << v.problem;
+    }
+}
+
+// A descriptor the way a writer of the format lays it out: six quoted lines.
+string Descriptor(const string& readme, const string& font, const string& url,
+                  const string& title) {
+    string text;
+    for (const string& field : {string("KERVALE DATAFILE 1"), readme, string("NOLICENSE"), font, url,
+                                title})
+        text += "\"" + field + "\"\r\n";
+    return text;
+}
+
+// Whatever the build refuses, verify refuses in a package made by other means.
+TEST(Verify, RefusesWhatTheBuildRefuses) {
+    const auto with = [](const string& url, const string& title, const string& font = "F") {
+        return Files{{"KERVALE.DAT", Descriptor("NOREADME", font, url, title)}, {"F.ttf", "x"}};
+    };
+    const auto named = [](const string& name) {
+        return Files{{"KERVALE.DAT", Descriptor("NOREADME", "F", "", "")}, {name, "x"}};
+    };
+    testpe::Shape x64, console, dll;
+    x64.machine = 0x8664;
+    x64.magic = 0x20B;
+    console.subsystem = 3;
+    dll.characteristics = 0x2102;
+    const struct {
+        const char* what;
+        Files files;
+        string stub;
+        string reason;
+    } cases[] = {
+        {"program path", with("C:\\Windows\\System32\\calc.exe", "Home"), testpe::Stub(),
+         "web address \"C:\\\\Windows\\\\System32\\\\calc.exe\" is not a web address"},
+        {"share", with("\\\\host\\share\\x.exe", "Home"), testpe::Stub(), "not a web address"},
+        {"blank in url", with("http://a b/", "Home"), testpe::Stub(), "space or a control"},
+        {"escape in url", with("http://a/\x1b[2K", "Home"), testpe::Stub(), "\\x1B[2K"},
+        {"separator title", with("http://a/", "a/b"), testpe::Stub(), "link title \"a/b\""},
+        {"device title", with("http://a/", "CON"), testpe::Stub(), "device"},
+        {"superscript title", with("http://a/", "com\xB2"), testpe::Stub(), "device"},
+        {"empty title", with("http://a/", ""), testpe::Stub(), "link title \"\" is empty"},
+        {"blank font name", with("", "", "  "), testpe::Stub(), "font name \"  \" is empty"},
+        {"superscript device", named("COM\xB9.ttf"), testpe::Stub(), "\"COM\\xB9.ttf\""},
+        {"LPT0", named("LPT0.ttf"), testpe::Stub(), "device"},
+        {"COM0", named("com0"), testpe::Stub(), "device"},
+        {"trailing dot", named("F.ttf."), testpe::Stub(), "ends in a space or a dot"},
+        {"dots only", named("..."), testpe::Stub(), "ends in a space or a dot"},
+        {"lone space", named(" "), testpe::Stub(), "\" \" ends in a space"},
+        {"short alias", named("KERVAL~1.DAT"), testpe::Stub(), "8.3"},
+        {"accented twins",
+         {{"KERVALE.DAT", Descriptor("NOREADME", "F", "", "")}, {"\xE9.ttf", "a"}, {"\xC9.ttf", "b"}},
+         testpe::Stub(), "one file on Windows"},
+        {"text stub", with("", ""), "root:x:0:0:root:/root:/bin/bash\n", "no PE header"},
+        {"six bytes", with("", ""), string("MZ\0\0\0\0", 6), "no PE header"},
+        {"64-bit stub", with("", ""), testpe::Stub(x64), "machine 0x8664"},
+        {"console stub", with("", ""), testpe::Stub(console), "console program"},
+        {"DLL stub", with("", ""), testpe::Stub(dll), "DLL"},
+    };
+    for (const auto& c : cases) {
+        auto v = Judge(Pack(c.files, c.stub));
+        EXPECT_NE(v.problem.find(c.reason), string::npos) << c.what << ": " << v.problem;
+    }
+    EXPECT_TRUE(Judge(Pack(with("HTTPS://example.com/a?b=c", " Home "))).ok());
+}
+
+// The certificate table and the integrity record, each named for what it is.
+TEST(Verify, CertificateTableAndIntegrityRecordMessages) {
+    const Files files{{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf", string(300, 'f')}};
+    const string good = Pack(files);
+    const string signed_package = testpe::Sign(good);
+    kv::MemorySource source(signed_package.data(), signed_package.size());
+    const kvpack::PackageListing listing = kvpack::ReadPackage(source);
+    EXPECT_TRUE(kvpack::JudgePackage(listing).ok());
+    EXPECT_NE(kvpack::IntegrityText(listing).find(
+                  "carries a certificate table (the signature is not checked)"),
+              string::npos);
+    EXPECT_EQ(kvpack::IntegrityText(listing).find("signed"), string::npos);
+
+    string bad_table = signed_package;
+    bad_table[good.size() + (8 - good.size() % 8) % 8] = 0x07;  // a certificate shorter than its header
+    const string problem = Judge(bad_table).problem;
+    EXPECT_NE(problem.find("certificate table"), string::npos) << problem;
+    EXPECT_EQ(problem.find("count field"), string::npos) << problem;
+
+    // A damaged font behind a changed marker or version byte is still caught.
+    const size_t record = good.size() - kv::kFillerBytes;
+    for (size_t at = 0; at < 20; ++at) {
+        string changed = good;
+        changed[good.find(string(300, 'f')) + 7] ^= 1;
+        changed[record + at] ^= static_cast<char>(1 << (at % 8));
+        EXPECT_NE(Judge(changed).problem.find("integrity record is damaged"), string::npos) << at;
     }
 }
 

@@ -54,6 +54,40 @@ TEST(CommandLine, UsageErrorsAndHelp) {
     EXPECT_EQ(kvpack::ParseCommandLine({"--version"}).command, kvpack::Command::Version);
 }
 
+// -h/--help is the help only where an option may stand: the value of an
+// option and everything after "--" are taken as they are.
+TEST(CommandLine, HelpOnlyWhereAnOptionMayStand) {
+    using kvpack::Command;
+    const struct {
+        std::vector<string> args;
+        Command command;
+        string value;  // the font name, the first font, or the folder it must hold
+    } cases[] = {
+        {{"build", "--font-name", "-h", "-o", "x.exe", "A.ttf"}, Command::Build, "-h"},
+        {{"build", "--font-name=--help", "-o", "x.exe", "A.ttf"}, Command::Build, "--help"},
+        {{"build", "--font-name", "F", "-o", "x.exe", "--", "-h"}, Command::Build, "-h"},
+        {{"extract", "p.exe", "--", "-h"}, Command::Extract, "-h"},
+        {{"extract", "--force", "p.exe", "--", "--help"}, Command::Extract, "--help"},
+        {{"build", "--font-name", "F", "-h", "A.ttf"}, Command::Help, ""},
+        {{"extract", "p.exe", "-h"}, Command::Help, ""},
+        {{"verify", "--help", "p.exe"}, Command::Help, ""},
+        {{"list", "-h"}, Command::Help, ""},
+    };
+    for (const auto& c : cases) {
+        const kvpack::CommandLine line = kvpack::ParseCommandLine(c.args);
+        EXPECT_EQ(line.error, "") << c.args[1];
+        EXPECT_EQ(line.command, c.command) << c.args[1];
+        if (c.command == Command::Build) {
+            const bool in_name = line.build.font_name == c.value;
+            const bool in_fonts = !line.build.fonts.empty() && line.build.fonts[0] == c.value;
+            EXPECT_TRUE(in_name || in_fonts) << c.value;
+        }
+        if (c.command == Command::Extract) EXPECT_EQ(line.directory, c.value);
+    }
+    EXPECT_TRUE(kvpack::ParseCommandLine({"extract", "--force", "p.exe", "d"}).force);
+    EXPECT_NE(kvpack::ParseCommandLine({"verify", "--force", "p.exe"}).error, "");
+}
+
 TEST(Rules, TypicalOptionsPassAndGiveTheDescriptor) {
     const BuildOptions b = Typical();
     EXPECT_EQ(CheckBuildOptions(b), "");
@@ -85,7 +119,21 @@ TEST(Rules, EachRefusalNamesItsInput) {
          "41 bytes"},
         {"device name", [](BuildOptions& b) { b.fonts[0] = "f/com1.ttf"; }, "f/com1.ttf"},
         {"colon", [](BuildOptions& b) { b.fonts[0] = "f/a:b.ttf"; }, "character :"},
-        {"backslash", [](BuildOptions& b) { b.readme = "d/a\\b.txt"; }, "readme \"d/a\\b.txt\""},
+        {"backslash", [](BuildOptions& b) { b.readme = "d/a\\b.txt"; },
+         "readme \"d/a\\\\b.txt\""},
+        {"superscript COM", [](BuildOptions& b) { b.fonts[0] = "f/COM\xB9.ttf"; }, "COM\\xB9"},
+        {"superscript LPT", [](BuildOptions& b) { b.fonts[0] = "f/lpt\xB3"; }, "lpt\\xB3"},
+        {"COM0", [](BuildOptions& b) { b.fonts[0] = "f/COM0.otf"; }, "f/COM0.otf"},
+        {"LPT0", [](BuildOptions& b) { b.license = "d/LPT0.txt"; }, "d/LPT0.txt"},
+        {"short alias", [](BuildOptions& b) { b.fonts[0] = "f/KERVAL~1.DAT"; }, "8.3"},
+        {"dots only", [](BuildOptions& b) { b.fonts[0] = "f/..."; }, "f/..."},
+        {"lone space", [](BuildOptions& b) { b.fonts[0] = "f/ "; }, "\"f/ \""},
+        // NTFS folds the Windows-1252 letters: e-acute and E-acute, s-caron and S-caron.
+        {"accented twins",
+         [](BuildOptions& b) { b.fonts = {"f/\xE9t\xE9.ttf", "g/\xC9T\xC9.TTF"}; },
+         "g/\\xC9T\\xC9.TTF"},
+        {"caron twins", [](BuildOptions& b) { b.fonts = {"f/\x9A.ttf", "g/\x8A.ttf"}; },
+         "one file"},
         {"control", [](BuildOptions& b) { b.fonts[0] = "f/a\tb.ttf"; }, "control"},
         {"trailing dot", [](BuildOptions& b) { b.fonts[0] = "f/a.ttf."; }, "f/a.ttf."},
         {"folder path", [](BuildOptions& b) { b.fonts[0] = "fonts/"; }, "is empty"},
@@ -101,6 +149,7 @@ TEST(Rules, EachRefusalNamesItsInput) {
         {"quote in url", [](BuildOptions& b) { b.web_url = "http://a/\"b"; }, "--web-url"},
         {"not a web address", [](BuildOptions& b) { b.web_url = "C:\\Windows\\calc.exe"; },
          "--web-url"},
+        {"escape in url", [](BuildOptions& b) { b.web_url = "http://a/\x1b[2K"; }, "\\x1B[2K"},
         {"space in url", [](BuildOptions& b) { b.web_url = "http://a b/"; }, "--web-url"},
         {"title slash", [](BuildOptions& b) { b.link_title = "Home/Page"; },
          "--link-title \"Home/Page\""},

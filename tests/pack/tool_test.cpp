@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "package_end.h"
+#include "pe_stub.h"
+#include <signal.h>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -63,7 +66,7 @@ protected:
         mkdir(in_.c_str(), 0777);
         mkdir(out_.c_str(), 0777);
         stub_ = in_ + "stub.exe";
-        Write(stub_, string("MZ test stub\0\x90\x90", 15));
+        Write(stub_, testpe::Stub());
         Write(in_ + "README.TXT", "Read me.\r\n");
         Write(in_ + "LICENSE.TXT", "You may.\r\n");
         Write(in_ + "Sample-Regular.ttf", Bytes(70000, 7));
@@ -78,8 +81,28 @@ protected:
         return s;
     }
 
+    // Runs the tool; a run that has not ended after a minute is killed and
+    // counts as failed, so a tool that blocks cannot hang the tests.
     Result Run(const Args& args, const string& program = KERVALE_PACK_PATH) {
+        pid_t pid = Start(args, program);
         Result r;
+        int status = 0;
+        pid_t ended = 0;
+        for (int waited = 0; waited < 6000 && (ended = waitpid(pid, &status, WNOHANG)) == 0;
+             ++waited)
+            usleep(10000);
+        if (ended == 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        } else if (ended == pid && WIFEXITED(status)) {
+            r.code = WEXITSTATUS(status);
+        }
+        r.out = Read(root_ + "/stdout");
+        r.err = Read(root_ + "/stderr");
+        return r;
+    }
+
+    pid_t Start(const Args& args, const string& program = KERVALE_PACK_PATH) {
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -90,17 +113,10 @@ protected:
                                          0644);
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
-        pid_t pid;
-        int status = 0;
-        if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0 &&
-            waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-            r.code = WEXITSTATUS(status);
+        pid_t pid = -1;
+        EXPECT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
         posix_spawn_file_actions_destroy(&actions);
-        r.out = Read(out);
-        r.err = Read(err);
-        std::remove(out.c_str());
-        std::remove(err.c_str());
-        return r;
+        return pid;
     }
 
     // A full build: readme, license, web link, two fonts.
@@ -265,7 +281,7 @@ TEST_F(PackTool, RefusalsNameTheInputAndLeaveNoOutput) {
         EXPECT_TRUE(Names(out_).empty()) << c.named;
         EXPECT_EQ(Names(in_), inputs_before) << c.named;
     }
-    EXPECT_EQ(Read(stub_).size(), 15u);
+    EXPECT_EQ(Read(stub_), testpe::Stub());
     EXPECT_EQ(Read(in_ + "Font.exe"), "x");
 }
 
@@ -279,9 +295,9 @@ TEST_F(PackTool, DefaultStubIsTheOneNextToTheTool) {
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find(bin + "kervale-stub.exe"), string::npos) << missing.err;
     EXPECT_NE(missing.err.find("--stub"), string::npos) << missing.err;
-    Write(bin + "kervale-stub.exe", "MZ default stub");
+    Write(bin + "kervale-stub.exe", testpe::Stub({}, 600));
     ASSERT_EQ(Run(args, bin + "kervale-pack").code, 0);
-    EXPECT_EQ(Read(out_ + "S.exe").rfind("MZ default stub", 0), 0u);
+    EXPECT_EQ(Read(out_ + "S.exe").rfind(testpe::Stub({}, 600), 0), 0u);
 }
 
 TEST_F(PackTool, VerifyRejectsDamagedPackagesWithAReason) {
@@ -330,6 +346,207 @@ TEST_F(PackTool, HelpVersionAndUsageErrors) {
     Result bad = Run({"build", "--fontname", "x"});
     EXPECT_EQ(bad.code, 2);
     EXPECT_NE(bad.err.find("--fontname"), string::npos);
+}
+
+bool StatExists(const string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+bool IsLink(const string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+// A name someone else prepared is never written through: not the output's
+// name, not an old-style temporary name, not a name in the extraction folder,
+// not the extraction folder itself.
+TEST_F(PackTool, NothingIsWrittenThroughANameSomeoneElsePrepared) {
+    const string victim = root_ + "/victim";
+    Write(victim, "precious");
+    const string package = out_ + "Sample.exe";
+    // Links at the old predictable temporary names of the next processes.
+    int last_pid = 0;
+    std::ifstream("/proc/sys/kernel/ns_last_pid") >> last_pid;
+    for (int pid = last_pid + 1; pid <= last_pid + 200; ++pid)
+        symlink(victim.c_str(), (package + "." + std::to_string(pid) + ".part").c_str());
+    symlink(victim.c_str(), package.c_str());
+    ASSERT_EQ(Run(FullBuild(package)).code, 0);
+    EXPECT_FALSE(IsLink(package));
+    EXPECT_EQ(Names(out_).size(), 201u);  // the new output; every planted link left alone
+    const string built = Read(package);
+
+    // A valid 250-byte output name next to a short temporary name.
+    const string longest = out_ + string(246, 'n') + ".exe";
+    EXPECT_EQ(Run(FullBuild(longest)).code, 0);
+    EXPECT_EQ(Read(longest), built);
+
+    struct InTheWay {
+        const char* name;
+        void (*plant)(const string& path, const string& victim);
+        int code;
+    };
+    const InTheWay cases[] = {
+        {"Sample-Regular.ttf", [](const string& p, const string& v) { symlink(v.c_str(), p.c_str()); }, 1},
+        {"KERVALE.DAT", [](const string& p, const string&) {
+             mkdir(p.c_str(), 0777);
+             Write(p + "/inside", "kept");
+         }, 1},
+        {"README.TXT", [](const string& p, const string&) { mkfifo(p.c_str(), 0666); }, 1},
+        {"LICENSE.TXT", [](const string& p, const string&) { Write(p, string(5000, 'o')); }, 0},
+    };
+    for (const InTheWay& c : cases) {
+        const string folder = root_ + "/x-" + c.name + "/";
+        mkdir(folder.c_str(), 0777);
+        c.plant(folder + c.name, victim);
+        Result r = Run({"extract", package, folder});
+        EXPECT_EQ(r.code, c.code) << c.name << ": " << r.err;
+        if (c.code == 0) EXPECT_EQ(Read(folder + c.name), "You may.\r\n");
+        if (c.code != 0) EXPECT_NE(r.err.find(c.name), string::npos) << r.err;
+        for (const string& name : Names(folder)) EXPECT_EQ(name.find(".kervale-"), string::npos);
+    }
+    EXPECT_EQ(Read(victim), "precious");
+    EXPECT_TRUE(IsLink(root_ + "/x-Sample-Regular.ttf/Sample-Regular.ttf"));
+    EXPECT_EQ(Read(root_ + "/x-KERVALE.DAT/KERVALE.DAT/inside"), "kept");
+
+    // The extraction folder itself as a link, to a folder or to nowhere.
+    symlink(out_.c_str(), (root_ + "/to-out").c_str());
+    symlink((root_ + "/nowhere").c_str(), (root_ + "/dangling").c_str());
+    for (const char* link : {"/to-out", "/dangling/"}) {
+        Result r = Run({"extract", package, root_ + link});
+        EXPECT_EQ(r.code, 1) << link;
+        EXPECT_NE(r.err.find("symbolic link"), string::npos) << r.err;
+    }
+    EXPECT_NE(Run({"extract", package, root_ + "/dangling"}).err.find("does not exist"),
+              string::npos);
+    EXPECT_EQ(Names(out_).size(), 202u);
+    EXPECT_FALSE(StatExists(root_ + "/nowhere"));
+}
+
+// FIFOs and devices are refused at once, wherever they stand.
+TEST_F(PackTool, InputsThatAreNotRegularFilesAreRefusedAtOnce) {
+    const string fifo = in_ + "pipe.ttf";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    const string font = in_ + "Sample-Regular.ttf", out = out_ + "S.exe";
+    const Args base{"build", "-o", out, "--font-name", "S"};
+    auto build = [&](Args extra) {
+        Args a = base;
+        a.insert(a.end(), extra.begin(), extra.end());
+        return a;
+    };
+    const std::vector<Args> cases = {
+        build({"--stub", stub_, fifo}),
+        build({"--stub", fifo, font}),
+        build({"--stub", stub_, "--readme", fifo, font}),
+        build({"--stub", stub_, "/dev/null"}),
+        {"verify", fifo},
+        {"list", fifo},
+        {"extract", fifo, root_ + "/x"},
+    };
+    for (const Args& args : cases) {
+        Result r = Run(args);
+        EXPECT_EQ(r.code, 1) << args[0] << " " << args.back();
+        EXPECT_NE(r.err.find("not a regular file"), string::npos) << r.err;
+    }
+    EXPECT_TRUE(Names(out_).empty());
+}
+
+// Every signal that ends the tool removes the half-written output first. The
+// signal arrives while a 2 GiB font (sparse, so cheap) is being copied.
+TEST_F(PackTool, FatalSignalsRemoveTheTemporaryOutput) {
+    const string huge = in_ + "Huge.ttf";
+    Write(huge, "");
+    ASSERT_EQ(truncate(huge.c_str(), 2147483647LL), 0);
+    for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGALRM, SIGTERM, SIGXFSZ, SIGUSR1}) {
+        const int watch = inotify_init1(IN_CLOEXEC);
+        ASSERT_GE(watch, 0);
+        ASSERT_GE(inotify_add_watch(watch, out_.c_str(), IN_CREATE), 0);
+        pid_t pid = Start({"build", "-o", out_ + "S.exe", "--font-name", "S", "--stub", stub_, huge});
+        char event[sizeof(inotify_event) + 256];
+        ASSERT_GT(read(watch, event, sizeof event), 0);  // the temporary output exists
+        close(watch);
+        kill(pid, sig);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << strsignal(sig);
+        EXPECT_TRUE(Names(out_).empty()) << strsignal(sig);
+    }
+}
+
+// What the installer would refuse is extracted only on request, and then
+// still fails; extract counts the files it wrote and names overwritten ones.
+TEST_F(PackTool, ExtractRefusesWhatTheInstallerRefusesUnlessForced) {
+    const string descriptor = "\"KERVALE DATAFILE 1\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n\"S\"\r\n\"\"\r\n\"\"\r\n";
+    const string stub = Read(stub_);
+    string flipped = ExpectedImage(stub, {{"KERVALE.DAT", descriptor}, {"A.ttf", "font"}});
+    flipped[flipped.find("font")] ^= 1;
+    const struct {
+        const char* what;
+        string package;
+        size_t forced_files;
+    } cases[] = {
+        {"checksum", flipped, 2},
+        {"no descriptor", ExpectedImage(stub, {{"A.ttf", "a"}, {"B.ttf", "b"}, {"C.ttf", "c"}}), 3},
+        {"truncated", flipped.substr(0, flipped.size() - 600), 0},
+    };
+    for (const auto& c : cases) {
+        const string package = root_ + "/damaged.exe", folder = root_ + "/x";
+        Write(package, c.package);
+        Result refused = Run({"extract", package, folder});
+        EXPECT_EQ(refused.code, 1) << c.what;
+        EXPECT_NE(refused.err.find("--force"), string::npos) << refused.err;
+        EXPECT_TRUE(Names(folder).empty()) << c.what;
+        Result forced = Run({"extract", "--force", package, folder});
+        EXPECT_EQ(forced.code, 1) << c.what;
+        if (c.forced_files) EXPECT_NE(forced.err.find("warning"), string::npos) << forced.err;
+        EXPECT_EQ(Names(folder).size(), c.forced_files) << c.what;
+        std::system(("rm -rf '" + folder + "'").c_str());
+    }
+
+    Write(root_ + "/twice.exe", ExpectedImage(stub, {{"KERVALE.DAT", descriptor},
+                                                    {"A.ttf", "first"},
+                                                    {"A.ttf", "second"}}));
+    Result twice = Run({"extract", root_ + "/twice.exe", root_ + "/y"});
+    EXPECT_EQ(twice.code, 0) << twice.err;
+    EXPECT_NE(twice.out.find("Extracted 2 files"), string::npos) << twice.out;
+    EXPECT_NE(twice.err.find("entry 3 \"A.ttf\" overwrote entry 2"), string::npos) << twice.err;
+    EXPECT_EQ(Read(root_ + "/y/A.ttf"), "second");  // the later one, as on Windows
+}
+
+// A signed stub goes in without its certificate table; the finished
+// installer is what gets signed, and verify does not call that "signed".
+TEST_F(PackTool, SignedStubIsPackedUnsigned) {
+    const string unsigned_build = out_ + "unsigned.exe", signed_build = out_ + "from-signed.exe";
+    ASSERT_EQ(Run(FullBuild(unsigned_build)).code, 0);
+    Write(stub_, testpe::Sign(testpe::Stub()));
+    Result r = Run(FullBuild(signed_build));
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(Read(signed_build), Read(unsigned_build));
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find("certificate table"), string::npos) << r.err;
+
+    Write(out_ + "signed.exe", testpe::Sign(Read(signed_build)));
+    Result v = Run({"verify", out_ + "signed.exe"});
+    EXPECT_EQ(v.code, 0) << v.err;
+    EXPECT_NE(v.out.find("carries a certificate table (the signature is not checked)"),
+              string::npos) << v.out;
+}
+
+// Nothing a package holds reaches the terminal as it stands: every byte
+// printed is printable ASCII or a line end.
+TEST_F(PackTool, PrintedValuesAreEscaped) {
+    const string descriptor = "\"KERVALE DATAFILE 1\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n"
+                              "\"\x1b]0;title\x07\"\r\n\"http://a/\x1b[1A\x1b[2KOK\"\r\n\"T\x9b" "31m\"\r\n";
+    const string package = root_ + "/p\x1b[2K.exe";
+    Write(package, ExpectedImage(Read(stub_), {{"KERVALE.DAT", descriptor}, {"\xe9\x9b.ttf", "f"}}));
+    for (const Args& args : {Args{"verify", package}, Args{"list", package},
+                             Args{"extract", "--force", package, root_ + "/x\x1b"}}) {
+        Result r = Run(args);
+        for (const string& text : {r.out, r.err})
+            for (unsigned char c : text)
+                EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7f)) << args[0] << ": " << int{c};
+        EXPECT_NE((r.out + r.err).find("\\x1B"), string::npos) << args[0];
+    }
 }
 
 }  // namespace
