@@ -178,8 +178,7 @@ int RunBuild(const BuildOptions& options) {
     if (SameFile(existing, stub.identity()))
         return Fail(output_label + " is the stub itself; choose another output path");
     for (size_t i = 0; i < inputs.size(); ++i) {
-        FileSource input;
-        if (input.Open(inputs[i].path) && SameFile(existing, input.identity()))
+        if (SameFile(existing, bodies[i]->identity()))
             return Fail(output_label + " is also the " + inputs[i].kind + " " +
                         Quoted(inputs[i].path) + "; choose another output path");
     }

@@ -43,6 +43,7 @@ public:
     // Opens `path`, refuses anything but a regular file, notes its identity.
     bool Check(const std::string& path);
     const std::string& error() const { return error_; }
+    const FileIdentity& identity() const { return checked_; }
 
     int64_t size() override { return checked_.size; }
     bool read(int64_t offset, void* out, size_t n) override;
