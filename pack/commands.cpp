@@ -66,6 +66,7 @@ bool OpenTargetFolder(const std::string& directory, Folder& folder, std::string&
     const std::string path = WithoutTrailingSeparators(directory);
     errno = 0;
     if (folder.Open(path, false)) return true;
+    const std::string open_error = LastSystemError();
     const std::string link = LinkTarget(path);
     if (!link.empty()) {
         problem = label + " is a symbolic link to " + Quoted(link) +
@@ -84,7 +85,7 @@ bool OpenTargetFolder(const std::string& directory, Folder& folder, std::string&
         return false;
     }
     if (status.exists) {
-        problem = label + " cannot be opened: " + LastSystemError();
+        problem = label + " cannot be opened: " + open_error;
         return false;
     }
     return true;

@@ -26,12 +26,16 @@ fi
 work=$(mktemp -d /tmp/kervale-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
-# The real stub when there is one; any bytes do for the copy that is timed.
-if [ -f "$root/dist/kervale-stub.exe" ]; then
-  cp "$root/dist/kervale-stub.exe" "$work/stub.exe"
-else
-  head -c 65536 /dev/urandom >"$work/stub.exe"
+# The real stub: the tool refuses anything that is not a Windows GUI program.
+stub=""
+for candidate in "$root/dist/kervale-stub.exe" "$root/build/win32/kervale-stub.exe"; do
+  [ -f "$candidate" ] && { stub=$candidate; break; }
+done
+if [ -z "$stub" ]; then
+  echo "bench-pack: no kervale-stub.exe in dist/ or build/win32/; run scripts/build.sh first" >&2
+  exit 1
 fi
+cp "$stub" "$work/stub.exe"
 head -c $((font_mib * 1024 * 1024)) /dev/urandom >"$work/Bench-Regular.ttf"
 # Both contenders read from the page cache.
 cat "$work/stub.exe" "$work/Bench-Regular.ttf" >/dev/null
