@@ -4,10 +4,15 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ clang libclang-rt-14-dev libgtest-dev zlib1g-dev
+  cmake make g++ clang libclang-rt-14-dev libgtest-dev zlib1g-dev libfreetype-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 xvfb xauth x11-utils imagemagick
   fonts-dejavu-core osslsigncode openssl
+  # FreeType's source package for the Windows build (scripts/freetype-win32.sh)
+  dpkg-dev xz-utils debian-archive-keyring
+  # Arial's metrics (Liberation Sans) and Wine's own Tahoma, Marlett and
+  # MS Sans Serif in the Wine prefixes, so windows measure as on Windows
+  fonts-liberation fonts-wine
 )
 
 missing=()
