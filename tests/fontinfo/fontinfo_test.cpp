@@ -1,0 +1,271 @@
+// The font checks against fonts from Debian's fonts-dejavu-core and fonts
+// made from them here. Expected names come from the fonts' name tables as
+// read by the few lines below, never from the library; collections and name
+// tables are written by this file's own small sfnt writer.
+#include <iconv.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "fontinfo.h"
+
+namespace {
+
+using kv::fontinfo::FontFile;
+using kv::fontinfo::Inspect;
+using kv::fontinfo::Verdict;
+
+const std::string kDejaVu = "/usr/share/fonts/truetype/dejavu/";
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream all;
+    all << in.rdbuf();
+    EXPECT_TRUE(in.good()) << path;
+    return all.str();
+}
+
+uint32_t Get32(const std::string& b, size_t at) {
+    return uint32_t(uint8_t(b[at])) << 24 | uint32_t(uint8_t(b[at + 1])) << 16 |
+           uint32_t(uint8_t(b[at + 2])) << 8 | uint8_t(b[at + 3]);
+}
+uint16_t Get16(const std::string& b, size_t at) {
+    return static_cast<uint16_t>(uint8_t(b[at]) << 8 | uint8_t(b[at + 1]));
+}
+void Put32(std::string& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (24 - 8 * i));
+}
+std::string Be16(uint16_t v) { return {static_cast<char>(v >> 8), static_cast<char>(v)}; }
+std::string Be32(uint32_t v) { return Be16(uint16_t(v >> 16)) + Be16(uint16_t(v)); }
+
+// The oracle: name `id` of the sfnt at `at`, Windows Unicode US English, as
+// ASCII (the test fonts' names are).
+std::string NameRecord(const std::string& font, size_t at, uint16_t id) {
+    for (unsigned t = 0; t < Get16(font, at + 4); ++t) {
+        const size_t entry = at + 12 + 16 * t;
+        if (font.compare(entry, 4, "name") != 0) continue;
+        const size_t table = Get32(font, entry + 8);
+        const size_t strings = table + Get16(font, table + 4);
+        for (unsigned r = 0; r < Get16(font, table + 2); ++r) {
+            const size_t rec = table + 6 + 12 * r;
+            if (Get16(font, rec) != 3 || Get16(font, rec + 2) != 1 ||
+                Get16(font, rec + 4) != 0x409 || Get16(font, rec + 6) != id)
+                continue;
+            std::string text;
+            for (size_t i = 0; i < Get16(font, rec + 8); i += 2)
+                text += font[strings + Get16(font, rec + 10) + i + 1];
+            return text;
+        }
+    }
+    return "(none)";
+}
+
+// Where the table that ends last ends: the file may hold padding after it.
+size_t TablesEnd(const std::string& font) {
+    size_t end = 0;
+    for (unsigned t = 0; t < Get16(font, 4); ++t)
+        end = std::max<size_t>(end, Get32(font, 12 + 16 * t + 8) + Get32(font, 12 + 16 * t + 12));
+    return end;
+}
+
+// A collection of `fonts`: each font whole, its directory's offsets moved
+// by where it now starts.
+std::string Collection(const std::vector<std::string>& fonts) {
+    std::string out = "ttcf" + Be32(0x00010000) + Be32(uint32_t(fonts.size()));
+    size_t at = out.size() + 4 * fonts.size();
+    std::string bodies;
+    for (std::string font : fonts) {
+        out += Be32(uint32_t(at + bodies.size()));
+        for (unsigned t = 0; t < Get16(font, 4); ++t)
+            Put32(font, 12 + 16 * t + 8, Get32(font, 12 + 16 * t + 8) + uint32_t(at + bodies.size()));
+        bodies += font + std::string((4 - font.size() % 4) % 4, '\0');
+    }
+    return out + bodies;
+}
+
+struct Record {
+    uint16_t platform, encoding, language, id;
+    std::u16string text;
+};
+
+// `font` with its name table replaced by one holding `records`.
+std::string WithNames(std::string font, const std::vector<Record>& records) {
+    std::string table = Be16(0) + Be16(uint16_t(records.size())) +
+                        Be16(uint16_t(6 + 12 * records.size()));
+    std::string strings;
+    for (const Record& r : records) {
+        table += Be16(r.platform) + Be16(r.encoding) + Be16(r.language) + Be16(r.id) +
+                 Be16(uint16_t(2 * r.text.size())) + Be16(uint16_t(strings.size()));
+        for (char16_t c : r.text) strings += Be16(c);
+    }
+    font += std::string((4 - font.size() % 4) % 4, '\0');
+    for (unsigned t = 0; t < Get16(font, 4); ++t) {
+        if (font.compare(12 + 16 * t, 4, "name") != 0) continue;
+        Put32(font, 12 + 16 * t + 8, uint32_t(font.size()));
+        Put32(font, 12 + 16 * t + 12, uint32_t(table.size() + strings.size()));
+    }
+    return font + table + strings;
+}
+
+FontFile InspectBytes(const std::string& bytes) {
+    kv::MemorySource source(bytes.data(), bytes.size());
+    return Inspect(source);
+}
+
+TEST(FontInfoTest, ReadsFamilyStyleVersionOfEachFaceAlsoInACollection) {
+    const std::string mono = Slurp(kDejaVu + "DejaVuSansMono.ttf");
+    const std::string bold = Slurp(kDejaVu + "DejaVuSans-Bold.ttf");
+    EXPECT_EQ(NameRecord(mono, 0, 1), "DejaVu Sans Mono");  // the oracle reads what it should
+    const struct {
+        const char* what;
+        std::string bytes;
+        std::vector<std::string> faces;
+    } cases[] = {
+        {"DejaVu Sans Mono", mono, {mono}},
+        {"DejaVu Sans Bold", bold, {bold}},
+        {"a collection of both", Collection({mono, bold}), {mono, bold}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const FontFile font = InspectBytes(c.bytes);
+        ASSERT_EQ(font.verdict, Verdict::Font) << font.reason;
+        EXPECT_EQ(font.collection, c.faces.size() > 1);
+        ASSERT_EQ(font.faces.size(), c.faces.size());
+        for (size_t i = 0; i < c.faces.size(); ++i) {
+            const std::string& face = c.faces[i];
+            const bool typographic = NameRecord(face, 0, 16) != "(none)";
+            EXPECT_EQ(font.faces[i].family, NameRecord(face, 0, typographic ? 16 : 1));
+            EXPECT_EQ(font.faces[i].family_name_id, typographic ? 16 : 1);
+            EXPECT_EQ(font.faces[i].style, NameRecord(face, 0, NameRecord(face, 0, 17) != "(none)" ? 17 : 2));
+            EXPECT_EQ(font.faces[i].version, NameRecord(c.faces[i], 0, 5));
+            EXPECT_EQ(font.faces[i].format, "TrueType");
+        }
+    }
+}
+
+TEST(FontInfoTest, TakesTheTypographicFamilyInWindowsEnglishFirst) {
+    const std::string mono = Slurp(kDejaVu + "DejaVuSansMono.ttf");
+    const struct {
+        std::vector<Record> records;
+        const char* family;  // UTF-8
+        int name_id;
+    } cases[] = {
+        {{{3, 1, 0x409, 1, u"Legacy"}, {3, 1, 0x409, 16, u"Typo"}}, "Typo", 16},
+        {{{3, 1, 0x40C, 16, u"Famille"}, {3, 1, 0x409, 16, u"Family"}}, "Family", 16},
+        {{{3, 1, 0x407, 1, u"Deutsch"}, {3, 1, 0x809, 1, u"British"}}, "British", 1},
+        {{{1, 0, 0, 1, u"Mac Roman"}, {3, 1, 0x40C, 1, u"Fran\u00e7ais"}}, "Fran\xC3\xA7" "ais", 1},
+        {{{0, 3, 0, 1, u"Unicode"}, {3, 1, 0x407, 1, u"Deutsch"}}, "Unicode", 1},
+        {{{3, 1, 0x409, 1, u"\u20ac \U0001F600"}}, "\xE2\x82\xAC \xF0\x9F\x98\x80", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.family);
+        const FontFile font = InspectBytes(WithNames(mono, c.records));
+        ASSERT_EQ(font.verdict, Verdict::Font) << font.reason;
+        EXPECT_EQ(font.faces[0].family, c.family);
+        EXPECT_EQ(font.faces[0].family_name_id, c.name_id);
+    }
+}
+
+TEST(FontInfoTest, RefusesWhatIsNoFontWindowsCanInstall) {
+    const std::string mono = Slurp(kDejaVu + "DejaVuSansMono.ttf");
+    const std::string bdf =
+        "STARTFONT 2.1\nFONT -x-tiny-medium-r-normal--8-80-75-75-c-80-iso10646-1\nSIZE 8 75 75\n"
+        "FONTBOUNDINGBOX 8 8 0 0\nCHARS 1\nSTARTCHAR A\nENCODING 65\nSWIDTH 500 0\nDWIDTH 8 0\n"
+        "BBX 8 8 0 0\nBITMAP\nFF\nFF\nFF\nFF\nFF\nFF\nFF\nFF\nENDCHAR\nENDFONT\n";
+    const struct {
+        const char* what;
+        std::string bytes;
+        Verdict verdict;
+        const char* says;
+    } cases[] = {
+        {"a text file", "This is a readme, not a font.\r\n", Verdict::NotAFont,
+         "x is not a font file FreeType can read: "},
+        {"an empty file", "", Verdict::NotAFont, "x is not a font file FreeType can read: "},
+        {"a WOFF2 header", "wOF2" + Be32(0x00010000) + Be32(1234) + std::string(36, '\0'),
+         Verdict::WebFont, "x is a WOFF2 web font"},
+        {"a WOFF header", "wOFF" + Be32(0x00010000) + Be32(1234) + std::string(32, '\0'),
+         Verdict::WebFont, "x is a WOFF web font"},
+        {"a BDF font", bdf, Verdict::NotInstallable, "x is a BDF bitmap font, which Windows cannot"},
+        {"cut in its table directory", mono.substr(0, 40), Verdict::Damaged, "x is damaged"},
+        {"cut in half", mono.substr(0, mono.size() / 2), Verdict::Damaged, "x is damaged"},
+        {"its last table one byte short", mono.substr(0, TablesEnd(mono) - 1), Verdict::Damaged,
+         "x is damaged"},
+        {"a collection cut short", Collection({mono, mono}).substr(0, 2 * mono.size() - 99),
+         Verdict::Damaged, "x is damaged"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const FontFile font = InspectBytes(c.bytes);
+        EXPECT_EQ(font.verdict, c.verdict) << font.reason;
+        EXPECT_TRUE(font.faces.empty());
+        const std::string message = kv::fontinfo::RefusalMessage(font, "x");
+        EXPECT_EQ(message.rfind(c.says, 0), 0u) << message;
+        EXPECT_GT(message.size(), std::string(c.says).size()) << "no reason given";
+    }
+}
+
+// A file that stops answering part-way: a read error, never "no font".
+class FailingSource final : public kv::ByteSource {
+public:
+    FailingSource(const std::string& bytes, int64_t fail_from) : bytes_(bytes), fail_from_(fail_from) {}
+    int64_t size() override { return static_cast<int64_t>(bytes_.size()); }
+    bool read(int64_t offset, void* out, size_t n) override {
+        if (offset + static_cast<int64_t>(n) > fail_from_) return false;
+        bytes_.copy(static_cast<char*>(out), n, static_cast<size_t>(offset));
+        return true;
+    }
+
+private:
+    const std::string& bytes_;
+    int64_t fail_from_;
+};
+
+TEST(FontInfoTest, AFailingReadIsReportedAsSuch) {
+    const std::string mono = Slurp(kDejaVu + "DejaVuSansMono.ttf");
+    int64_t name_table = 0;  // FreeType reads it when the face opens
+    for (unsigned t = 0; t < Get16(mono, 4); ++t)
+        if (mono.compare(12 + 16 * t, 4, "name") == 0) name_table = Get32(mono, 12 + 16 * t + 8);
+    ASSERT_GT(name_table, 0);
+    for (int64_t fail_from : {int64_t(0), int64_t(3), int64_t(100), name_table + 1}) {
+        SCOPED_TRACE(fail_from);
+        FailingSource source(mono, fail_from);
+        EXPECT_EQ(Inspect(source).verdict, Verdict::ReadError);
+    }
+}
+
+// The oracle: glibc's iconv; control characters are refused on top.
+bool IconvWindows1252(const std::string& utf8, std::string& out) {
+    iconv_t cd = iconv_open("WINDOWS-1252", "UTF-8");
+    std::string in = utf8;
+    out.assign(in.size() + 1, '\0');
+    char* src = &in[0];
+    char* dst = &out[0];
+    size_t left = in.size(), room = out.size();
+    const bool ok = iconv(cd, &src, &left, &dst, &room) != size_t(-1);
+    iconv_close(cd);
+    out.resize(out.size() - room);
+    for (unsigned char c : out)
+        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0 && !ok)) return false;
+    return ok;
+}
+
+TEST(FontInfoTest, NamesGoIntoWindows1252OrAreRefused) {
+    for (const std::string utf8 :
+         {"DejaVu Sans Mono", "Caf\xC3\xA9 \xC3\xBF", "\xE2\x82\xAC \xC5\x92uvre \xE2\x84\xA2 \xC5\xB8",
+          "\xE2\x80\x9CQuoted\xE2\x80\x9D \xE2\x80\x94 \xC5\xBD", "\xCE\xA9mega", "tab\there", "\x7F",
+          "\xC2\x81", "\xC2\x9D", "\xF0\x9F\x98\x80", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xC3\x28"}) {
+        SCOPED_TRACE(utf8);
+        std::string expected, got;
+        const bool representable = IconvWindows1252(utf8, expected);
+        EXPECT_EQ(kv::fontinfo::ToWindows1252(utf8, got), representable);
+        if (representable) EXPECT_EQ(got, expected);
+    }
+}
+
+}  // namespace
