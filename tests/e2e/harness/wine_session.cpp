@@ -142,6 +142,7 @@ bool WineSession::Start(std::string& why) {
     // A server left over from an aborted run would hold stale state.
     Run({"wineserver", "-k"}, work_dir_ + "/logs/wineserver-kill.log", 60);
     if (!EnsurePrefix(why)) return false;
+    if (!EnsureWindowsFonts(why)) return false;
     // A persistent server keeps Wine's own background processes alive between
     // the programs of a run, so each launch starts only itself.
     if (Run({"wineserver", "-p"}, work_dir_ + "/logs/wineserver.log", 60) != 0) {
@@ -224,6 +225,35 @@ bool WineSession::EnsurePrefix(std::string& why) {
     MakeFolders(DriveC() + "/pkg");
     MakeFolders(DriveC() + "/e2e");
     return WriteWholeFile(prefix_ + kMarker, "made by the end-to-end tests\n");
+}
+
+// Text should measure as on Windows, so the pictures and the layout checks
+// show what users see: Arial becomes Liberation Sans (fonts-liberation, the
+// same widths), and Wine's own Tahoma (dialog and message font) and Marlett
+// (the caption buttons' symbols) from fonts-wine, which Wine does not load
+// from where Debian puts them unless the registry names them. The files stay
+// where they are: the tests watch the prefix's Fonts folder. Done once per
+// prefix, also for prefixes made before, while the server is down.
+bool WineSession::EnsureWindowsFonts(std::string& why) {
+    const std::string marker = prefix_ + "/.kervale-windows-fonts";
+    if (PathExists(marker)) return true;
+    const std::string stamp = " " + std::to_string(std::time(nullptr)) + "\n";
+    const std::string wine_fonts = "Z:\\\\usr\\\\share\\\\wine\\\\fonts\\\\";
+    std::string system_reg, user_reg;
+    ReadWholeFile(prefix_ + "/system.reg", system_reg);
+    ReadWholeFile(prefix_ + "/user.reg", user_reg);
+    system_reg += "\n[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\Fonts]" + stamp +
+                  "\"Marlett (TrueType)\"=\"" + wine_fonts + "marlett.ttf\"\n" +
+                  "\"Tahoma (TrueType)\"=\"" + wine_fonts + "tahoma.ttf\"\n" +
+                  "\"Tahoma Bold (TrueType)\"=\"" + wine_fonts + "tahomabd.ttf\"\n";
+    user_reg += "\n[Software\\\\Wine\\\\Fonts\\\\Replacements]" + stamp +
+                "\"Arial\"=\"Liberation Sans\"\n";
+    if (!WriteWholeFile(prefix_ + "/system.reg", system_reg) ||
+        !WriteWholeFile(prefix_ + "/user.reg", user_reg)) {
+        why = "cannot write the registry files of " + prefix_;
+        return false;
+    }
+    return WriteWholeFile(marker, "Windows fonts named in the registry\n");
 }
 
 void WineSession::Stop() {

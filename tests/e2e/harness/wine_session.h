@@ -47,6 +47,7 @@ private:
     bool Start(std::string& why);
     bool StartXvfb(std::string& why);
     bool EnsurePrefix(std::string& why);
+    bool EnsureWindowsFonts(std::string& why);
     void Stop();
 
     std::string work_dir_;
