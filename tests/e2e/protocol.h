@@ -29,6 +29,8 @@
 //   close         HWND             -> OK                  (posts WM_CLOSE)
 //   key           HWND enter|escape|tab -> OK             (to the focused control)
 //   client_size   HWND             -> OK width height
+//   text_extent   HWND WRAP FACE HUNDREDTHS UNDERLINE -> OK width height
+//                                     its caption in that font; WRAP 0: one line
 //   focus         HWND             -> OK hwnd class text  (hwnd 0: none)
 //   quit                           -> OK, then the driver ends
 #pragma once

@@ -283,6 +283,32 @@ Fields PressKey(HWND hwnd, const std::string& key) {
     return Ok();
 }
 
+// The size the control's caption takes in the font `face` at `hundredths`
+// of a point (underlined or not), as the design gives the control's font,
+// on one line or broken into lines `wrap` pixels wide (0: one line), as
+// DrawText lays it out; an ampersand marks an access key unless the control
+// is a label that shows it. (The control's own font handle belongs to the
+// installer's process and cannot be selected here.)
+Fields TextExtent(HWND control, int wrap, const std::string& face, int hundredths, bool underline) {
+    std::string text;
+    if (!TextOf(control, text)) return Err("window did not answer");
+    HDC dc = GetDC(control);
+    HFONT font = CreateFontA(-MulDiv(hundredths, GetDeviceCaps(dc, LOGPIXELSY), 7200), 0, 0, 0,
+                             FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+    HGDIOBJ old = SelectObject(dc, font);
+    UINT format = DT_CALCRECT | (wrap > 0 ? DT_WORDBREAK : DT_SINGLELINE);
+    if (ClassOf(control) == "Static" && (GetWindowLongA(control, GWL_STYLE) & SS_NOPREFIX))
+        format |= DT_NOPREFIX;
+    RECT rect = {0, 0, wrap, 0};
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(control, dc);
+    return {"OK", Number(rect.right - rect.left), Number(rect.bottom - rect.top)};
+}
+
 Fields Handle(const Fields& request, bool& quit) {
     const std::string& verb = request[0];
     Fields reply;
@@ -368,6 +394,11 @@ Fields Handle(const Fields& request, bool& quit) {
         RECT rect{};
         GetClientRect(hwnd, &rect);
         return {"OK", Number(rect.right - rect.left), Number(rect.bottom - rect.top)};
+    }
+    if (verb == "text_extent") {
+        if (!NeedArgs(request, 5, reply)) return reply;
+        return TextExtent(hwnd, std::atoi(request[2].c_str()), request[3],
+                          std::atoi(request[4].c_str()), request[5] == "1");
     }
     if (verb == "focus") {
         HWND focus = FocusOf(hwnd);

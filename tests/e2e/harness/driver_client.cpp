@@ -229,6 +229,16 @@ bool DriverClient::ClientSize(const std::string& hwnd, int& width, int& height) 
     return true;
 }
 
+bool DriverClient::TextExtent(const std::string& hwnd, int wrap, const std::string& face,
+                              int hundredths, bool underline, int& width, int& height) {
+    Reply r = Checked({"text_extent", hwnd, std::to_string(wrap), face, std::to_string(hundredths),
+                       underline ? "1" : "0"});
+    if (!r.ok) return false;
+    width = ToInt(r.fields[0]);
+    height = ToInt(r.fields[1]);
+    return true;
+}
+
 std::string DriverClient::Focus(const std::string& hwnd, std::string* class_name, std::string* text) {
     Reply r = Checked({"focus", hwnd});
     if (!r.ok || r.fields[0] == "0") return std::string();

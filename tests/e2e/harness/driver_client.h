@@ -74,6 +74,10 @@ public:
     bool Close(const std::string& hwnd);
     bool Key(const std::string& hwnd, const std::string& key);
     bool ClientSize(const std::string& hwnd, int& width, int& height);
+    // The pixels the control's caption needs in the font `face`, `hundredths`
+    // of a point, on one line (wrap 0) or broken into lines `wrap` pixels wide.
+    bool TextExtent(const std::string& hwnd, int wrap, const std::string& face, int hundredths,
+                    bool underline, int& width, int& height);
     std::string Focus(const std::string& hwnd, std::string* class_name = nullptr,
                       std::string* text = nullptr);
 
