@@ -1,5 +1,6 @@
 #include "files.h"
 
+#include <sddl.h>
 #include <shellapi.h>
 
 namespace kv::platform {
@@ -12,6 +13,21 @@ Handle OpenForReading(const std::string& path) {
 Handle CreateForWriting(const std::string& path) {
     return Handle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+Handle CreateFresh(const std::string& path) {
+    if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return Handle();
+    // Protected, so the folder's inheritable entries (the creator's full
+    // control among them) do not apply.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            "D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FR;;;BU)", SDDL_REVISION_1, &descriptor, nullptr))
+        return Handle();
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    LocalFree(descriptor);
+    return file;
 }
 
 int64_t FileSource::size() {

@@ -46,6 +46,14 @@ Handle OpenForReading(const std::string& path);
 // Creates the file, or empties one that exists.
 Handle CreateForWriting(const std::string& path);
 
+// Creates the file anew in a folder others can write to: a file of that name
+// is deleted first, then the name is created with CREATE_NEW, so a file that
+// someone else put there (with an access list or links of their choosing) is
+// never opened. Administrators and SYSTEM may write the new file, Users may
+// only read it. Invalid when the old file cannot be deleted or the new one
+// not created.
+Handle CreateFresh(const std::string& path);
+
 class FileSource final : public ByteSource {
 public:
     explicit FileSource(Handle file) : file_(static_cast<Handle&&>(file)) {}

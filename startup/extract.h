@@ -22,7 +22,8 @@ enum class StepOutcome { Done, Skipped, Aborted };
 class ExtractHost {
 public:
     virtual ~ExtractHost() = default;
-    // Creates the file, replacing one of the same name; null when it cannot.
+    // Creates the file anew: a file of that name is deleted first and never
+    // written into. Null when either step fails.
     virtual std::unique_ptr<ByteSink> CreateOutput(const std::string& path) = 0;
     // Asked after a failed step.
     virtual StepAnswer AskAfterFailure() = 0;

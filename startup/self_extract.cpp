@@ -53,7 +53,7 @@ namespace {
 class InstallerExtractHost final : public ExtractHost {
 public:
     std::unique_ptr<ByteSink> CreateOutput(const std::string& path) override {
-        auto file = std::make_unique<platform::FileSink>(platform::CreateForWriting(path));
+        auto file = std::make_unique<platform::FileSink>(platform::CreateFresh(path));
         if (!file->valid()) return nullptr;
         return file;
     }
