@@ -5,7 +5,6 @@
 #include "frm_startup.h"
 #include "install_rules.h"
 #include "mod_web.h"
-#include "name_rules.h"
 #include "self_extract.h"
 #include "text_utils.h"
 
@@ -34,15 +33,20 @@ bool InstallFonts() {
     for (int i = 0; i < count; ++i) {
         const std::string name = frmStartup.Item(kFileList, i);
         if (!IsFontFile(name, strReadme, strLicense)) continue;
+        // An entry the user skipped during the extraction was not written:
+        // a file of that name in Temp is someone else's, and the font counts
+        // as not installed.
+        if (!extractedFiles.Holds(name)) return false;
         if (!platform::CopyOneFile(strTempPath + name, fonts + name)) return false;
     }
     return true;
 }
 
 bool CopyReadme() {
-    // The readme's name comes from the descriptor, not from the trailer's
-    // checked list: a name with a folder in it is never deleted or written.
-    if (!IsBareFileName(strReadme)) return true;
+    // The readme's name comes from the descriptor: unless it is an entry
+    // this run extracted, the desktop file of that name is left alone (and
+    // a name with a folder in it never reaches the file system).
+    if (!extractedFiles.Holds(strReadme)) return true;
     const std::string target = FolderUnder(GetWinDir(), "Desktop") + strReadme;
     KillFile(target);
     platform::CopyOneFile(strTempPath + strReadme, target);

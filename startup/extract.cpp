@@ -16,7 +16,8 @@ namespace {
 void YieldThunk(void* host) { static_cast<ExtractHost*>(host)->LetEventsRun(); }
 }  // namespace
 
-bool ExtractEntries(ByteSource& package, const std::string& folder, ExtractHost& host) {
+bool ExtractEntries(ByteSource& package, const std::string& folder, ExtractHost& host,
+                    ExtractionRecord& record) {
     TrailerWalker walker(package);
     StepOutcome outcome = RunStep([&] { return walker.Start() == TrailerError::None; }, host);
     if (outcome != StepOutcome::Done) return outcome != StepOutcome::Aborted;
@@ -40,6 +41,7 @@ bool ExtractEntries(ByteSource& package, const std::string& folder, ExtractHost&
             host);
         host.LetEventsRun();
         if (outcome == StepOutcome::Aborted) return false;
+        record.Add(entry.name, outcome == StepOutcome::Done);
     }
     return true;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "byte_source.h"
+#include "extraction_record.h"
 
 namespace kv {
 
@@ -45,10 +46,11 @@ StepOutcome RunStep(Step&& step, ExtractHost& host) {
     }
 }
 
-// Writes every entry of `package` into `folder` (which ends in a backslash).
-// Returns false when the user chose Abort. Skipping an entry whose directory
-// fields cannot be read ends the walk, since every later entry's position
-// depends on that entry's size.
-bool ExtractEntries(ByteSource& package, const std::string& folder, ExtractHost& host);
+// Writes every entry of `package` into `folder` (which ends in a backslash)
+// and adds each entry's outcome to `record`. Returns false when the user
+// chose Abort. Skipping an entry whose directory fields cannot be read ends
+// the walk, since every later entry's position depends on that entry's size.
+bool ExtractEntries(ByteSource& package, const std::string& folder, ExtractHost& host,
+                    ExtractionRecord& record);
 
 }  // namespace kv

@@ -53,7 +53,7 @@ void Form_Load() {
     if (!platform::OpenForReading(exe).valid()) DamagedFile();
     ListPackagedFiles(exe);
 
-    ExtractFiles();
+    if (!ExtractFiles()) DamagedFile();
 
     // The welcome page has read the descriptor already; read it again here
     // so a descriptor that is missing or too short ends the program.
@@ -68,5 +68,6 @@ const ui::FormEvents kEvents = {Form_Load, nullptr, nullptr};
 }  // namespace
 
 ui::Form frmStartup(design::kStartupDesign, kEvents);
+ExtractionRecord extractedFiles;
 
 }  // namespace kv

@@ -70,7 +70,7 @@ public:
 
 }  // namespace
 
-void ExtractFiles() {
+bool ExtractFiles() {
     InstallerExtractHost host;
     strTempPath = FolderUnder(GetWinDir(), "Temp");
     const std::string exe = OwnExecutable();
@@ -82,11 +82,13 @@ void ExtractFiles() {
         },
         host);
     if (opened == StepOutcome::Aborted) ui::EndProgram();
-    if (opened == StepOutcome::Done && !ExtractEntries(package, strTempPath, host))
+    if (opened == StepOutcome::Done && !ExtractEntries(package, strTempPath, host, extractedFiles))
         ui::EndProgram();
+    if (!extractedFiles.Holds(kDescriptorName)) return false;
 
     frmStartup.Hide();
     frmOne.Show();
+    return true;
 }
 
 }  // namespace kv

@@ -37,6 +37,9 @@ int ReadPackageSettings(int fields, bool& signature_ok);
 
 // Writes every packaged file into the Temp folder below the Windows
 // directory, then hides the start-up window and shows the welcome page.
-void ExtractFiles();
+// False, with nothing shown, when the descriptor was not written: the
+// start-up then ends as for a damaged file rather than read a KERVALE.DAT
+// that this run did not put there.
+bool ExtractFiles();
 
 }  // namespace kv

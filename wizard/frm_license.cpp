@@ -2,6 +2,7 @@
 
 #include "files.h"
 #include "frm_one.h"
+#include "frm_startup.h"
 #include "frm_two.h"
 #include "mod_web.h"
 #include "self_extract.h"
@@ -13,11 +14,12 @@ using namespace design::frmLicenseIds;
 
 namespace {
 
-// A license that cannot be read leaves the box empty, without a message:
-// the user can still agree and go on, or cancel.
+// A license that cannot be read, or that is not an entry this run
+// extracted, leaves the box empty, without a message: the user can still
+// agree and go on, or cancel.
 void Form_Load() {
     std::string text;
-    if (platform::ReadWholeFile(strTempPath + strLicense, text))
+    if (extractedFiles.Holds(strLicense) && platform::ReadWholeFile(strTempPath + strLicense, text))
         frmLicense.SetText(txtLicense, LinesWithCrLf(text.data(), text.size()));
 }
 

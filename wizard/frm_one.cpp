@@ -4,6 +4,7 @@
 #include "files.h"
 #include "frm_about.h"
 #include "frm_license.h"
+#include "frm_startup.h"
 #include "frm_two.h"
 #include "mod_web.h"
 #include "self_extract.h"
@@ -27,8 +28,9 @@ void Form_Load() {
     frmOne.SetText(lblInstall, "Kervale will install the " + strFontName + " font.");
 
     if (strReadme != kNoReadme) {
+        // Only an entry this run extracted: the descriptor may name any path.
         std::string text;
-        if (platform::ReadWholeFile(strTempPath + strReadme, text))
+        if (extractedFiles.Holds(strReadme) && platform::ReadWholeFile(strTempPath + strReadme, text))
             frmOne.SetText(txtReadme, LinesWithCrLf(text.data(), text.size()));
     } else {
         frmOne.SetVisible(txtReadme, false);

@@ -42,7 +42,7 @@ public:
             --failures_left[path];
             return nullptr;
         }
-        files[path].clear();  // replaces what was there
+        files[path].clear();  // a new file in place of what was there
         return std::make_unique<FileSink>(files[path]);
     }
     kv::StepAnswer AskAfterFailure() override {
@@ -59,6 +59,7 @@ public:
     std::deque<kv::StepAnswer> answers;
     int prompts = 0;
     int yields = 0;
+    kv::ExtractionRecord record;
 };
 
 string Package(const testpkg::Files& files) { return testpkg::Pack("MZ-stub", files); }
@@ -72,7 +73,7 @@ TEST(ExtractEntries, WritesEveryBodyInTrailerOrder) {
                                     {"Sans.ttf", string(200000, '\x7f')}});
     kv::MemorySource source(package.data(), package.size());
     FakeHost host;
-    ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host));
+    ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host, host.record));
     EXPECT_EQ(host.created, (std::vector<string>{kTemp + "KERVALE.DAT", kTemp + "README.TXT",
                                                  kTemp + "empty.ttf", kTemp + "Sans.ttf"}));
     EXPECT_EQ(host.files[kTemp + "KERVALE.DAT"], "\"KERVALE DATAFILE 1\"\r\n");
@@ -89,7 +90,7 @@ TEST(ExtractEntries, ACountOfZeroStillExtractsTheFirstEntry) {
     package.replace(package.size() - kv::kTrailerTailBytes, kv::kCountBytes, "00000");
     kv::MemorySource source(package.data(), package.size());
     FakeHost host;
-    ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host));
+    ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host, host.record));
     EXPECT_EQ(host.created, std::vector<string>{kTemp + "KERVALE.DAT"});
 }
 
@@ -100,7 +101,7 @@ TEST(ExtractEntries, RetryRepeatsTheFailedFileIgnoreSkipsItAbortStops) {
         FakeHost host;
         host.failures_left[kTemp + "A.ttf"] = 2;
         host.answers = {kv::StepAnswer::Retry, kv::StepAnswer::Retry};
-        ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host));
+        ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host, host.record));
         EXPECT_EQ(host.prompts, 2);
         EXPECT_EQ(host.files[kTemp + "A.ttf"], "aaa");
         EXPECT_EQ(host.files.size(), 3u);
@@ -110,17 +111,19 @@ TEST(ExtractEntries, RetryRepeatsTheFailedFileIgnoreSkipsItAbortStops) {
         FakeHost host;
         host.failures_left[kTemp + "B.ttf"] = 5;
         host.answers = {kv::StepAnswer::Ignore};
-        ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host));
+        ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host, host.record));
         EXPECT_EQ(host.prompts, 1);
         EXPECT_EQ(host.files.count(kTemp + "B.ttf"), 0u);
         EXPECT_EQ(host.files[kTemp + "C.ttf"], "ccc");  // the next entry still comes
+        EXPECT_FALSE(host.record.Holds("B.ttf"));
+        EXPECT_TRUE(host.record.Holds("A.ttf") && host.record.Holds("C.ttf"));
     }
     {
         kv::MemorySource source(package.data(), package.size());
         FakeHost host;
         host.failures_left[kTemp + "A.ttf"] = 1;
         host.answers = {kv::StepAnswer::Abort};
-        EXPECT_FALSE(kv::ExtractEntries(source, kTemp, host));
+        EXPECT_FALSE(kv::ExtractEntries(source, kTemp, host, host.record));
         EXPECT_TRUE(host.files.empty());
     }
 }
@@ -133,7 +136,7 @@ TEST(ExtractEntries, AnUnreadableEntryEndsTheWalkWhenIgnored) {
     kv::MemorySource source(package.data(), package.size());
     FakeHost host;
     host.answers = {kv::StepAnswer::Retry, kv::StepAnswer::Ignore};
-    ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host));
+    ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host, host.record));
     EXPECT_EQ(host.prompts, 2);
     EXPECT_EQ(host.created, std::vector<string>{kTemp + "A.ttf"});
 }
@@ -143,8 +146,31 @@ TEST(ExtractEntries, ReplacingAFileLeavesExactlyTheNewBody) {
     kv::MemorySource source(package.data(), package.size());
     FakeHost host;
     host.files[kTemp + "A.ttf"] = "a much longer old content";
-    ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host));
+    ASSERT_TRUE(kv::ExtractEntries(source, kTemp, host, host.record));
     EXPECT_EQ(host.files[kTemp + "A.ttf"], "new");
+}
+
+// Only a name this run wrote may be read, copied or installed from Temp:
+// not a skipped entry, not another spelling of a skipped one, not a name the
+// descriptor makes up.
+TEST(ExtractionRecord, HoldsExactlyTheNamesThisRunWrote) {
+    const struct {
+        std::vector<std::pair<string, bool>> entries;  // name, written
+        std::vector<string> held, not_held;
+    } cases[] = {
+        {{{"KERVALE.DAT", true}, {"README.TXT", true}},
+         {"KERVALE.DAT", "README.TXT"},
+         {"readme.txt", "NOREADME", "", "..\\..\\Windows\\Panther\\unattend.xml", "C:\\README.TXT"}},
+        {{{"KERVALE.DAT", true}, {"Sans.ttf", false}, {"Bold.ttf", true}}, {"Bold.ttf"}, {"Sans.ttf"}},
+        {{{"\xE9t\xE9.ttf", true}, {"\xC9T\xC9.TTF", false}}, {}, {"\xE9t\xE9.ttf", "\xC9T\xC9.TTF"}},
+        {{{"A.ttf", true}, {"A.ttf", false}}, {}, {"A.ttf"}},
+    };
+    for (const auto& c : cases) {
+        kv::ExtractionRecord record;
+        for (const auto& [name, written] : c.entries) record.Add(name, written);
+        for (const string& name : c.held) EXPECT_TRUE(record.Holds(name)) << name;
+        for (const string& name : c.not_held) EXPECT_FALSE(record.Holds(name)) << name;
+    }
 }
 
 }  // namespace
