@@ -3,6 +3,8 @@
 #include <sddl.h>
 #include <shellapi.h>
 
+#include "text_utils.h"
+
 namespace kv::platform {
 
 Handle OpenForReading(const std::string& path) {
@@ -65,13 +67,9 @@ bool FileSink::write(const void* data, size_t n) {
     return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out) {
-    out.clear();
+bool ReadTextFile(const std::string& path, std::string& out) {
     FileSource file(OpenForReading(path));
-    const int64_t n = file.size();
-    if (n < 0 || n > 0x7FFFFFFF) return false;
-    out.resize(static_cast<size_t>(n));
-    return n == 0 || file.read(0, &out[0], out.size());
+    return ReadTextStart(file, out);
 }
 
 bool DeleteOneFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }

@@ -75,8 +75,9 @@ private:
     Handle file_;
 };
 
-// Reads a whole file into `out`; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& out);
+// Reads a text file, at most its first kMaxTextBytes, into `out`; false
+// when it cannot be opened or read.
+bool ReadTextFile(const std::string& path, std::string& out);
 
 // Deletes a file; false when it is missing or cannot be deleted.
 bool DeleteOneFile(const std::string& path);
@@ -95,5 +96,9 @@ std::string WindowsDirectory();
 // Opens an address with the program registered for it; the outcome is not
 // examined.
 void ShellOpen(const char* address);
+
+// Runs before the program ends because memory ran out or the C++ library
+// found a broken invariant; it must not rely on much memory.
+void SetFatalCleanUp(void (*clean_up)());
 
 }  // namespace kv::platform

@@ -1,8 +1,9 @@
 // The stub is built without exceptions. The C++ library still names its
 // throw helpers and a throwing operator new, and linking those would bring
 // in the whole exception runtime (unwinder, terminate handler, demangler:
-// about 200 KB). These replacements end the program instead; they are only
-// reached on a broken invariant or when memory runs out.
+// about 200 KB). These replacements end the program instead, after the
+// clean-up set with SetFatalCleanUp; they are only reached on a broken
+// invariant or when memory runs out.
 #include <windows.h>
 
 #include <bits/functexcept.h>
@@ -10,9 +11,25 @@
 #include <new>
 #include <string>
 
+#include "files.h"
+
 namespace {
-[[noreturn]] void Fatal() { ExitProcess(3); }
+
+void (*g_fatal_clean_up)() = nullptr;
+
+[[noreturn]] void Fatal() {
+    // Once: a failure inside the clean-up ends the program at once.
+    static bool ending = false;
+    if (!ending && g_fatal_clean_up) {
+        ending = true;
+        g_fatal_clean_up();
+    }
+    ExitProcess(3);
+}
+
 }  // namespace
+
+void kv::platform::SetFatalCleanUp(void (*clean_up)()) { g_fatal_clean_up = clean_up; }
 
 void* operator new(std::size_t n) {
     if (void* p = std::malloc(n ? n : 1)) return p;

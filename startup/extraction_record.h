@@ -20,6 +20,12 @@ public:
     // run: the file under that name then holds what this run put there.
     bool Holds(const std::string& name) const;
 
+    // Calls `visit(name)` for every entry this run wrote.
+    template <typename Visit>
+    void ForEachWritten(Visit&& visit) const {
+        for (const Entry& entry : entries_)
+            if (entry.written) visit(entry.name);
+    }
 
 private:
     struct Entry {

@@ -24,7 +24,7 @@ std::string GetWinDir() { return platform::WindowsDirectory(); }
 
 int ReadPackageSettings(int fields, bool& signature_ok) {
     std::string text;
-    if (!platform::ReadWholeFile(strTempPath + kDescriptorName, text)) return 0;
+    if (!platform::ReadTextFile(strTempPath + kDescriptorName, text)) return 0;
     Descriptor descriptor;
     const int read = ReadDescriptor(text.data(), text.size(), fields, descriptor);
     signature_ok = HasValidSignature(descriptor);
@@ -68,9 +68,16 @@ public:
     void LetEventsRun() override { ui::YieldToEvents(); }
 };
 
+// Should memory run out, no extracted file is left behind in the shared
+// Temp folder; files this run did not write are not touched.
+void DeleteExtractedFiles() {
+    extractedFiles.ForEachWritten([](const std::string& name) { KillFile(strTempPath + name); });
+}
+
 }  // namespace
 
 bool ExtractFiles() {
+    platform::SetFatalCleanUp(DeleteExtractedFiles);
     InstallerExtractHost host;
     strTempPath = FolderUnder(GetWinDir(), "Temp");
     const std::string exe = OwnExecutable();

@@ -107,6 +107,16 @@ std::string FolderUnder(const std::string& windows_dir, const char* name) {
     return folder;
 }
 
+bool ReadTextStart(ByteSource& file, std::string& out) {
+    out.clear();
+    const int64_t size = file.size();
+    if (size < 0) return false;
+    out.resize(size < static_cast<int64_t>(kMaxTextBytes) ? static_cast<size_t>(size) : kMaxTextBytes);
+    if (out.empty() || file.read(0, &out[0], out.size())) return true;
+    out.clear();
+    return false;
+}
+
 std::string LinesWithCrLf(const char* data, size_t length) {
     std::string out;
     out.reserve(length + length / 32 + 2);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "byte_source.h"
+
 namespace kv {
 
 // Replaces every occurrence of `find` in `text` by `repl`; `text` is left
@@ -29,6 +31,15 @@ double RoundHalfEven(double value);
 // The folder `name` below `windows_dir`, ending in a backslash:
 // "C:\WINDOWS" -> "C:\WINDOWS\Temp\", "C:\" -> "C:\Temp\", "" -> "\Temp\".
 std::string FolderUnder(const std::string& windows_dir, const char* name);
+
+// The most of a text file the installer reads: a longer readme or license
+// shows its first part, and nothing in a package can make the installer ask
+// for more memory than a few times this.
+constexpr size_t kMaxTextBytes = size_t{4} << 20;
+
+// Reads the first kMaxTextBytes of `file` (all of a shorter one) into `out`;
+// false when it cannot be read.
+bool ReadTextStart(ByteSource& file, std::string& out);
 
 // A text file's content as a text box shows it: every line (ended by CR LF,
 // a lone LF or a lone CR, or by the end of the file) followed by CR LF.

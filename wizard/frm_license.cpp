@@ -19,7 +19,7 @@ namespace {
 // agree and go on, or cancel.
 void Form_Load() {
     std::string text;
-    if (extractedFiles.Holds(strLicense) && platform::ReadWholeFile(strTempPath + strLicense, text))
+    if (extractedFiles.Holds(strLicense) && platform::ReadTextFile(strTempPath + strLicense, text))
         frmLicense.SetText(txtLicense, LinesWithCrLf(text.data(), text.size()));
 }
 

@@ -30,7 +30,7 @@ void Form_Load() {
     if (strReadme != kNoReadme) {
         // Only an entry this run extracted: the descriptor may name any path.
         std::string text;
-        if (extractedFiles.Holds(strReadme) && platform::ReadWholeFile(strTempPath + strReadme, text))
+        if (extractedFiles.Holds(strReadme) && platform::ReadTextFile(strTempPath + strReadme, text))
             frmOne.SetText(txtReadme, LinesWithCrLf(text.data(), text.size()));
     } else {
         frmOne.SetVisible(txtReadme, false);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -87,6 +88,47 @@ TEST(LinesWithCrLf, EndsEveryLineWithCrLfWhateverItsOriginalEnd) {
     EXPECT_EQ(f("old\rmac\r"), "old\r\nmac\r\n");
     EXPECT_EQ(f("\n\n"), "\r\n\r\n");
     EXPECT_EQ(f("a\r\rb"), "a\r\n\r\nb\r\n");
+}
+
+// A text file of any length, without the bytes behind it: byte i is a
+// function of i, and the largest read asked for is kept.
+class HugeText final : public kv::ByteSource {
+public:
+    explicit HugeText(int64_t size, bool readable = true) : size_(size), readable_(readable) {}
+    static char At(int64_t i) { return static_cast<char>('a' + i % 23); }
+    int64_t size() override { return size_; }
+    bool read(int64_t offset, void* out, size_t n) override {
+        largest_read = std::max(largest_read, n);
+        if (!readable_ || offset + static_cast<int64_t>(n) > size_) return false;
+        for (size_t i = 0; i < n; ++i) static_cast<char*>(out)[i] = At(offset + static_cast<int64_t>(i));
+        return true;
+    }
+    size_t largest_read = 0;
+
+private:
+    int64_t size_;
+    bool readable_;
+};
+
+// Any readme shows its start, and no size makes the installer ask for more
+// than a few MiB; one of ordinary size is read whole.
+TEST(ReadTextStart, OrdinaryTextsWholeHugeOnesOnlyTheirStart) {
+    constexpr int64_t kMiB = int64_t{1} << 20;
+    for (int64_t size : {int64_t{0}, int64_t{5000}, kMiB, 3 * kMiB, (int64_t{1} << 31) - 1, int64_t{1} << 40}) {
+        HugeText file(size);
+        string text = "left over";
+        ASSERT_TRUE(kv::ReadTextStart(file, text)) << size;
+        EXPECT_LE(file.largest_read, static_cast<size_t>(16 * kMiB)) << size;
+        const int64_t shown = static_cast<int64_t>(text.size());
+        EXPECT_TRUE(size <= kMiB ? shown == size : shown >= kMiB && shown <= size) << size;
+        size_t wrong = 0;
+        for (int64_t i = 0; i < shown; ++i) wrong += text[static_cast<size_t>(i)] != HugeText::At(i);
+        EXPECT_EQ(wrong, 0u) << size;
+    }
+    HugeText unreadable(100, false);
+    string text = "left over";
+    EXPECT_FALSE(kv::ReadTextStart(unreadable, text));
+    EXPECT_EQ(text, "");
 }
 
 }  // namespace
