@@ -7,6 +7,7 @@
 #include "frm_startup.h"
 #include "frm_two.h"
 #include "mod_web.h"
+#include "name_rules.h"
 #include "self_extract.h"
 #include "text_utils.h"
 #include "wizard_rules.h"
@@ -60,7 +61,12 @@ void cmdNext_Click() {
 // Non-modal: the page stays usable while the box is open.
 void cmdAbout_Click() { frmAbout.Show(); }
 
-void lblWeb_Click() { OpenURL(frmOne.Text(lblWeb)); }
+// Only a web page: the program runs elevated, and the shell would just as
+// well start a program or open a share for the package's address.
+void lblWeb_Click() {
+    const std::string address = frmOne.Text(lblWeb);
+    if (IsWebAddress(address)) OpenURL(address);
+}
 
 void Click(int control) {
     switch (control) {
