@@ -294,6 +294,11 @@ void Form::Unload() {
         events_.unload(cancel);
         if (cancel || !loaded()) return;
     }
+    Discard();
+}
+
+void Form::Discard() {
+    if (!loaded()) return;
     HWND hwnd = hwnd_;
     DestroyWindow(hwnd);
     hwnd_ = nullptr;

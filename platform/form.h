@@ -35,6 +35,9 @@ public:
     // Runs Form_Unload and, unless it cancels, discards the window; a later
     // show builds it anew.
     void Unload();
+    // Discards the window without Form_Unload. A load step that fails calls
+    // it, and the show that loaded the window then shows nothing.
+    void Discard();
 
     bool loaded() const { return hwnd_ != nullptr; }
     bool visible() const { return hwnd_ && IsWindowVisible(hwnd_); }

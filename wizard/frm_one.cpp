@@ -18,12 +18,16 @@ using namespace design::frmOneIds;
 
 namespace {
 
-// Fills the page from the descriptor. Where a file cannot be read the page
-// keeps what was filled so far and is shown all the same: a descriptor that
-// cannot be read at all ends the program in the start-up's own read.
+// Fills the page from the descriptor. A readme that cannot be read leaves
+// its box empty and the page is shown. A descriptor that cannot be read up
+// to its fifth field fails the load: the page is never shown with its
+// placeholder texts, and the start-up's own read then ends the program.
 void Form_Load() {
     bool signature_ok = false;
-    if (ReadPackageSettings(kDescriptorFields, signature_ok) < kDescriptorFields - 1) return;
+    if (ReadPackageSettings(kDescriptorFields, signature_ok) < kDescriptorFields - 1) {
+        frmOne.Discard();
+        return;
+    }
     if (!signature_ok) DatafileCorrupted();
 
     frmOne.SetText(lblInstall, "Kervale will install the " + strFontName + " font.");
