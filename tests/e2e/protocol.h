@@ -32,6 +32,8 @@
 //   text_extent   HWND WRAP FACE HUNDREDTHS UNDERLINE -> OK width height
 //                                     its caption in that font; WRAP 0: one line
 //   focus         HWND             -> OK hwnd class text  (hwnd 0: none)
+//   url_handler   SCHEME COMMAND   -> OK previous         (the shell's open command
+//                                     for SCHEME: links; empty COMMAND removes it)
 //   quit                           -> OK, then the driver ends
 #pragma once
 

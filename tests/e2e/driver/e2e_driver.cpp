@@ -309,6 +309,29 @@ Fields TextExtent(HWND control, int wrap, const std::string& face, int hundredth
     return {"OK", Number(rect.right - rect.left), Number(rect.bottom - rect.top)};
 }
 
+// Makes COMMAND the machine's open command for links of SCHEME (an empty
+// command removes it) and answers the command it replaces.
+Fields SetUrlHandler(const std::string& scheme, const std::string& command) {
+    const std::string path = "Software\\Classes\\" + scheme + "\\shell\\open\\command";
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return Err("cannot open " + path);
+    char previous[1024] = {};
+    DWORD type = 0, size = sizeof previous - 1;
+    if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(previous), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        previous[0] = '\0';
+    LONG done = command.empty()
+                    ? RegDeleteValueA(key, nullptr)
+                    : RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                                     static_cast<DWORD>(command.size() + 1));
+    RegCloseKey(key);
+    if (done != ERROR_SUCCESS && !command.empty()) return Err("cannot set the handler of " + scheme);
+    return {"OK", previous};
+}
+
 Fields Handle(const Fields& request, bool& quit) {
     const std::string& verb = request[0];
     Fields reply;
@@ -348,6 +371,10 @@ Fields Handle(const Fields& request, bool& quit) {
         });
         if (!still) return Err("still visible");
         return Ok();
+    }
+    if (verb == "url_handler") {
+        if (!NeedArgs(request, 2, reply)) return reply;
+        return SetUrlHandler(request[1], request[2]);
     }
     // The remaining verbs all act on one window given first.
     if (!NeedArgs(request, 1, reply)) return reply;

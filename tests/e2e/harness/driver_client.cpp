@@ -247,4 +247,12 @@ std::string DriverClient::Focus(const std::string& hwnd, std::string* class_name
     return r.fields[0];
 }
 
+bool DriverClient::SetUrlHandler(const std::string& scheme, const std::string& command,
+                                 std::string& previous) {
+    Reply r = Checked({"url_handler", scheme, command});
+    if (!r.ok) return false;
+    previous = r.fields.empty() ? std::string() : r.fields[0];
+    return true;
+}
+
 }  // namespace e2e

@@ -80,6 +80,10 @@ public:
                     bool underline, int& width, int& height);
     std::string Focus(const std::string& hwnd, std::string* class_name = nullptr,
                       std::string* text = nullptr);
+    // Sets the command the shell opens links of `scheme` with ("http",
+    // "mailto", ...); empty removes it. The command it replaced goes to
+    // `previous`.
+    bool SetUrlHandler(const std::string& scheme, const std::string& command, std::string& previous);
 
     // The last failure of a typed request, for test messages.
     const std::string& last_error() const { return last_error_; }
