@@ -46,6 +46,14 @@ const DamageCase kCases[] = {
                                     {"a/b", BinaryBody(500, 5)}});
      },
      {"windows/temp/a", "windows/temp/b"}},
+    // Windows opens COM followed by a superscript one as the device COM1.
+    {"DeviceNameWithASuperscriptDigit",
+     [](const std::string& stub) {
+         TypicalPackage typical;
+         return BuildPackage(stub, {{kv::kDescriptorName, DescriptorText(typical.descriptor)},
+                                    {"COM\xB9.ttf", BinaryBody(500, 6)}});
+     },
+     {"windows/temp/COM\xC2\xB9.ttf"}},
     {"CountBeyondTheEntries",
      [](const std::string& stub) {
          TypicalPackage typical;

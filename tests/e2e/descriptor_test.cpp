@@ -84,6 +84,23 @@ TEST_F(DescriptorTest, CountOfZeroListsAndExtractsOnlyTheFirstEntry) {
     run_->Kill();
 }
 
+// Fewer than five fields fail the welcome page's load: the page is never
+// shown with its placeholder texts, and the damaged-file message comes alone.
+TEST_F(DescriptorTest, FourFieldsGiveTheDamagedMessageWithoutThePage) {
+    TypicalPackage package;
+    std::vector<PackagedFile> files = package.Files();
+    const DescriptorFields& d = package.descriptor;
+    files[0].body = "\"" + d.signature + "\"\r\n\"" + d.readme + "\"\r\n\"" + d.license + "\"\r\n\"" +
+                    d.font_name + "\"\r\n";
+    ASSERT_TRUE(Launch(files));
+    std::string box = ExpectMessageBox("Error", kDamagedText, {"OK"}, /*stop_icon=*/true, kLaunchTimeoutMs);
+    ASSERT_FALSE(box.empty());
+    for (const WindowInfo& w : driver().Windows(run_->windows_pid()))
+        EXPECT_FALSE(w.visible && w.class_name != "#32770") << "\"" << w.title << "\" is up beside the message";
+    Answer(box, "OK");
+    ExpectEnds();
+}
+
 // The installer must not settle into running with no window: it either shows
 // the welcome page or reports the failure and ends. (Between hiding the
 // start-up window and showing the page there is a moment with neither, so

@@ -467,5 +467,25 @@ TEST_F(InstallRunTest, LinkTitleThatIsNoFileNameWritesNoShortcut) {
     ExpectCleanedUp(files, package.descriptor.readme);
 }
 
+// A line break in the address would give the shortcut file lines of the
+// package's choosing (an IconFile= key, say): the writer fails before
+// touching the file system, and the run reports the shortcut failure.
+TEST_F(InstallRunTest, AddressWithALineBreakWritesNoShortcut) {
+    TypicalPackage package;
+    package.descriptor.web_url = "http://www.example.com/\r\nIconFile=\\\\host\\share\\x.ico";
+    const std::vector<PackagedFile> files = package.Files();
+    MakeDesktopAndFavorites();
+    const std::string options = OpenOptions(files, true);
+    ASSERT_FALSE(options.empty());
+
+    const std::string box =
+        InstallExpecting(options, kDesktopShortcut, kShortcutErrorTitle, kShortcutErrorText);
+    ASSERT_FALSE(box.empty());
+    ExpectFile(Fonts(package.font_file), package.font);
+    EXPECT_TRUE(desktop_guard_->AddedFiles().empty()) << "a shortcut was written";
+    Finish(box);
+    ExpectCleanedUp(files, package.descriptor.readme);
+}
+
 }  // namespace
 }  // namespace e2e
