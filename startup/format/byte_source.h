@@ -25,6 +25,12 @@ public:
     virtual bool write(const void* data, size_t n) = 0;
 };
 
+// Little-endian numbers, as the package's and the PE headers' fields hold them.
+inline uint32_t LoadLe16(const unsigned char* p) { return p[0] | (p[1] << 8); }
+inline uint32_t LoadLe32(const unsigned char* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
 // A source over bytes someone else owns.
 class MemorySource final : public ByteSource {
 public:

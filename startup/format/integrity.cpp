@@ -1,0 +1,111 @@
+#include "integrity.h"
+
+#include <cstring>
+
+#include "trailer.h"
+
+#ifdef KERVALE_ZLIB_CRC
+#include <zlib.h>
+#endif
+
+namespace kv {
+
+namespace {
+
+#ifndef KERVALE_ZLIB_CRC
+uint32_t g_crc_table[8][256];
+bool g_crc_ready = false;
+
+void MakeCrcTable() {
+    for (uint32_t i = 0; i < 256; ++i) {
+        uint32_t c = i;
+        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        g_crc_table[0][i] = c;
+    }
+    for (uint32_t i = 0; i < 256; ++i) {
+        for (int t = 1; t < 8; ++t)
+            g_crc_table[t][i] = (g_crc_table[t - 1][i] >> 8) ^ g_crc_table[0][g_crc_table[t - 1][i] & 0xFF];
+    }
+    g_crc_ready = true;
+}
+#endif
+
+}  // namespace
+
+void EncodeRecord(const IntegrityRecord& record, unsigned char (&bytes)[kRecordBytes]) {
+    std::memset(bytes, 0, kRecordBytes);
+    std::memcpy(bytes, kRecordMarker, sizeof kRecordMarker);
+    auto put = [&](int at, uint64_t value, int width) {
+        for (int i = 0; i < width; ++i) bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
+    };
+    put(16, kRecordVersion, 4);
+    put(20, record.payload_length, 8);
+    put(28, record.crc32, 4);
+}
+
+RecordState DecodeRecord(const unsigned char (&bytes)[kRecordBytes], IntegrityRecord& record) {
+    int flipped_bits = 0;
+    for (size_t i = 0; i < sizeof kRecordMarker; ++i)
+        for (unsigned diff = bytes[i] ^ static_cast<unsigned char>(kRecordMarker[i]); diff;
+             diff &= diff - 1)
+            ++flipped_bits;
+    if (flipped_bits > 2) return RecordState::Absent;
+    if (flipped_bits > 0 || LoadLe32(bytes + 16) != kRecordVersion) return RecordState::Damaged;
+    record.payload_length = LoadLe32(bytes + 20) | (static_cast<uint64_t>(LoadLe32(bytes + 24)) << 32);
+    record.crc32 = LoadLe32(bytes + 28);
+    return RecordState::Present;
+}
+
+uint32_t Crc32(uint32_t crc, const void* data, size_t n) {
+#ifdef KERVALE_ZLIB_CRC
+    // The packaging tool checksums every byte it writes; zlib's routine is
+    // about three times faster than the table below.
+    while (n > 0) {
+        const uInt part = n > 0x40000000u ? 0x40000000u : static_cast<uInt>(n);
+        crc = static_cast<uint32_t>(crc32(crc, static_cast<const Bytef*>(data), part));
+        data = static_cast<const unsigned char*>(data) + part;
+        n -= part;
+    }
+    return crc;
+#else
+    if (!g_crc_ready) MakeCrcTable();
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    uint32_t c = ~crc;
+    // Eight bytes a step: the check runs over every installer's whole payload.
+    while (n >= 8) {
+        const uint32_t lo = c ^ LoadLe32(p);
+        const uint32_t hi = LoadLe32(p + 4);
+        c = g_crc_table[7][lo & 0xFF] ^ g_crc_table[6][(lo >> 8) & 0xFF] ^
+            g_crc_table[5][(lo >> 16) & 0xFF] ^ g_crc_table[4][lo >> 24] ^
+            g_crc_table[3][hi & 0xFF] ^ g_crc_table[2][(hi >> 8) & 0xFF] ^
+            g_crc_table[1][(hi >> 16) & 0xFF] ^ g_crc_table[0][hi >> 24];
+        p += 8;
+        n -= 8;
+    }
+    while (n--) c = g_crc_table[0][(c ^ *p++) & 0xFF] ^ (c >> 8);
+    return ~c;
+#endif
+}
+
+IntegrityState CheckIntegrity(ByteSource& file, int64_t package_end, int64_t payload_start,
+                              void (*between_chunks)(void*), void* context) {
+    const int64_t filler = package_end - kFillerBytes;
+    unsigned char bytes[kRecordBytes];
+    IntegrityRecord record;
+    if (filler < 0 || !file.read(filler, bytes, kRecordBytes)) return IntegrityState::Absent;
+    switch (DecodeRecord(bytes, record)) {
+    case RecordState::Absent: return IntegrityState::Absent;
+    case RecordState::Damaged: return IntegrityState::RecordDamaged;
+    case RecordState::Present: break;
+    }
+    if (payload_start < 0 || payload_start > filler ||
+        record.payload_length != static_cast<uint64_t>(filler - payload_start))
+        return IntegrityState::Mismatch;
+
+    CrcSink crc;
+    if (!CopyRange(file, payload_start, filler - payload_start, crc, between_chunks, context))
+        return IntegrityState::Mismatch;
+    return crc.crc() == record.crc32 ? IntegrityState::Valid : IntegrityState::Mismatch;
+}
+
+}  // namespace kv
