@@ -1,11 +1,8 @@
 #include "install_actions.h"
 
-#include "designs.h"
 #include "files.h"
-#include "frm_startup.h"
 #include "install_rules.h"
-#include "mod_web.h"
-#include "self_extract.h"
+#include "session.h"
 #include "text_utils.h"
 
 namespace kv {
@@ -24,22 +21,54 @@ bool WriteShortcut(const char* folder_name, const std::string& url) {
     return file.write(text.data(), text.size());
 }
 
+// The steps on Windows, with the message boxes the user sees.
+class InstallerInstallHost final : public InstallHost {
+public:
+    InstallerInstallHost(ui::Form& options_page, ui::Form& installing)
+        : options_page_(options_page), installing_(installing) {}
+
+    void ShowInstalling() override {
+        options_page_.Hide();
+        installing_.Show();
+        ui::YieldToEvents();  // paint the installing window before the copies
+    }
+    void CopyReadme() override { kv::CopyReadme(); }
+    bool MakeFavURL() override { return kv::MakeFavURL(strWebURL); }
+    bool MakeDesktopURL() override { return kv::MakeDesktopURL(strWebURL); }
+    bool InstallFonts() override { return kv::InstallFonts(); }
+    void HideInstalling() override { installing_.Hide(); }
+    void Tell(InstallOutcome outcome) override {
+        switch (outcome) {
+        case InstallOutcome::FontError: ui::MsgBox("Font Error: Font Already Installed"); break;
+        case InstallOutcome::ShortcutFailed:
+            ui::MsgBox("The font was installed, but the Web shortcut could not be created.",
+                       ui::kMsgOk, "Error");
+            break;
+        case InstallOutcome::Installed:
+            ui::MsgBox("The font was installed.\r\nThanks for using Kervale!");
+            break;
+        }
+    }
+    void CleanUp() override { kv::CleanUp(); }
+
+private:
+    ui::Form& options_page_;
+    ui::Form& installing_;
+};
+
 }  // namespace
 
 bool InstallFonts() {
     const std::string fonts = FolderUnder(GetWinDir(), "Fonts");
-    constexpr int kFileList = design::frmStartupIds::lstFiles;
-    const int count = frmStartup.ItemCount(kFileList);
-    for (int i = 0; i < count; ++i) {
-        const std::string name = frmStartup.Item(kFileList, i);
-        if (!IsFontFile(name, strReadme, strLicense)) continue;
+    bool copied = true;
+    ForEachPackagedFile([&](const std::string& name) {
+        if (!copied || !IsFontFile(name, strReadme, strLicense)) return;
         // An entry the user skipped during the extraction was not written:
         // a file of that name in Temp is someone else's, and the font counts
         // as not installed.
-        if (!extractedFiles.Holds(name)) return false;
-        if (!platform::CopyOneFile(strTempPath + name, fonts + name)) return false;
-    }
-    return true;
+        copied = extractedFiles.Holds(name) && platform::CopyOneFile(strTempPath + name, fonts + name);
+    });
+    return copied;
 }
 
 bool CopyReadme() {
@@ -56,5 +85,11 @@ bool CopyReadme() {
 bool MakeFavURL(const std::string& url) { return WriteShortcut("Favorites", url); }
 
 bool MakeDesktopURL(const std::string& url) { return WriteShortcut("Desktop", url); }
+
+void Install(const InstallChoices& choices, ui::Form& options_page, ui::Form& installing) {
+    InstallerInstallHost host(options_page, installing);
+    RunInstall(choices, host);
+    ui::EndProgram();  // not reached: the clean end ends the program
+}
 
 }  // namespace kv

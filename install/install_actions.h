@@ -1,9 +1,12 @@
-// The options page's installation actions. Each returns a success flag and
-// keeps its failures to itself; the install run turns the flags into the one
-// message the user sees.
+// The options page's installation actions on Windows. Each returns a
+// success flag and keeps its failures to itself; the install run turns the
+// flags into the one message the user sees.
 #pragma once
 
 #include <string>
+
+#include "form.h"
+#include "install_run.h"
 
 namespace kv {
 
@@ -20,5 +23,10 @@ bool CopyReadme();
 // onto the desktop. The folders are never created.
 bool MakeFavURL(const std::string& url);
 bool MakeDesktopURL(const std::string& url);
+
+// The install run with the user's choices: `options_page` gives way to
+// `installing` while it works. Ends the program.
+[[noreturn]] void Install(const InstallChoices& choices, ui::Form& options_page,
+                          ui::Form& installing);
 
 }  // namespace kv

@@ -410,7 +410,8 @@ int Form::DefaultButton() const {
 }
 
 void Form::Click(int control) {
-    if (events_.click) events_.click(control);
+    for (int i = 0; i < events_.click_count; ++i)
+        if (events_.clicks[i].control == control) return events_.clicks[i].click();
 }
 
 LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {

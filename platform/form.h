@@ -12,11 +12,27 @@
 
 namespace kv::ui {
 
-struct FormEvents {
-    void (*load)();                 // Form_Load: after creation, before the first show
-    void (*unload)(int& cancel);    // Form_Unload: a close; set cancel to keep the window
-    void (*click)(int control);     // a button, check box or link label was clicked
+// A button, check box or link label and what its click runs.
+struct ClickHandler {
+    int control;
+    void (*click)();
 };
+
+struct FormEvents {
+    void (*load)();               // Form_Load: after creation, before the first show
+    void (*unload)(int& cancel);  // Form_Unload: a close; set cancel to keep the window
+    const ClickHandler* clicks;
+    int click_count;
+};
+
+template <int N>
+constexpr FormEvents Events(void (*load)(), void (*unload)(int&),
+                            const ClickHandler (&clicks)[N]) {
+    return {load, unload, clicks, N};
+}
+constexpr FormEvents Events(void (*load)(), void (*unload)(int&)) {
+    return {load, unload, nullptr, 0};
+}
 
 class Form {
 public:

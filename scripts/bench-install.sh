@@ -7,10 +7,9 @@
 # (bash scripts/build.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-tests="$root/build/host/tests/e2e/e2e_tests"
-if [ ! -x "$tests" ]; then
-  echo "bench-install: $tests is missing; run scripts/build.sh first" >&2
+bench="$root/build/host/bench/bench-install-run"
+if [ ! -x "$bench" ]; then
+  echo "bench-install: $bench is missing; run scripts/build.sh first" >&2
   exit 1
 fi
-"$tests" --gtest_also_run_disabled_tests --gtest_filter='BenchInstallRun.*' |
-  grep -E '^bench:|FAILED|Failure|^\[  PASSED' || true
+"$bench" | grep -E '^bench:' || true

@@ -21,7 +21,7 @@ dist/kervale-pack list out/DejaVuSansMono-Setup.exe
 # below build/. With a display of a person's session the wizard opens there;
 # otherwise it goes through every page by itself on an Xvfb and saves a PNG
 # of each window to out/screenshots/. Either way it ends with what went where.
-demo=(build/host/tests/e2e/kervale-demo --package out/DejaVuSansMono-Setup.exe
+demo=(build/host/tools/demo/kervale-demo --package out/DejaVuSansMono-Setup.exe
   --work "$root/build/demo" --screenshots "$root/out/screenshots")
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && xwininfo -root >/dev/null 2>&1; then
   "${demo[@]}" --display "$DISPLAY"

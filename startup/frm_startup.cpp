@@ -2,9 +2,13 @@
 
 #include "descriptor.h"
 #include "files.h"
-#include "mod_web.h"
-#include "package_end.h"
+#include "frm_about.h"
+#include "frm_license.h"
+#include "frm_one.h"
+#include "frm_two.h"
+#include "integrity.h"
 #include "self_extract.h"
+#include "session.h"
 #include "trailer.h"
 
 namespace kv {
@@ -30,7 +34,7 @@ void ListPackagedFiles(const std::string& exe) {
     bool descriptor_listed = false;
     while (!walker.done()) {
         if (walker.Next(entry) != TrailerError::None) DamagedFile();
-        frmStartup.AddItem(lstFiles, entry.name);
+        AddPackagedFile(entry.name);
         descriptor_listed = descriptor_listed || entry.name == kDescriptorName;
     }
     // A package that carries a checksum is checked whole before anything is
@@ -47,6 +51,8 @@ void ListPackagedFiles(const std::string& exe) {
 }
 
 void Form_Load() {
+    UseFileList(frmStartup, lstFiles);
+    SetWindows(frmAbout, {&frmAbout, &frmLicense, &frmStartup, &frmTwo, &frmOne});
     frmStartup.Show();
     const std::string exe = OwnExecutable();
     // Only tests that the file is there: opening it must not create it.
@@ -63,11 +69,10 @@ void Form_Load() {
     if (!signature_ok) DatafileCorrupted();
 }
 
-const ui::FormEvents kEvents = {Form_Load, nullptr, nullptr};
+const ui::FormEvents kEvents = ui::Events(Form_Load, nullptr);
 
 }  // namespace
 
 ui::Form frmStartup(design::kStartupDesign, kEvents);
-ExtractionRecord extractedFiles;
 
 }  // namespace kv

@@ -1,47 +1,15 @@
 #include "self_extract.h"
 
-#include "descriptor.h"
 #include "extract.h"
 #include "files.h"
 #include "form.h"
 #include "frm_one.h"
 #include "frm_startup.h"
-#include "mod_web.h"
+#include "session.h"
 #include "text_utils.h"
 #include "trailer.h"
 
 namespace kv {
-
-std::string strReadme;
-std::string strLicense;
-std::string strFontName;
-std::string strWebURL;
-std::string strLinkName;
-std::string strTempPath;
-int16_t intFileCount = 0;
-
-std::string GetWinDir() { return platform::WindowsDirectory(); }
-
-int ReadPackageSettings(int fields, bool& signature_ok) {
-    std::string text;
-    if (!platform::ReadTextFile(strTempPath + kDescriptorName, text)) return 0;
-    Descriptor descriptor;
-    const int read = ReadDescriptor(text.data(), text.size(), fields, descriptor);
-    signature_ok = HasValidSignature(descriptor);
-    if (read >= kDescriptorFields - 1) {
-        strReadme = descriptor.readme;
-        strLicense = descriptor.license;
-        strFontName = descriptor.font_name;
-        strWebURL = descriptor.web_url;
-    }
-    if (read == kDescriptorFields) strLinkName = descriptor.link_name;
-    return read;
-}
-
-void DatafileCorrupted() {
-    ui::MsgBox("The kervale datafile is corrupted.");
-    CleanUp();
-}
 
 std::string OwnExecutable() {
     return OwnExePath(platform::ExeFolder(), platform::ExeBaseName());

@@ -2,7 +2,6 @@
 
 #include "mod_web.h"
 #include "version.h"
-#include "wizard_rules.h"
 
 namespace kv {
 
@@ -11,8 +10,7 @@ using namespace design::frmAboutIds;
 namespace {
 
 void Form_Load() {
-    frmAbout.SetText(lblVersion,
-                     VersionCaption(KV_VERSION_MAJOR, KV_VERSION_MINOR, KV_VERSION_REVISION));
+    frmAbout.SetText(lblVersion, KV_VERSION_CAPTION);
 }
 
 void cmdOK_Click() { frmAbout.Unload(); }
@@ -21,17 +19,13 @@ void cmdOK_Click() { frmAbout.Unload(); }
 void lblVelmarin_Click() { OpenWebSite(); }
 void Label1_Click() { OpenMailLink(); }
 
-void Click(int control) {
-    switch (control) {
-    case cmdOK: cmdOK_Click(); break;
-    case lblVelmarin: lblVelmarin_Click(); break;
-    case Label1: Label1_Click(); break;
-    default: break;
-    }
-}
-
+const ui::ClickHandler kClicks[] = {
+    {cmdOK, cmdOK_Click},
+    {lblVelmarin, lblVelmarin_Click},
+    {Label1, Label1_Click},
+};
 // No unload handler: the close box destroys the box without a question.
-const ui::FormEvents kEvents = {Form_Load, nullptr, Click};
+const ui::FormEvents kEvents = ui::Events(Form_Load, nullptr, kClicks);
 
 }  // namespace
 

@@ -4,7 +4,7 @@ namespace kv {
 
 namespace {
 
-const ui::FormEvents kEvents = {nullptr, nullptr, nullptr};
+const ui::FormEvents kEvents = ui::Events(nullptr, nullptr);
 
 }  // namespace
 

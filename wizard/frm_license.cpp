@@ -1,12 +1,7 @@
 #include "frm_license.h"
 
-#include "files.h"
-#include "frm_one.h"
-#include "frm_startup.h"
-#include "frm_two.h"
-#include "mod_web.h"
-#include "self_extract.h"
-#include "text_utils.h"
+#include "pages.h"
+#include "session.h"
 
 namespace kv {
 
@@ -19,19 +14,14 @@ namespace {
 // agree and go on, or cancel.
 void Form_Load() {
     std::string text;
-    if (extractedFiles.Holds(strLicense) && platform::ReadTextFile(strTempPath + strLicense, text))
-        frmLicense.SetText(txtLicense, LinesWithCrLf(text.data(), text.size()));
+    if (ReadExtractedText(strLicense, text)) frmLicense.SetText(txtLicense, text);
 }
 
-void Form_Unload(int& cancel) {
-    ConfirmExit(frmLicense);
-    cancel = 1;
-}
+void Form_Unload(int& cancel) { RefuseUnload(Page::License, cancel); }
 
 void cmdNext_Click() {
     if (frmLicense.Checked(chkLicense)) {
-        frmLicense.Hide();
-        frmTwo.Show();
+        ShowNextPage(Page::License);
         return;
     }
     ui::MsgBox(
@@ -39,23 +29,16 @@ void cmdNext_Click() {
         "If you do not agree to the license agreement, click Cancel to close Kervale.");
 }
 
-void cmdBack_Click() {
-    frmLicense.Hide();
-    frmOne.Show();
-}
+void cmdBack_Click() { ShowPreviousPage(Page::License); }
 
-void cmdExit_Click() { ConfirmExit(frmLicense); }
+void cmdExit_Click() { CancelPage(Page::License); }
 
-void Click(int control) {
-    switch (control) {
-    case cmdNext: cmdNext_Click(); break;
-    case cmdBack: cmdBack_Click(); break;
-    case cmdExit: cmdExit_Click(); break;
-    default: break;
-    }
-}
-
-const ui::FormEvents kEvents = {Form_Load, Form_Unload, Click};
+const ui::ClickHandler kClicks[] = {
+    {cmdNext, cmdNext_Click},
+    {cmdBack, cmdBack_Click},
+    {cmdExit, cmdExit_Click},
+};
+const ui::FormEvents kEvents = ui::Events(Form_Load, Form_Unload, kClicks);
 
 }  // namespace
 

@@ -1,16 +1,11 @@
 #include "frm_one.h"
 
 #include "descriptor.h"
-#include "files.h"
 #include "frm_about.h"
-#include "frm_license.h"
-#include "frm_startup.h"
-#include "frm_two.h"
 #include "mod_web.h"
 #include "name_rules.h"
-#include "self_extract.h"
-#include "text_utils.h"
-#include "wizard_rules.h"
+#include "pages.h"
+#include "session.h"
 
 namespace kv {
 
@@ -33,10 +28,8 @@ void Form_Load() {
     frmOne.SetText(lblInstall, "Kervale will install the " + strFontName + " font.");
 
     if (strReadme != kNoReadme) {
-        // Only an entry this run extracted: the descriptor may name any path.
         std::string text;
-        if (extractedFiles.Holds(strReadme) && platform::ReadTextFile(strTempPath + strReadme, text))
-            frmOne.SetText(txtReadme, LinesWithCrLf(text.data(), text.size()));
+        if (ReadExtractedText(strReadme, text)) frmOne.SetText(txtReadme, text);
     } else {
         frmOne.SetVisible(txtReadme, false);
     }
@@ -47,20 +40,11 @@ void Form_Load() {
         frmOne.SetVisible(lblWeb, false);
 }
 
-void Form_Unload(int& cancel) {
-    ConfirmExit(frmOne);
-    cancel = 1;
-}
+void Form_Unload(int& cancel) { RefuseUnload(Page::Welcome, cancel); }
 
-void cmdExit_Click() { ConfirmExit(frmOne); }
+void cmdExit_Click() { CancelPage(Page::Welcome); }
 
-void cmdNext_Click() {
-    frmOne.Hide();
-    if (HasLicensePage(strLicense))
-        frmLicense.Show();
-    else
-        frmTwo.Show();
-}
+void cmdNext_Click() { ShowNextPage(Page::Welcome); }
 
 // Non-modal: the page stays usable while the box is open.
 void cmdAbout_Click() { frmAbout.Show(); }
@@ -72,17 +56,13 @@ void lblWeb_Click() {
     if (IsWebAddress(address)) OpenURL(address);
 }
 
-void Click(int control) {
-    switch (control) {
-    case cmdNext: cmdNext_Click(); break;
-    case cmdExit: cmdExit_Click(); break;
-    case cmdAbout: cmdAbout_Click(); break;
-    case lblWeb: lblWeb_Click(); break;
-    default: break;
-    }
-}
-
-const ui::FormEvents kEvents = {Form_Load, Form_Unload, Click};
+const ui::ClickHandler kClicks[] = {
+    {cmdNext, cmdNext_Click},
+    {cmdExit, cmdExit_Click},
+    {cmdAbout, cmdAbout_Click},
+    {lblWeb, lblWeb_Click},
+};
+const ui::FormEvents kEvents = ui::Events(Form_Load, Form_Unload, kClicks);
 
 }  // namespace
 

@@ -1,10 +1,9 @@
 #include "frm_two.h"
 
-#include "frm_license.h"
-#include "frm_one.h"
-#include "install_run.h"
-#include "mod_web.h"
-#include "self_extract.h"
+#include "frm_install.h"
+#include "install_actions.h"
+#include "pages.h"
+#include "session.h"
 #include "wizard_rules.h"
 
 namespace kv {
@@ -23,34 +22,27 @@ void Form_Load() {
     if (!layout.options_frame) frmTwo.SetVisible(fraOptions, false);
 }
 
-void Form_Unload(int& cancel) {
-    ConfirmExit(frmTwo);
-    cancel = 1;
-}
+void Form_Unload(int& cancel) { RefuseUnload(Page::Options, cancel); }
 
 // Install: final, the run ends the program.
-void cmdNext_Click() { RunInstall(); }
-
-void cmdBack_Click() {
-    frmTwo.Hide();
-    if (HasLicensePage(strLicense))
-        frmLicense.Show();
-    else
-        frmOne.Show();
+void cmdNext_Click() {
+    InstallChoices choices;
+    choices.copy_readme = frmTwo.Checked(chkCopy);
+    choices.desktop_shortcut = frmTwo.Checked(chkDesktopURL);
+    choices.favorites = frmTwo.Checked(chkFav);
+    Install(choices, frmTwo, frmInstall);
 }
 
-void cmdExit_Click() { ConfirmExit(frmTwo); }
+void cmdBack_Click() { ShowPreviousPage(Page::Options); }
 
-void Click(int control) {
-    switch (control) {
-    case cmdNext: cmdNext_Click(); break;
-    case cmdBack: cmdBack_Click(); break;
-    case cmdExit: cmdExit_Click(); break;
-    default: break;
-    }
-}
+void cmdExit_Click() { CancelPage(Page::Options); }
 
-const ui::FormEvents kEvents = {Form_Load, Form_Unload, Click};
+const ui::ClickHandler kClicks[] = {
+    {cmdNext, cmdNext_Click},
+    {cmdBack, cmdBack_Click},
+    {cmdExit, cmdExit_Click},
+};
+const ui::FormEvents kEvents = ui::Events(Form_Load, Form_Unload, kClicks);
 
 }  // namespace
 

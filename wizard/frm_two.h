@@ -1,6 +1,5 @@
 // frmTwo: the options page. Offers the extras the package supports; its
-// Install button starts the install run, which reads the check boxes
-// (frmTwo.Checked(design::frmTwoIds::chkCopy) and so on).
+// Install button hands the ticked ones to the install run.
 #pragma once
 
 #include "designs.h"

@@ -1,15 +1,9 @@
-// What the wizard pages decide without Windows: whether the license page is
-// part of the way, what the options page offers, and the About box's
-// version line.
+// What the options page decides without Windows: which extras it offers.
 #pragma once
 
 #include <string>
 
 namespace kv {
-
-// The license page is skipped, forward and back, exactly when the package's
-// license field is the marker "NOLICENSE" (case-sensitive).
-bool HasLicensePage(const std::string& license);
 
 // Leading and trailing blanks removed; tabs and other bytes stay.
 std::string TrimSpaces(const std::string& text);
@@ -24,8 +18,5 @@ struct OptionsLayout {
 };
 OptionsLayout LayOutOptions(const std::string& readme, const std::string& web_url,
                             const std::string& link_name);
-
-// "Program Version: " + major "." minor "." revision, in plain decimal.
-std::string VersionCaption(int major, int minor, int revision);
 
 }  // namespace kv

@@ -2,7 +2,7 @@
 // before anything is extracted.
 #include <functional>
 
-#include "harness/installer_run.h"
+#include "installer_test.h"
 #include "trailer.h"
 
 namespace e2e {

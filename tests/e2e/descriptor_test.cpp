@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "harness/installer_run.h"
+#include "installer_test.h"
 #include "trailer.h"
 
 namespace e2e {

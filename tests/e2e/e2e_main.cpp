@@ -2,7 +2,7 @@
 // and one driver serve every test of the run and are torn down at its end.
 #include <gtest/gtest.h>
 
-#include "harness/installer_run.h"
+#include "installer_test.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

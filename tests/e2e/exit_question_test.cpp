@@ -1,7 +1,7 @@
 // The exit question on the welcome page, whichever way the user gives up:
 // No changes nothing, Yes deletes every listed file and ends the program.
-#include "harness/controls.h"
-#include "harness/installer_run.h"
+#include "wine_harness/controls.h"
+#include "installer_test.h"
 
 namespace e2e {
 namespace {

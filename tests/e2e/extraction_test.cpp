@@ -2,7 +2,7 @@
 // welcome page shows.
 #include <unistd.h>
 
-#include "harness/installer_run.h"
+#include "installer_test.h"
 
 namespace e2e {
 namespace {

@@ -11,8 +11,8 @@
 #include <chrono>
 #include <memory>
 
-#include "harness/installer_run.h"
-#include "wizard_walk.h"
+#include "installer_test.h"
+#include "wine_harness/wizard_walk.h"
 
 namespace e2e {
 namespace {
@@ -45,7 +45,7 @@ public:
 
     bool Lock(WineSession& session, const std::string& windows_path, std::string& why) {
         std::string tool;
-        if (!ReadWholeFile(std::string(KERVALE_WIN32_DIR) + "/tests/e2e/e2e-lockfile.exe", tool)) {
+        if (!ReadWholeFile(std::string(KERVALE_WIN32_DIR) + "/tools/driver/e2e-lockfile.exe", tool)) {
             why = "e2e-lockfile.exe is missing (run scripts/build.sh)";
             return false;
         }

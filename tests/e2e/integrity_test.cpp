@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "harness/installer_run.h"
-#include "wizard_walk.h"
+#include "installer_test.h"
+#include "wine_harness/wizard_walk.h"
 #include "trailer.h"
 
 namespace e2e {

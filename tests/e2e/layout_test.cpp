@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "designs.h"
-#include "harness/controls.h"
-#include "harness/installer_run.h"
-#include "wizard_walk.h"
+#include "wine_harness/controls.h"
+#include "installer_test.h"
+#include "wine_harness/wizard_walk.h"
 
 namespace e2e {
 namespace {

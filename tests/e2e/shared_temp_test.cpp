@@ -3,9 +3,9 @@
 // run, so nothing of that name is installed or read from Temp.
 #include <sys/stat.h>
 
-#include "harness/installer_run.h"
+#include "installer_test.h"
 #include "trailer.h"
-#include "wizard_walk.h"
+#include "wine_harness/wizard_walk.h"
 
 namespace e2e {
 namespace {

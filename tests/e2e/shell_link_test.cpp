@@ -8,8 +8,8 @@
 #include <chrono>
 #include <thread>
 
-#include "harness/installer_run.h"
-#include "wizard_walk.h"
+#include "installer_test.h"
+#include "wine_harness/wizard_walk.h"
 
 namespace e2e {
 namespace {
@@ -41,7 +41,7 @@ protected:
         InstallerTest::SetUp();
         if (HasFatalFailure()) return;
         std::string recorder;
-        ASSERT_TRUE(ReadWholeFile(std::string(KERVALE_WIN32_DIR) + "/tests/e2e/" + kRecorder, recorder));
+        ASSERT_TRUE(ReadWholeFile(std::string(KERVALE_WIN32_DIR) + "/tools/driver/" + kRecorder, recorder));
         ASSERT_TRUE(WriteWholeFile(session_->DriveC() + "/e2e/" + kRecorder, recorder));
         ::unlink(Log().c_str());
         for (const char* scheme : {"http", "https", "mailto"}) {

@@ -1,7 +1,7 @@
 // What the user sees on the start-up window and the welcome page.
 
-#include "harness/controls.h"
-#include "harness/installer_run.h"
+#include "wine_harness/controls.h"
+#include "installer_test.h"
 
 namespace e2e {
 namespace {

@@ -10,10 +10,11 @@
 #include <cstdio>
 #include <thread>
 
-#include "harness/controls.h"
-#include "harness/installer_run.h"
-#include "harness/screenshot.h"
-#include "wizard_walk.h"
+#include "wine_harness/controls.h"
+#include "installer_test.h"
+#include "wine_harness/screenshot.h"
+#include "wine_harness/wizard_walk.h"
+#include "version.h"
 
 namespace e2e {
 namespace {
@@ -358,7 +359,7 @@ TEST_F(WizardTest, AboutBoxLivesBesideTheWizardAndEnterInstalls) {
     ASSERT_TRUE(driver().ClientSize(about, width, height));
     EXPECT_EQ(width, Px(3105));
     EXPECT_EQ(height, Px(4305));
-    ExpectRect(FindControl(controls, "Program Version: 1.0.12"), "lblVersion", 240, 3000, 2295, 255);
+    ExpectRect(FindControl(controls, KV_VERSION_CAPTION), "lblVersion", 240, 3000, 2295, 255);
     ExpectRect(FindControl(controls, "www.kervale.example"), "lblVelmarin", 480, 2160, 0, 0);
     ExpectRect(FindControl(controls, "help@kervale.example"), "Label1", 480, 2520, 0, 0);
     ExpectRect(FindControl(controls, "OK"), "cmdOK", 960, 3600, 975, 375);
@@ -385,7 +386,7 @@ TEST_F(WizardTest, AboutBoxLivesBesideTheWizardAndEnterInstalls) {
     Press(welcome, "About");
     about = WaitWindow(kAboutCaption);
     ASSERT_FALSE(about.empty());
-    EXPECT_FALSE(driver().FindByText(about, "Program Version: 1.0.12").empty());
+    EXPECT_FALSE(driver().FindByText(about, KV_VERSION_CAPTION).empty());
     ASSERT_TRUE(driver().Close(about));
     EXPECT_TRUE(driver().WaitHidden(about, kStepTimeoutMs));
     for (int i = 0; i < 100 && CountWindows(kAboutCaption) > 0; ++i)

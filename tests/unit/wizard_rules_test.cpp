@@ -12,14 +12,6 @@ namespace {
 using kv::LayOutOptions;
 using kv::OptionsLayout;
 
-TEST(HasLicensePage, OnlyTheExactMarkerSkipsThePage) {
-    EXPECT_FALSE(kv::HasLicensePage("NOLICENSE"));
-    EXPECT_TRUE(kv::HasLicensePage("LICENSE.TXT"));
-    EXPECT_TRUE(kv::HasLicensePage("nolicense"));  // another spelling is a file name
-    EXPECT_TRUE(kv::HasLicensePage("NOLICENSE "));
-    EXPECT_TRUE(kv::HasLicensePage(""));
-}
-
 TEST(TrimSpaces, RemovesBlanksAtBothEndsOnly) {
     EXPECT_EQ(kv::TrimSpaces("  Sample Home  "), "Sample Home");
     EXPECT_EQ(kv::TrimSpaces("a  b"), "a  b");
@@ -61,19 +53,15 @@ TEST(LayOutOptions, MarkerIsExactAndTheLinkTitleIsTrimmedForTheCaptionOnly) {
     EXPECT_EQ(LayOutOptions("R", "u", "   ").link_caption, "Shortcut to ");
 }
 
-TEST(VersionCaption, PlainDecimalNumbers) {
-    EXPECT_EQ(kv::VersionCaption(KV_VERSION_MAJOR, KV_VERSION_MINOR, KV_VERSION_REVISION),
-              "Program Version: 1.0.12");
-    EXPECT_EQ(kv::VersionCaption(0, 0, 0), "Program Version: 0.0.0");
-    EXPECT_EQ(kv::VersionCaption(10, 205, 32767), "Program Version: 10.205.32767");
-}
-
-// The resource's text form must say what the numbers say.
-TEST(VersionText, MatchesTheNumbers) {
+// The resource's text form and the About box's line say what the numbers say.
+TEST(VersionTexts, MatchTheNumbers) {
     char expected[32];
     std::snprintf(expected, sizeof expected, "%d.%02d.%04d", KV_VERSION_MAJOR, KV_VERSION_MINOR,
                   KV_VERSION_REVISION);
     EXPECT_STREQ(KV_VERSION_TEXT, expected);
+    std::snprintf(expected, sizeof expected, "Program Version: %d.%d.%d", KV_VERSION_MAJOR,
+                  KV_VERSION_MINOR, KV_VERSION_REVISION);
+    EXPECT_STREQ(KV_VERSION_CAPTION, expected);
 }
 
 }  // namespace

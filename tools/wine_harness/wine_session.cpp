@@ -1,4 +1,4 @@
-#include "harness/wine_session.h"
+#include "wine_harness/wine_session.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -15,9 +15,8 @@
 #include <ctime>
 #include <thread>
 
-#include <gtest/gtest.h>
 
-#include "harness/files.h"
+#include "wine_harness/files.h"
 
 namespace e2e {
 namespace {
@@ -82,10 +81,7 @@ void WineSession::Configure(const std::string& work_dir, const std::string& disp
 
 WineSession* WineSession::Get() {
     if (g_session) return g_session;
-    if (g_failed) {
-        ADD_FAILURE() << "the Wine session could not be set up: " << g_failure;
-        return nullptr;
-    }
+    if (g_failed) return nullptr;
     auto* session = new WineSession();
     std::string why;
     if (!session->Start(why)) {
@@ -93,12 +89,13 @@ WineSession* WineSession::Get() {
         delete session;
         g_failed = true;
         g_failure = why;
-        ADD_FAILURE() << "the Wine session could not be set up: " << why;
         return nullptr;
     }
     g_session = session;
     return g_session;
 }
+
+const std::string& WineSession::SetUpError() { return g_failure; }
 
 void WineSession::Shutdown() {
     if (!g_session) return;

@@ -1,4 +1,4 @@
-#include "wizard_walk.h"
+#include "wine_harness/wizard_walk.h"
 
 #include <chrono>
 #include <thread>

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "../protocol.h"
+#include "wine_harness/protocol.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "harness/packages.h"
+#include "wine_harness/packages.h"
 
 #include <memory>
 
 #include "byte_source.h"
 #include "descriptor.h"
-#include "harness/files.h"
+#include "wine_harness/files.h"
 #include "trailer.h"
 
 namespace e2e {

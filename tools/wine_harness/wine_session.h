@@ -13,9 +13,10 @@ namespace e2e {
 
 class WineSession {
 public:
-    // The session of this run, set up on first use. Fails the calling test
-    // (ADD_FAILURE) and returns null when Wine or Xvfb cannot be brought up.
+    // The session of this run, set up on first use; null when Wine or Xvfb
+    // cannot be brought up, and SetUpError() says why.
     static WineSession* Get();
+    static const std::string& SetUpError();
     // Before the first Get(), for programs other than the test suite: the
     // work folder (the prefix goes below it) and an X display to use instead
     // of an Xvfb of our own; empty keeps the suite's choice.

@@ -1,4 +1,4 @@
-#include "harness/files.h"
+#include "wine_harness/files.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

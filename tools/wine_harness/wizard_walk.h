@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "harness/driver_client.h"
-#include "harness/installer_run.h"
+#include "wine_harness/driver_client.h"
+#include "wine_harness/installer_run.h"
 
 namespace e2e {
 

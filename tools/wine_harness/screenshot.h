@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "harness/wine_session.h"
+#include "wine_harness/wine_session.h"
 
 namespace e2e {
 

@@ -1,4 +1,4 @@
-#include "harness/driver_client.h"
+#include "wine_harness/driver_client.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -8,9 +8,9 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "harness/files.h"
-#include "harness/wine_session.h"
-#include "protocol.h"
+#include "wine_harness/files.h"
+#include "wine_harness/wine_session.h"
+#include "wine_harness/protocol.h"
 
 namespace e2e {
 namespace {
@@ -25,7 +25,7 @@ int ToInt(const std::string& text) { return std::atoi(text.c_str()); }
 DriverClient::~DriverClient() { Stop(); }
 
 bool DriverClient::Start(WineSession& session, std::string& why) {
-    std::string built = std::string(KERVALE_WIN32_DIR) + "/tests/e2e/e2e-driver.exe";
+    std::string built = std::string(KERVALE_WIN32_DIR) + "/tools/driver/e2e-driver.exe";
     std::string content;
     if (!ReadWholeFile(built, content)) {
         why = "missing " + built + " (run scripts/build.sh)";

@@ -21,13 +21,13 @@
 #include <vector>
 
 #include "byte_source.h"
-#include "harness/driver_client.h"
-#include "harness/files.h"
-#include "harness/installer_run.h"
-#include "harness/screenshot.h"
-#include "harness/wine_session.h"
+#include "wine_harness/driver_client.h"
+#include "wine_harness/files.h"
+#include "wine_harness/installer_run.h"
+#include "wine_harness/screenshot.h"
+#include "wine_harness/wine_session.h"
 #include "trailer.h"
-#include "wizard_walk.h"
+#include "wine_harness/wizard_walk.h"
 
 namespace e2e {
 namespace {

@@ -1,9 +1,9 @@
-#include "harness/screenshot.h"
+#include "wine_harness/screenshot.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "harness/files.h"
+#include "wine_harness/files.h"
 
 namespace e2e {
 

@@ -1,4 +1,4 @@
-// Reading the controls of an installer window as a test sees them.
+// Reading the controls of an installer window as a test or the demo sees them.
 #pragma once
 
 #include <strings.h>
@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "harness/driver_client.h"
+#include "wine_harness/driver_client.h"
 
 namespace e2e {
 
@@ -25,17 +23,6 @@ inline const Control* FindByClass(const std::vector<Control>& controls, const ch
     for (const Control& c : controls)
         if (IsClass(c, name) && index-- == 0) return &c;
     return nullptr;
-}
-
-// The control lies where the design puts it, in twips, within a pixel;
-// a width or height of 0 is not checked (labels that fit their text).
-inline void ExpectRect(const Control* c, const char* name, int left, int top, int width,
-                       int height) {
-    ASSERT_NE(c, nullptr) << name << " is missing";
-    EXPECT_NEAR(c->left, Px(left), 1) << name;
-    EXPECT_NEAR(c->top, Px(top), 1) << name;
-    if (width > 0) EXPECT_NEAR(c->right - c->left, Px(width), 1) << name;
-    if (height > 0) EXPECT_NEAR(c->bottom - c->top, Px(height), 1) << name;
 }
 
 // What a user can see of a page's controls; handles and positions aside.

@@ -1,0 +1,79 @@
+// The session: what one run of the installer knows about its package and
+// how a run ends. It holds the package settings, the list of packaged files
+// (shown by the start-up window's list box, the program's record of them)
+// with what this run extracted of them, and offers the exit question and the
+// clean end. The windows above register themselves here; this module
+// includes nothing above shell/.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+
+#include "extraction_record.h"
+#include "form.h"
+
+namespace kv {
+
+// Filled from the package descriptor; empty until then, never cleared.
+extern std::string strReadme;    // readme file name, or "NOREADME"
+extern std::string strLicense;   // license file name, or "NOLICENSE"
+extern std::string strFontName;
+extern std::string strWebURL;    // empty: no web link
+extern std::string strLinkName;  // the web link's title
+// The extraction folder, ending in a backslash; set by the extraction.
+extern std::string strTempPath;
+// The number of packaged files, from the trailer's count field.
+extern int16_t intFileCount;
+
+// Beside the list of packaged files: which of them this run wrote into the
+// extraction folder. Only a name it holds is read, copied or installed from
+// there.
+extern ExtractionRecord extractedFiles;
+
+// The list box that holds the packaged names, in trailer order.
+void UseFileList(ui::Form& form, int list_box);
+void AddPackagedFile(const std::string& name);
+// Calls `visit(name)` for every packaged name, in list order.
+void ForEachPackagedFile(void (*visit)(const std::string& name, void* context), void* context);
+template <typename Visit>
+void ForEachPackagedFile(Visit&& visit) {
+    ForEachPackagedFile(
+        [](const std::string& name, void* context) { (*static_cast<Visit*>(context))(name); },
+        &visit);
+}
+
+// The windows the ends of a run hide: `about` beside the page on the exit
+// question; `end_order`, every window in the order the clean end hides them.
+void SetWindows(ui::Form& about, std::initializer_list<ui::Form*> end_order);
+
+// The Windows directory, without a trailing backslash unless the system
+// gives one; empty when the system cannot tell.
+std::string GetWinDir();
+
+// Reads the first `fields` fields of the extracted descriptor. With at least
+// five, fields 2 to 5 go into the package settings, and the link title too
+// when six were asked for and read. Returns how many fields were read (0 when
+// the file cannot be read); `signature_ok` tells whether the first is the
+// signature.
+int ReadPackageSettings(int fields, bool& signature_ok);
+
+// The text of an extracted file as a text box shows it; false, and nothing
+// read, when `name` is not an entry this run extracted or cannot be read.
+bool ReadExtractedText(const std::string& name, std::string& text);
+
+// Deletes one file; every failure is ignored.
+void KillFile(const std::string& path);
+
+// Asks whether to give up. Returns only on No; Yes deletes every extracted
+// file and ends the program.
+void ConfirmExit(ui::Form& page);
+
+// The ordinary end of a run: deletes the extracted files but the readme,
+// hides the windows and ends the program.
+[[noreturn]] void CleanUp();
+
+// "The kervale datafile is corrupted.", then the clean end of the run.
+[[noreturn]] void DatafileCorrupted();
+
+}  // namespace kv

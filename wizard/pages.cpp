@@ -1,0 +1,39 @@
+#include "pages.h"
+
+#include "frm_license.h"
+#include "frm_one.h"
+#include "frm_two.h"
+#include "session.h"
+
+namespace kv {
+
+namespace {
+
+void GoTo(Page from, Page to) {
+    PageForm(from).Hide();
+    PageForm(to).Show();
+}
+
+}  // namespace
+
+ui::Form& PageForm(Page page) {
+    switch (page) {
+    case Page::Welcome: return frmOne;
+    case Page::License: return frmLicense;
+    case Page::Options: break;
+    }
+    return frmTwo;
+}
+
+void ShowNextPage(Page page) { GoTo(page, PageAfter(page, strLicense)); }
+
+void ShowPreviousPage(Page page) { GoTo(page, PageBefore(page, strLicense)); }
+
+void CancelPage(Page page) { ConfirmExit(PageForm(page)); }
+
+void RefuseUnload(Page page, int& cancel) {
+    ConfirmExit(PageForm(page));
+    cancel = 1;
+}
+
+}  // namespace kv
