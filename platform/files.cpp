@@ -7,6 +7,25 @@
 
 namespace kv::platform {
 
+namespace {
+
+// Moves `n` bytes in calls of at most 1 GiB each, as ReadFile and WriteFile
+// take a 32-bit count and may move less than asked; a call that fails or
+// moves nothing ends it.
+template <typename Byte, typename Call>
+bool InChunks(Byte* p, size_t n, Call&& call) {
+    while (n > 0) {
+        const DWORD want = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
+        DWORD moved = 0;
+        if (!call(p, want, moved) || moved == 0) return false;
+        p += moved;
+        n -= moved;
+    }
+    return true;
+}
+
+}  // namespace
+
 Handle OpenForReading(const std::string& path) {
     return Handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -43,28 +62,16 @@ bool FileSource::read(int64_t offset, void* out, size_t n) {
     LARGE_INTEGER at;
     at.QuadPart = offset;
     if (!SetFilePointerEx(file_.get(), at, nullptr, FILE_BEGIN)) return false;
-    char* p = static_cast<char*>(out);
-    while (n > 0) {
-        DWORD want = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
-        DWORD got = 0;
-        if (!ReadFile(file_.get(), p, want, &got, nullptr) || got == 0) return false;
-        p += got;
-        n -= got;
-    }
-    return true;
+    return InChunks(static_cast<char*>(out), n, [&](char* p, DWORD want, DWORD& got) {
+        return ReadFile(file_.get(), p, want, &got, nullptr);
+    });
 }
 
 bool FileSink::write(const void* data, size_t n) {
     if (!file_.valid()) return false;
-    const char* p = static_cast<const char*>(data);
-    while (n > 0) {
-        DWORD want = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
-        DWORD put = 0;
-        if (!WriteFile(file_.get(), p, want, &put, nullptr) || put == 0) return false;
-        p += put;
-        n -= put;
-    }
-    return true;
+    return InChunks(static_cast<const char*>(data), n, [&](const char* p, DWORD want, DWORD& put) {
+        return WriteFile(file_.get(), p, want, &put, nullptr);
+    });
 }
 
 bool ReadTextFile(const std::string& path, std::string& out) {

@@ -164,6 +164,72 @@ void Initialise(HINSTANCE instance) {
                                      instance, nullptr);
 }
 
+namespace {
+
+// The window class, style and extended style of a control of this design.
+struct ControlStyle {
+    const char* window_class;
+    DWORD style;
+    DWORD ex_style;
+};
+
+ControlStyle StyleFor(const ControlDesign& c) {
+    ControlStyle s = {"STATIC", WS_CHILD, 0};
+    switch (c.kind) {
+    case Kind::Label:
+        s.style |= SS_NOPREFIX | ((c.flags & kSizedToText) ? SS_LEFTNOWORDWRAP : SS_LEFT);
+        if (c.flags & kLink) s.style |= SS_NOTIFY;
+        break;
+    case Kind::Button:
+        s.window_class = "BUTTON";
+        s.style |= WS_TABSTOP | WS_GROUP | ((c.flags & kDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        break;
+    case Kind::CheckBox:
+        s.window_class = "BUTTON";
+        s.style |= WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX;
+        break;
+    case Kind::Frame:
+        s.window_class = "BUTTON";
+        s.style |= BS_GROUPBOX;
+        break;
+    case Kind::TextBox:
+        s.window_class = "EDIT";
+        s.style |= WS_TABSTOP | WS_GROUP | ES_LEFT;
+        s.style |= (c.flags & kMultiLine) ? (ES_MULTILINE | ES_AUTOVSCROLL) : ES_AUTOHSCROLL;
+        if (c.flags & kVScroll) s.style |= WS_VSCROLL;
+        if (c.flags & kReadOnly) s.style |= ES_READONLY;
+        s.ex_style |= WS_EX_CLIENTEDGE;
+        break;
+    case Kind::ListBox:
+        s.window_class = "LISTBOX";
+        s.style |= WS_TABSTOP | WS_GROUP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
+        s.ex_style |= WS_EX_CLIENTEDGE;
+        break;
+    case Kind::Image:
+        s.style |= SS_BITMAP | SS_CENTERIMAGE;
+        s.ex_style |= WS_EX_CLIENTEDGE;  // the sunken two-pixel border
+        break;
+    case Kind::Line:
+        s.style |= SS_LEFT;  // no text: painted whole in its colour
+        break;
+    }
+    if (c.flags & kDisabled) s.style |= WS_DISABLED;
+    return s;
+}
+
+// The window's big and small icon from the icon resource.
+void SetIcons(HWND hwnd, int icon) {
+    HANDLE big = LoadImageA(g_instance, MAKEINTRESOURCEA(icon), IMAGE_ICON,
+                            GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED);
+    HANDLE small_icon = LoadImageA(g_instance, MAKEINTRESOURCEA(icon), IMAGE_ICON,
+                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                   LR_SHARED);
+    SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
+}
+
+}  // namespace
+
 void Form::Create() {
     DWORD style = WS_OVERLAPPED | WS_CAPTION;
     DWORD ex_style = 0;
@@ -192,80 +258,32 @@ void Form::Create() {
                             owner, nullptr, g_instance, this);
     if (!hwnd_) return;
 
-    if (design_.icon) {
-        HANDLE big = LoadImageA(g_instance, MAKEINTRESOURCEA(design_.icon), IMAGE_ICON,
-                                GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED);
-        HANDLE small_icon = LoadImageA(g_instance, MAKEINTRESOURCEA(design_.icon), IMAGE_ICON,
-                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                  LR_SHARED);
-        SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-        SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
-    }
-
-    for (int i = 0; i < design_.control_count && i < kMaxControls; ++i) {
-        const ControlDesign& c = design_.controls[i];
-        const char* window_class = "STATIC";
-        DWORD cstyle = WS_CHILD;
-        DWORD cex = 0;
-        switch (c.kind) {
-        case Kind::Label:
-            cstyle |= SS_NOPREFIX | ((c.flags & kSizedToText) ? SS_LEFTNOWORDWRAP : SS_LEFT);
-            if (c.flags & kLink) cstyle |= SS_NOTIFY;
-            break;
-        case Kind::Button:
-            window_class = "BUTTON";
-            cstyle |= WS_TABSTOP | WS_GROUP | ((c.flags & kDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-            break;
-        case Kind::CheckBox:
-            window_class = "BUTTON";
-            cstyle |= WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX;
-            break;
-        case Kind::Frame:
-            window_class = "BUTTON";
-            cstyle |= BS_GROUPBOX;
-            break;
-        case Kind::TextBox:
-            window_class = "EDIT";
-            cstyle |= WS_TABSTOP | WS_GROUP | ES_LEFT;
-            cstyle |= (c.flags & kMultiLine) ? (ES_MULTILINE | ES_AUTOVSCROLL) : ES_AUTOHSCROLL;
-            if (c.flags & kVScroll) cstyle |= WS_VSCROLL;
-            if (c.flags & kReadOnly) cstyle |= ES_READONLY;
-            cex |= WS_EX_CLIENTEDGE;
-            break;
-        case Kind::ListBox:
-            window_class = "LISTBOX";
-            cstyle |= WS_TABSTOP | WS_GROUP | WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY;
-            cex |= WS_EX_CLIENTEDGE;
-            break;
-        case Kind::Image:
-            cstyle |= SS_BITMAP | SS_CENTERIMAGE;
-            cex |= WS_EX_CLIENTEDGE;  // the sunken two-pixel border
-            break;
-        case Kind::Line:
-            cstyle |= SS_LEFT;  // no text: painted whole in its colour
-            break;
-        }
-        if (c.flags & kDisabled) cstyle |= WS_DISABLED;
-        if (InitiallyVisible(design_, i)) cstyle |= WS_VISIBLE;
-        shown_[i] = !(c.flags & kHidden);
-
-        int left, top;
-        AbsolutePosition(design_, i, left, top);
-        int w = Px(c.width), h = Px(c.height);
-        if (c.kind == Kind::Line && h < 1) h = 1;
-        HWND control = CreateWindowExA(cex, window_class, c.text, cstyle, Px(left), Px(top), w, h,
-                                       hwnd_, reinterpret_cast<HMENU>(kFirstControlId + i),
-                                       g_instance, nullptr);
-        controls_[i] = control;
-        if (!control) continue;
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.font)), FALSE);
-        // A long readme must show whole; the default limit is about 32 KB.
-        if (c.kind == Kind::TextBox) SendMessageA(control, EM_SETLIMITTEXT, 0, 0);
-        if (c.kind == Kind::Image && c.picture) ShowPicture(control, c.picture);
-        if (c.flags & kSizedToText) FitToText(i);
-    }
+    if (design_.icon) SetIcons(hwnd_, design_.icon);
+    for (int i = 0; i < design_.control_count && i < kMaxControls; ++i) CreateControl(i);
     const int first = FirstFocus(design_);
     focus_ = first >= 0 ? controls_[first] : nullptr;
+}
+
+void Form::CreateControl(int i) {
+    const ControlDesign& c = design_.controls[i];
+    ControlStyle s = StyleFor(c);
+    if (InitiallyVisible(design_, i)) s.style |= WS_VISIBLE;
+    shown_[i] = !(c.flags & kHidden);
+
+    int left, top;
+    AbsolutePosition(design_, i, left, top);
+    int w = Px(c.width), h = Px(c.height);
+    if (c.kind == Kind::Line && h < 1) h = 1;
+    HWND control = CreateWindowExA(s.ex_style, s.window_class, c.text, s.style, Px(left), Px(top), w,
+                                   h, hwnd_, reinterpret_cast<HMENU>(kFirstControlId + i), g_instance,
+                                   nullptr);
+    controls_[i] = control;
+    if (!control) return;
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.font)), FALSE);
+    // A long readme must show whole; the default limit is about 32 KB.
+    if (c.kind == Kind::TextBox) SendMessageA(control, EM_SETLIMITTEXT, 0, 0);
+    if (c.kind == Kind::Image && c.picture) ShowPicture(control, c.picture);
+    if (c.flags & kSizedToText) FitToText(i);
 }
 
 void Form::Load() {
@@ -337,9 +355,7 @@ void Form::SetVisible(int control, bool visible) {
 
 void Form::ApplyVisibility() {
     for (int i = 0; i < design_.control_count; ++i) {
-        bool visible = true;
-        for (int j = i; j >= 0 && j < design_.control_count; j = design_.controls[j].frame)
-            visible = visible && shown_[j];
+        const bool visible = VisibleInFrames(design_, i, [this](int j) { return shown_[j]; });
         if (controls_[i]) ShowWindow(controls_[i], visible ? SW_SHOWNA : SW_HIDE);
     }
 }
@@ -414,41 +430,60 @@ void Form::Click(int control) {
         if (events_.clicks[i].control == control) return events_.clicks[i].click();
 }
 
+// Gives the focus back to the control that had it, as a dialog does.
+void Form::OnActivate(WPARAM wparam) {
+    if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) focus_ = focus;
+    } else if (focus_ && IsWindowVisible(focus_) && IsWindowEnabled(focus_)) {
+        SetFocus(focus_);
+    } else {
+        HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+        SetFocus(first ? first : hwnd_);
+    }
+}
+
+void Form::OnCommand(WPARAM wparam) {
+    const int id = LOWORD(wparam);
+    if (id == IDCANCEL) {  // Escape
+        for (int i = 0; i < design_.control_count; ++i) {
+            if ((design_.controls[i].flags & kCancel) && controls_[i] &&
+                IsWindowEnabled(controls_[i]) && IsWindowVisible(controls_[i])) {
+                Click(i);
+                break;
+            }
+        }
+        return;
+    }
+    const int index = id - kFirstControlId;
+    // BN_CLICKED and STN_CLICKED are both 0.
+    if (index >= 0 && index < design_.control_count && HIWORD(wparam) == BN_CLICKED &&
+        design_.controls[index].kind != Kind::TextBox &&
+        design_.controls[index].kind != Kind::ListBox)
+        Click(index);
+}
+
+// The brush for a static control's background, or null for the default.
+HBRUSH Form::OnCtlColorStatic(HDC dc, HWND control) {
+    const int index = IndexOf(control);
+    if (index < 0) return nullptr;
+    const ControlDesign& c = design_.controls[index];
+    if (c.kind == Kind::Line) return BrushFor(c.colour);
+    if (c.kind == Kind::TextBox) {  // read-only text stays on a white page
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return GetSysColorBrush(COLOR_WINDOW);
+    }
+    if (c.colour == kSystemColour) return nullptr;
+    SetTextColor(dc, c.colour);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
 LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case WM_ACTIVATE:
-        // Give the focus back to the control that had it, as a dialog does.
-        if (LOWORD(wparam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            if (focus && IsChild(hwnd_, focus)) focus_ = focus;
-        } else if (focus_ && IsWindowVisible(focus_) && IsWindowEnabled(focus_)) {
-            SetFocus(focus_);
-        } else {
-            HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
-            SetFocus(first ? first : hwnd_);
-        }
-        return 0;
-
-    case WM_COMMAND: {
-        const int id = LOWORD(wparam);
-        if (id == IDCANCEL) {  // Escape
-            for (int i = 0; i < design_.control_count; ++i) {
-                if ((design_.controls[i].flags & kCancel) && controls_[i] &&
-                    IsWindowEnabled(controls_[i]) && IsWindowVisible(controls_[i])) {
-                    Click(i);
-                    break;
-                }
-            }
-            return 0;
-        }
-        const int index = id - kFirstControlId;
-        // BN_CLICKED and STN_CLICKED are both 0.
-        if (index >= 0 && index < design_.control_count && HIWORD(wparam) == BN_CLICKED &&
-            design_.controls[index].kind != Kind::TextBox &&
-            design_.controls[index].kind != Kind::ListBox)
-            Click(index);
-        return 0;
-    }
+    case WM_ACTIVATE: OnActivate(wparam); return 0;
+    case WM_COMMAND: OnCommand(wparam); return 0;
 
     case DM_GETDEFID: {
         // Enter presses the focused button, else the default one.
@@ -464,22 +499,10 @@ LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     }
 
-    case WM_CTLCOLORSTATIC: {
-        const int index = IndexOf(reinterpret_cast<HWND>(lparam));
-        if (index < 0) break;
-        const ControlDesign& c = design_.controls[index];
-        HDC dc = reinterpret_cast<HDC>(wparam);
-        if (c.kind == Kind::Line) return reinterpret_cast<LRESULT>(BrushFor(c.colour));
-        if (c.kind == Kind::TextBox) {  // read-only text stays on a white page
-            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-        }
-        if (c.colour == kSystemColour) break;
-        SetTextColor(dc, c.colour);
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
+    case WM_CTLCOLORSTATIC:
+        if (HBRUSH brush = OnCtlColorStatic(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam)))
+            return reinterpret_cast<LRESULT>(brush);
+        break;
 
     case WM_SETCURSOR: {
         const int index = IndexOf(reinterpret_cast<HWND>(wparam));

@@ -81,6 +81,10 @@ public:
 
 private:
     void Create();
+    void CreateControl(int index);
+    void OnActivate(WPARAM wparam);
+    void OnCommand(WPARAM wparam);
+    HBRUSH OnCtlColorStatic(HDC dc, HWND control);
     void ApplyVisibility();
     void FitToText(int control);
     int IndexOf(HWND child) const;

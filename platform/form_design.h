@@ -92,13 +92,20 @@ inline void AbsolutePosition(const FormDesign& form, int index, int& left, int& 
     }
 }
 
+// Whether control `index` shows: `shown(i)` holds for it and for every
+// frame that holds it.
+template <typename Shown>
+bool VisibleInFrames(const FormDesign& form, int index, Shown&& shown) {
+    for (int i = index; i >= 0 && i < form.control_count; i = form.controls[i].frame) {
+        if (!shown(i)) return false;
+    }
+    return true;
+}
+
 // Whether control `index` is shown at creation: neither it nor a frame that
 // holds it is hidden.
 inline bool InitiallyVisible(const FormDesign& form, int index) {
-    for (int i = index; i >= 0 && i < form.control_count; i = form.controls[i].frame) {
-        if (form.controls[i].flags & kHidden) return false;
-    }
-    return true;
+    return VisibleInFrames(form, index, [&](int i) { return !(form.controls[i].flags & kHidden); });
 }
 
 // Only these kinds can hold the keyboard focus.

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ clang libclang-rt-14-dev libgtest-dev zlib1g-dev libfreetype-dev
+  cmake make g++ clang clang-format libclang-rt-14-dev libgtest-dev zlib1g-dev libfreetype-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 xvfb xauth x11-utils imagemagick
   fonts-dejavu-core osslsigncode openssl

@@ -1,13 +1,12 @@
 #include "extract.h"
 
+#include "text_utils.h"
 #include "trailer.h"
 
 namespace kv {
 
 std::string OwnExePath(const std::string& folder, const std::string& base_name) {
-    std::string path = folder;
-    if (path.empty() || path.back() != '\\') path += '\\';
-    path += base_name;
+    std::string path = JoinPath(folder, base_name.c_str());
     path += ".exe";
     return path;
 }

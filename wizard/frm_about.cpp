@@ -20,10 +20,7 @@ void lblVelmarin_Click() { OpenWebSite(); }
 void Label1_Click() { OpenMailLink(); }
 
 const ui::ClickHandler kClicks[] = {
-    {cmdOK, cmdOK_Click},
-    {lblVelmarin, lblVelmarin_Click},
-    {Label1, Label1_Click},
-};
+    {cmdOK, cmdOK_Click}, {lblVelmarin, lblVelmarin_Click}, {Label1, Label1_Click}};
 // No unload handler: the close box destroys the box without a question.
 const ui::FormEvents kEvents = ui::Events(Form_Load, nullptr, kClicks);
 

@@ -17,8 +17,6 @@ void Form_Load() {
     if (ReadExtractedText(strLicense, text)) frmLicense.SetText(txtLicense, text);
 }
 
-void Form_Unload(int& cancel) { RefuseUnload(Page::License, cancel); }
-
 void cmdNext_Click() {
     if (frmLicense.Checked(chkLicense)) {
         ShowNextPage(Page::License);
@@ -29,19 +27,12 @@ void cmdNext_Click() {
         "If you do not agree to the license agreement, click Cancel to close Kervale.");
 }
 
-void cmdBack_Click() { ShowPreviousPage(Page::License); }
-
-void cmdExit_Click() { CancelPage(Page::License); }
-
-const ui::ClickHandler kClicks[] = {
-    {cmdNext, cmdNext_Click},
-    {cmdBack, cmdBack_Click},
-    {cmdExit, cmdExit_Click},
-};
-const ui::FormEvents kEvents = ui::Events(Form_Load, Form_Unload, kClicks);
+// Back, Cancel and the close box: cmdBack_Click, cmdExit_Click and
+// Form_Unload, shared by the pages (pages.h).
+using Events = PageWithBack<Page::License, cmdNext, cmdBack, cmdExit, Form_Load, cmdNext_Click>;
 
 }  // namespace
 
-ui::Form frmLicense(design::kLicenseDesign, kEvents);
+ui::Form frmLicense(design::kLicenseDesign, Events::kEvents);
 
 }  // namespace kv

@@ -40,10 +40,6 @@ void Form_Load() {
         frmOne.SetVisible(lblWeb, false);
 }
 
-void Form_Unload(int& cancel) { RefuseUnload(Page::Welcome, cancel); }
-
-void cmdExit_Click() { CancelPage(Page::Welcome); }
-
 void cmdNext_Click() { ShowNextPage(Page::Welcome); }
 
 // Non-modal: the page stays usable while the box is open.
@@ -56,13 +52,12 @@ void lblWeb_Click() {
     if (IsWebAddress(address)) OpenURL(address);
 }
 
-const ui::ClickHandler kClicks[] = {
-    {cmdNext, cmdNext_Click},
-    {cmdExit, cmdExit_Click},
-    {cmdAbout, cmdAbout_Click},
-    {lblWeb, lblWeb_Click},
-};
-const ui::FormEvents kEvents = ui::Events(Form_Load, Form_Unload, kClicks);
+using PageWelcome = SharedHandlers<Page::Welcome>;
+const ui::ClickHandler kClicks[] = {{cmdNext, cmdNext_Click},
+                                    {cmdExit, PageWelcome::cmdExit_Click},
+                                    {cmdAbout, cmdAbout_Click},
+                                    {lblWeb, lblWeb_Click}};
+const ui::FormEvents kEvents = ui::Events(Form_Load, PageWelcome::Form_Unload, kClicks);
 
 }  // namespace
 

@@ -22,8 +22,6 @@ void Form_Load() {
     if (!layout.options_frame) frmTwo.SetVisible(fraOptions, false);
 }
 
-void Form_Unload(int& cancel) { RefuseUnload(Page::Options, cancel); }
-
 // Install: final, the run ends the program.
 void cmdNext_Click() {
     InstallChoices choices;
@@ -33,19 +31,12 @@ void cmdNext_Click() {
     Install(choices, frmTwo, frmInstall);
 }
 
-void cmdBack_Click() { ShowPreviousPage(Page::Options); }
-
-void cmdExit_Click() { CancelPage(Page::Options); }
-
-const ui::ClickHandler kClicks[] = {
-    {cmdNext, cmdNext_Click},
-    {cmdBack, cmdBack_Click},
-    {cmdExit, cmdExit_Click},
-};
-const ui::FormEvents kEvents = ui::Events(Form_Load, Form_Unload, kClicks);
+// Back, Cancel and the close box: cmdBack_Click, cmdExit_Click and
+// Form_Unload, shared by the pages (pages.h).
+using Events = PageWithBack<Page::Options, cmdNext, cmdBack, cmdExit, Form_Load, cmdNext_Click>;
 
 }  // namespace
 
-ui::Form frmTwo(design::kTwoDesign, kEvents);
+ui::Form frmTwo(design::kTwoDesign, Events::kEvents);
 
 }  // namespace kv

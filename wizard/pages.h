@@ -21,4 +21,23 @@ void CancelPage(Page page);
 // answer (on Yes the program ends).
 void RefuseUnload(Page page, int& cancel);
 
+// The handlers every page shares, under the names each page uses.
+template <Page P>
+struct SharedHandlers {
+    static void cmdBack_Click() { ShowPreviousPage(P); }
+    static void cmdExit_Click() { CancelPage(P); }
+    static void Form_Unload(int& cancel) { RefuseUnload(P, cancel); }
+};
+
+// The events of a page with Next, Back and Cancel: its own Form_Load and
+// cmdNext_Click, the shared cmdBack_Click, cmdExit_Click and Form_Unload.
+template <Page P, int cmdNext, int cmdBack, int cmdExit, void (*Form_Load)(),
+          void (*cmdNext_Click)()>
+struct PageWithBack {
+    using Shared = SharedHandlers<P>;
+    static constexpr ui::ClickHandler kClicks[] = {
+        {cmdNext, cmdNext_Click}, {cmdBack, Shared::cmdBack_Click}, {cmdExit, Shared::cmdExit_Click}};
+    static constexpr ui::FormEvents kEvents = ui::Events(Form_Load, Shared::Form_Unload, kClicks);
+};
+
 }  // namespace kv

@@ -40,13 +40,17 @@ bool FieldReader::Read(std::string& value) {
     return true;
 }
 
+const DescriptorField kDescriptorFieldTable[kDescriptorFields] = {
+    {"signature", &Descriptor::signature}, {"readme", &Descriptor::readme},
+    {"license", &Descriptor::license},     {"font name", &Descriptor::font_name},
+    {"web url", &Descriptor::web_url},     {"link title", &Descriptor::link_name},
+};
+
 int ReadDescriptor(const char* data, size_t length, int fields, Descriptor& out) {
-    std::string* const slots[kDescriptorFields] = {&out.signature, &out.readme,  &out.license,
-                                                   &out.font_name, &out.web_url, &out.link_name};
     if (fields > kDescriptorFields) fields = kDescriptorFields;
     FieldReader reader(data, length);
     for (int i = 0; i < fields; ++i) {
-        if (!reader.Read(*slots[i])) return i;
+        if (!reader.Read(out.*kDescriptorFieldTable[i].value)) return i;
     }
     return fields;
 }
@@ -59,10 +63,9 @@ bool IsStorableValue(const std::string& value) {
 
 std::string FormatDescriptor(const Descriptor& d) {
     std::string out;
-    for (const std::string* field :
-         {&d.signature, &d.readme, &d.license, &d.font_name, &d.web_url, &d.link_name}) {
+    for (const DescriptorField& field : kDescriptorFieldTable) {
         out += '"';
-        out += *field;
+        out += d.*field.value;
         out += "\"\r\n";
     }
     return out;

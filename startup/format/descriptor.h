@@ -43,6 +43,15 @@ struct Descriptor {
     std::string link_name;  // base name of the shortcut files
 };
 
+// The six fields in their stored order, with the names the packaging tool
+// shows them by. Everything that reads, writes or lists the descriptor
+// walks this table.
+struct DescriptorField {
+    const char* label;
+    std::string Descriptor::*value;
+};
+extern const DescriptorField kDescriptorFieldTable[kDescriptorFields];
+
 // Reads the first `fields` fields (1 to 6) in order; returns how many were
 // read before the data ended.
 int ReadDescriptor(const char* data, size_t length, int fields, Descriptor& out);

@@ -40,6 +40,12 @@ std::string Describe(NameFault fault, const std::string& name, size_t max_length
 std::string FoldCase(const std::string& name);
 bool SameWindowsName(const std::string& a, const std::string& b);
 
+// Ends in ".exe" as Windows compares names: the installer finds its own
+// file by its .exe name.
+inline bool HasExeSuffix(const std::string& name) {
+    return name.size() >= 4 && SameWindowsName(name.substr(name.size() - 4), ".exe");
+}
+
 // The web link's title names the shortcut files: title + ".url". An empty
 // title gives ".url", which the installer writes as it stands; the packaging
 // tool refuses it (NameFault::Empty).

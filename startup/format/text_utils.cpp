@@ -99,10 +99,14 @@ double RoundHalfEven(double value) {
     return std::fmod(floor_value, 2.0) == 0 ? floor_value : floor_value + 1;
 }
 
-std::string FolderUnder(const std::string& windows_dir, const char* name) {
-    std::string folder = windows_dir;
+std::string JoinPath(std::string folder, const char* name) {
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     folder += name;
+    return folder;
+}
+
+std::string FolderUnder(const std::string& windows_dir, const char* name) {
+    std::string folder = JoinPath(windows_dir, name);
     folder += '\\';
     return folder;
 }

@@ -28,6 +28,10 @@ double LeadingNumber(const char* text, size_t length);
 // Rounds to the nearest whole number, a half going to the even neighbour.
 double RoundHalfEven(double value);
 
+// `folder` + one backslash + `name`: no second backslash after a folder that
+// ends in one ("C:\" + "x" -> "C:\x"), and "\x" for an empty folder.
+std::string JoinPath(std::string folder, const char* name);
+
 // The folder `name` below `windows_dir`, ending in a backslash:
 // "C:\WINDOWS" -> "C:\WINDOWS\Temp\", "C:\" -> "C:\Temp\", "" -> "\Temp\".
 std::string FolderUnder(const std::string& windows_dir, const char* name);

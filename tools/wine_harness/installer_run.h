@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "wine_harness/driver_client.h"
+#include "wine_harness/installer_texts.h"
 #include "wine_harness/wine_session.h"
 
 namespace e2e {
@@ -17,16 +18,6 @@ namespace e2e {
 constexpr int kLaunchTimeoutMs = 240000;  // launch to first window
 constexpr int kStepTimeoutMs = 120000;    // a reaction to one user action
 constexpr int kEndTimeoutMs = 180000;     // from the last action to the process's end
-
-// The installer's own texts.
-constexpr const char kWelcomeCaption[] = "Kervale Self-Extractor";
-constexpr const char kStartupCaption[] = "Kervale";
-constexpr const char kDamagedText[] = "This file is damaged. Try downloading the file again.";
-constexpr const char kCorruptedText[] = "The kervale datafile is corrupted.";
-constexpr const char kApplicationTitle[] = "KervaleExtractor";
-constexpr const char kExitQuestion[] =
-    "Kervale has not finished installing the font. Are you sure you want to exit?";
-constexpr const char kExitTitle[] = "Kervale";
 
 class InstallerRun {
 public:
