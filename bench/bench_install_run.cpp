@@ -39,7 +39,8 @@ public:
     }
 
     void RemoveInstalledFonts() {
-        for (const std::string& name : fonts_) ::unlink((session().FontsDir() + "/" + name).c_str());
+        for (const std::string& name : fonts_)
+            ::unlink((session().FontsDir() + "/" + name).c_str());
     }
 
     // Launch to success message, and Install click to success message, in
@@ -65,8 +66,10 @@ public:
         if (box.text != kSuccessText) Fail("the outcome message was \"" + box.text + "\"");
         driver().Answer(box.hwnd, "OK");
         if (!run.WaitEnd(kEndTimeoutMs)) Fail("the installer did not end");
-        if (fonts_guard_->AddedFiles().size() != fonts_.size()) Fail("not every font was installed");
-        ::unlink((session().TempDir() + "/" + files_[1].name).c_str());  // the readme the clean-up keeps
+        if (fonts_guard_->AddedFiles().size() != fonts_.size())
+            Fail("not every font was installed");
+        ::unlink(
+            (session().TempDir() + "/" + files_[1].name).c_str());  // the readme the clean-up keeps
         return true;
     }
 
@@ -87,10 +90,11 @@ public:
         if (!ended) KillChildGroup(pid);
         int copied = 0;
         for (int i = 0; i < count; ++i)
-            copied += FileSize(session().FontsDir() + "/" + fonts_[i]) == static_cast<int64_t>(kFontBytes);
+            copied += FileSize(session().FontsDir() + "/" + fonts_[i]) ==
+                      static_cast<int64_t>(kFontBytes);
         if (!ended || copied != count)
-            return Fail("CopyFileA copied " + std::to_string(copied) + " of " + std::to_string(count) +
-                        " files"),
+            return Fail("CopyFileA copied " + std::to_string(copied) + " of " +
+                        std::to_string(count) + " files"),
                    -1;
         return seconds;
     }
@@ -119,16 +123,22 @@ public:
         }
         RemoveTree(session().DriveC() + "/e2e/bench-fonts");
         const double w = Median(wholes), r = Median(runs), c = Median(copies), s = Median(starts);
-        std::printf("bench: %d fonts x %zu KiB, launch to success message, wizard driven: %.2f s\n", kFonts,
-                    kFontBytes / 1024, w);
-        std::printf("bench:   of which Install click to success message (the install run): %.2f s\n", r);
-        std::printf("bench: CopyFileA of the same %d files in one Wine program, launch to end: %.2f s"
-                    " (1 file: %.2f s)\n", kFonts, c, s);
-        std::printf("bench: ratio launch-to-success / CopyFileA: %.2f; install run / CopyFileA: %.2f%s\n", w / c,
-                    r / c, Emulated() ? "; 32-bit code runs emulated here" : "");
+        std::printf("bench: %d fonts x %zu KiB, launch to success message, wizard driven: %.2f s\n",
+                    kFonts, kFontBytes / 1024, w);
+        std::printf(
+            "bench:   of which Install click to success message (the install run): %.2f s\n", r);
+        std::printf(
+            "bench: CopyFileA of the same %d files in one Wine program, launch to end: %.2f s"
+            " (1 file: %.2f s)\n",
+            kFonts, c, s);
+        std::printf(
+            "bench: ratio launch-to-success / CopyFileA: %.2f; install run / CopyFileA: %.2f%s\n",
+            w / c, r / c, Emulated() ? "; 32-bit code runs emulated here" : "");
         // The copier's own start, which the install run does not pay, taken out.
-        std::printf("bench: the copies alone (%d-file run minus 1-file run): %.2f s; install run / that: %.2f\n",
-                    kFonts, c - s, r / (c - s));
+        std::printf(
+            "bench: the copies alone (%d-file run minus 1-file run): %.2f s; install run / that: "
+            "%.2f\n",
+            kFonts, c - s, r / (c - s));
         std::printf("bench: medians of %d rounds\n", kRounds);
     }
 

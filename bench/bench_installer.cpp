@@ -49,14 +49,16 @@ public:
         const std::string dir = session().DriveC() + "/e2e";
         WriteWholeFile(dir + "/bench-source.ttf", body);
         auto start = Clock::now();
-        pid_t pid = session().Spawn({"wine", "C:\\e2e\\e2e-copyfile.exe", "C:\\e2e\\bench-source.ttf",
-                                     "C:\\windows\\temp\\bench-copy.ttf"},
-                                    session().work_dir() + "/logs/copyfile.log");
+        pid_t pid =
+            session().Spawn({"wine", "C:\\e2e\\e2e-copyfile.exe", "C:\\e2e\\bench-source.ttf",
+                             "C:\\windows\\temp\\bench-copy.ttf"},
+                            session().work_dir() + "/logs/copyfile.log");
         int status = 0;
         bool ended = WaitChild(pid, kLaunchTimeoutMs, &status);
         double seconds = Seconds(Clock::now() - start);
         if (!ended) KillChildGroup(pid);
-        bool copied = FileSize(session().TempDir() + "/bench-copy.ttf") == static_cast<int64_t>(body.size());
+        bool copied =
+            FileSize(session().TempDir() + "/bench-copy.ttf") == static_cast<int64_t>(body.size());
         ::unlink((session().TempDir() + "/bench-copy.ttf").c_str());
         ::unlink((dir + "/bench-source.ttf").c_str());
         if (!ended || !copied) return Fail("CopyFileA did not copy the file"), -1;
@@ -81,14 +83,19 @@ public:
             copy_tiny.push_back(TimeCopyFile(tiny.back().body));
             installer_tiny.push_back(TimeToWelcome(tiny));
         }
-        double i64 = Median(installer), c64 = Median(copy), i1 = Median(installer_tiny), c1 = Median(copy_tiny);
-        std::printf("bench: 64 MiB font, launch to welcome page: %.2f s (1 KiB font: %.2f s)\n", i64, i1);
-        std::printf("bench: 64 MiB CopyFileA, launch to end:      %.2f s (1 KiB file: %.2f s)\n", c64, c1);
+        double i64 = Median(installer), c64 = Median(copy), i1 = Median(installer_tiny),
+               c1 = Median(copy_tiny);
+        std::printf("bench: 64 MiB font, launch to welcome page: %.2f s (1 KiB font: %.2f s)\n",
+                    i64, i1);
+        std::printf("bench: 64 MiB CopyFileA, launch to end:      %.2f s (1 KiB file: %.2f s)\n",
+                    c64, c1);
         std::printf("bench: ratio installer / CopyFileA: %.2f (target <= 1.3)%s\n", i64 / c64,
                     Emulated() ? "; 32-bit code runs emulated here" : "");
         // The installer also starts a GUI, which the console copier does not.
-        std::printf("bench: the 64 MiB alone (minus the 1 KiB run): installer %.2f s, CopyFileA %.2f s, ratio %.2f\n",
-                    i64 - i1, c64 - c1, (i64 - i1) / (c64 - c1));
+        std::printf(
+            "bench: the 64 MiB alone (minus the 1 KiB run): installer %.2f s, CopyFileA %.2f s, "
+            "ratio %.2f\n",
+            i64 - i1, c64 - c1, (i64 - i1) / (c64 - c1));
     }
 
     void PeakMemory256MiBAgainst1MiB() {
@@ -97,7 +104,8 @@ public:
         TimeToWelcome(WithFont(256u << 20), &large_kib);
         std::printf("bench: peak RSS with a 1 MiB font:   %ld KiB\n", small_kib);
         std::printf("bench: peak RSS with a 256 MiB font: %ld KiB\n", large_kib);
-        std::printf("bench: difference: %.1f MiB (target < 16 MiB)%s\n", (large_kib - small_kib) / 1024.0,
+        std::printf("bench: difference: %.1f MiB (target < 16 MiB)%s\n",
+                    (large_kib - small_kib) / 1024.0,
                     Emulated() ? "; measured on the emulator's process" : "");
     }
 
@@ -111,8 +119,10 @@ public:
             without.push_back(TimeToWelcome(files, nullptr, false));
         }
         const double w = Median(with), wo = Median(without);
-        std::printf("bench: 64 MiB font, launch to welcome page: %.2f s with the checksum, %.2f s without\n",
-                    w, wo);
+        std::printf(
+            "bench: 64 MiB font, launch to welcome page: %.2f s with the checksum, %.2f s "
+            "without\n",
+            w, wo);
         std::printf("bench: the checksum's share of extraction: %.1f %% (target < 10 %%)%s\n",
                     100.0 * (w - wo) / w, Emulated() ? " [32-bit code emulated by qemu here]" : "");
     }

@@ -42,9 +42,11 @@ public:
     // Brings up the Wine session and the driver; false after saying why.
     bool Start() {
         session_ = WineSession::Get();
-        if (!session_) return Fail("the Wine session could not be set up: " + WineSession::SetUpError());
+        if (!session_)
+            return Fail("the Wine session could not be set up: " + WineSession::SetUpError());
         stub_ = StubBytes();
-        if (stub_.empty()) return Fail("missing " + std::string(KERVALE_WIN32_DIR) + "/kervale-stub.exe");
+        if (stub_.empty())
+            return Fail("missing " + std::string(KERVALE_WIN32_DIR) + "/kervale-stub.exe");
         std::string why;
         if (!driver_.Start(*session_, why)) return Fail(why);
         return true;
@@ -74,7 +76,8 @@ public:
         if (!ReadWholeFile(std::string(KERVALE_WIN32_DIR) + "/tools/driver/" + name, tool))
             return Fail(name + " is missing");
         MakeFolders(session_->DriveC() + "/e2e");
-        return WriteWholeFile(session_->DriveC() + "/e2e/" + name, tool) || Fail("cannot copy " + name);
+        return WriteWholeFile(session_->DriveC() + "/e2e/" + name, tool) ||
+               Fail("cannot copy " + name);
     }
 
     WineSession& session() { return *session_; }

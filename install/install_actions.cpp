@@ -66,7 +66,8 @@ bool InstallFonts() {
         // An entry the user skipped during the extraction was not written:
         // a file of that name in Temp is someone else's, and the font counts
         // as not installed.
-        copied = extractedFiles.Holds(name) && platform::CopyOneFile(strTempPath + name, fonts + name);
+        copied =
+            extractedFiles.Holds(name) && platform::CopyOneFile(strTempPath + name, fonts + name);
     });
     return copied;
 }

@@ -47,7 +47,8 @@ HFONT FontFor(Font font) {
     GdiObject& slot = g_fonts[static_cast<int>(font)];
     if (!slot.get()) {
         const bool underline = font == Font::DialogUnderline || font == Font::ArialLink;
-        const int hundredths_of_point = font == Font::Dialog || font == Font::DialogUnderline ? 825 : 1200;
+        const int hundredths_of_point =
+            font == Font::Dialog || font == Font::DialogUnderline ? 825 : 1200;
         const char* face = font == Font::ArialLink ? "Arial" : "MS Sans Serif";
         slot.reset(CreateFontA(-MulDiv(hundredths_of_point, g_dpi, 7200), 0, 0, 0, FW_NORMAL, FALSE,
                                underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -119,9 +120,9 @@ void ShowPicture(HWND control, int picture) {
         HANDLE bitmap = LoadImageA(g_instance, MAKEINTRESOURCEA(picture), IMAGE_BITMAP, 0, 0, 0);
         BITMAP info;
         if (bitmap && g_dpi != 96 && GetObjectA(bitmap, sizeof info, &info)) {
-            HANDLE scaled = LoadImageA(g_instance, MAKEINTRESOURCEA(picture), IMAGE_BITMAP,
-                                       MulDiv(info.bmWidth, g_dpi, 96),
-                                       MulDiv(info.bmHeight, g_dpi, 96), 0);
+            HANDLE scaled =
+                LoadImageA(g_instance, MAKEINTRESOURCEA(picture), IMAGE_BITMAP,
+                           MulDiv(info.bmWidth, g_dpi, 96), MulDiv(info.bmHeight, g_dpi, 96), 0);
             if (scaled) {
                 DeleteObject(bitmap);
                 bitmap = scaled;
@@ -160,8 +161,8 @@ void Initialise(HINSTANCE instance) {
     wc.lpszClassName = kFormClass;
     g_form_atom = RegisterClassA(&wc);
 
-    g_hidden_owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                     instance, nullptr);
+    g_hidden_owner =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
 }
 
 namespace {
@@ -182,7 +183,8 @@ ControlStyle StyleFor(const ControlDesign& c) {
         break;
     case Kind::Button:
         s.window_class = "BUTTON";
-        s.style |= WS_TABSTOP | WS_GROUP | ((c.flags & kDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+        s.style |=
+            WS_TABSTOP | WS_GROUP | ((c.flags & kDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         break;
     case Kind::CheckBox:
         s.window_class = "BUTTON";
@@ -221,9 +223,9 @@ ControlStyle StyleFor(const ControlDesign& c) {
 void SetIcons(HWND hwnd, int icon) {
     HANDLE big = LoadImageA(g_instance, MAKEINTRESOURCEA(icon), IMAGE_ICON,
                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED);
-    HANDLE small_icon = LoadImageA(g_instance, MAKEINTRESOURCEA(icon), IMAGE_ICON,
-                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                   LR_SHARED);
+    HANDLE small_icon =
+        LoadImageA(g_instance, MAKEINTRESOURCEA(icon), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                   GetSystemMetrics(SM_CYSMICON), LR_SHARED);
     SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon));
 }
@@ -274,9 +276,9 @@ void Form::CreateControl(int i) {
     AbsolutePosition(design_, i, left, top);
     int w = Px(c.width), h = Px(c.height);
     if (c.kind == Kind::Line && h < 1) h = 1;
-    HWND control = CreateWindowExA(s.ex_style, s.window_class, c.text, s.style, Px(left), Px(top), w,
-                                   h, hwnd_, reinterpret_cast<HMENU>(kFirstControlId + i), g_instance,
-                                   nullptr);
+    HWND control =
+        CreateWindowExA(s.ex_style, s.window_class, c.text, s.style, Px(left), Px(top), w, h, hwnd_,
+                        reinterpret_cast<HMENU>(kFirstControlId + i), g_instance, nullptr);
     controls_[i] = control;
     if (!control) return;
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.font)), FALSE);
@@ -404,7 +406,8 @@ void Form::FitToText(int control) {
     GetWindowTextA(c, text, n + 1);
     SIZE size = {0, 0};
     if (HDC dc = GetDC(c)) {
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(c, WM_GETFONT, 0, 0)));
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(c, WM_GETFONT, 0, 0)));
         GetTextExtentPoint32A(dc, text, n, &size);
         SelectObject(dc, old);
         ReleaseDC(c, dc);
@@ -500,7 +503,8 @@ LRESULT Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     }
 
     case WM_CTLCOLORSTATIC:
-        if (HBRUSH brush = OnCtlColorStatic(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam)))
+        if (HBRUSH brush =
+                OnCtlColorStatic(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam)))
             return reinterpret_cast<LRESULT>(brush);
         break;
 

@@ -26,8 +26,7 @@ struct FormEvents {
 };
 
 template <int N>
-constexpr FormEvents Events(void (*load)(), void (*unload)(int&),
-                            const ClickHandler (&clicks)[N]) {
+constexpr FormEvents Events(void (*load)(), void (*unload)(int&), const ClickHandler (&clicks)[N]) {
     return {load, unload, clicks, N};
 }
 constexpr FormEvents Events(void (*load)(), void (*unload)(int&)) {

@@ -15,8 +15,8 @@ enum class Kind : uint8_t { Label, Button, CheckBox, Frame, TextBox, ListBox, Im
 enum : uint16_t {
     kHidden = 1u << 0,
     kDisabled = 1u << 1,
-    kDefault = 1u << 2,      // Enter presses it unless another button has the focus
-    kCancel = 1u << 3,       // Escape presses it
+    kDefault = 1u << 2,  // Enter presses it unless another button has the focus
+    kCancel = 1u << 3,   // Escape presses it
     kMultiLine = 1u << 4,
     kVScroll = 1u << 5,
     kReadOnly = 1u << 6,
@@ -49,9 +49,9 @@ struct ControlDesign {
     int left, top, width, height;
     uint16_t flags;
     Font font;
-    uint32_t colour;   // text colour; the fill of a Line
-    int8_t frame;      // index of the containing Frame, or kNoFrame
-    int picture;       // bitmap resource of an Image, 0 for none
+    uint32_t colour;  // text colour; the fill of a Line
+    int8_t frame;     // index of the containing Frame, or kNoFrame
+    int picture;      // bitmap resource of an Image, 0 for none
 };
 
 enum class Border : uint8_t { Sizable, FixedSingle, FixedToolWindow };

@@ -89,9 +89,9 @@ void KillFile(const std::string& path) { platform::DeleteOneFile(path); }
 void ConfirmExit(ui::Form& page) {
     if (g_ending || g_asking) return;
     g_asking = true;
-    const int answer = ui::MsgBox(
-        "Kervale has not finished installing the font. Are you sure you want to exit?",
-        ui::kMsgYesNo, "Kervale");
+    const int answer =
+        ui::MsgBox("Kervale has not finished installing the font. Are you sure you want to exit?",
+                   ui::kMsgYesNo, "Kervale");
     g_asking = false;
     if (answer == ui::kAnswerNo) return;
 

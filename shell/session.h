@@ -16,8 +16,8 @@
 namespace kv {
 
 // Filled from the package descriptor; empty until then, never cleared.
-extern std::string strReadme;    // readme file name, or "NOREADME"
-extern std::string strLicense;   // license file name, or "NOLICENSE"
+extern std::string strReadme;   // readme file name, or "NOREADME"
+extern std::string strLicense;  // license file name, or "NOLICENSE"
 extern std::string strFontName;
 extern std::string strWebURL;    // empty: no web link
 extern std::string strLinkName;  // the web link's title

@@ -34,8 +34,8 @@ bool ExtractEntries(ByteSource& package, const std::string& folder, ExtractHost&
         outcome = RunStep(
             [&] {
                 std::unique_ptr<ByteSink> out = host.CreateOutput(path);
-                return out && CopyRange(package, entry.body_offset, entry.size, *out,
-                                        YieldThunk, &host);
+                return out &&
+                       CopyRange(package, entry.body_offset, entry.size, *out, YieldThunk, &host);
             },
             host);
         host.LetEventsRun();

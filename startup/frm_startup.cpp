@@ -41,8 +41,8 @@ void ListPackagedFiles(const std::string& exe) {
     // written, so a damaged download never installs a broken font. The
     // window keeps painting meanwhile.
     const IntegrityState integrity = CheckIntegrity(
-        package, walker.package_end(), walker.lowest_offset(),
-        [](void*) { ui::YieldToEvents(); }, nullptr);
+        package, walker.package_end(), walker.lowest_offset(), [](void*) { ui::YieldToEvents(); },
+        nullptr);
     if (IsDamaged(integrity)) DamagedFile();
     // Without a descriptor the run would end with the same message after the
     // extraction; say it before anything is written. A cut-off download

@@ -11,9 +11,7 @@
 
 namespace kv {
 
-std::string OwnExecutable() {
-    return OwnExePath(platform::ExeFolder(), platform::ExeBaseName());
-}
+std::string OwnExecutable() { return OwnExePath(platform::ExeFolder(), platform::ExeBaseName()); }
 
 namespace {
 
@@ -26,9 +24,9 @@ public:
         return file;
     }
     StepAnswer AskAfterFailure() override {
-        const int answer = ui::MsgBox(
-            "An error occured. Header may be damaged.\r\nDo you want to abort/retry?",
-            ui::kMsgAbortRetryIgnoreExclamation, "Error");
+        const int answer =
+            ui::MsgBox("An error occured. Header may be damaged.\r\nDo you want to abort/retry?",
+                       ui::kMsgAbortRetryIgnoreExclamation, "Error");
         if (answer == ui::kAnswerRetry) return StepAnswer::Retry;
         if (answer == ui::kAnswerIgnore) return StepAnswer::Ignore;
         return StepAnswer::Abort;

@@ -13,20 +13,22 @@ constexpr uint16_t kNone = 0;
 
 // Page geometry shared by the three wizard pages.
 constexpr int kPageWidth = 5940;
-constexpr int kContentLeft = 2040;   // right of the logo
-constexpr int kHintTop = 3240;       // the "Please click ..." line
+constexpr int kContentLeft = 2040;  // right of the logo
+constexpr int kHintTop = 3240;      // the "Please click ..." line
 constexpr int kButtonTop = 3720;
 constexpr int kButtonWidth = 975;
 constexpr int kButtonHeight = 375;
 constexpr int kNextLeft = 4800;
 constexpr int kBackLeft = 3720;
 constexpr int kCancelLeft = 2640;
-constexpr int kTextHeight = 195;     // one line of the dialog font
+constexpr int kTextHeight = 195;  // one line of the dialog font
 constexpr int kSeparatorTop = 3600;
 constexpr int kSeparatorRight = 5684;
 constexpr int kOnePixel = 15;
-constexpr int kCheckHeight = 255;    // a check box's line
+constexpr int kCheckHeight = 255;  // a check box's line
 
+// The tables are laid out by hand, one control a row.
+// clang-format off
 // The logo: a 117 x 226 pixel picture inside a 2 pixel sunken border.
 constexpr ControlDesign kImage1 = {"Image1", Kind::Image, "", 120, 120, 1815, 3450, kNone,
                                    Font::Dialog, kSystemColour, kNoFrame, IDB_LOGO};
@@ -147,6 +149,8 @@ constexpr ControlDesign kInstallControls[] = {
 static_assert(sizeof kInstallControls / sizeof kInstallControls[0] ==
               frmInstallIds::kControlCount);
 
+// clang-format on
+
 }  // namespace
 
 // A rights notice and three blanks; a note on code by others; 69 blanks that
@@ -160,6 +164,7 @@ const char kAboutText[] =
     "Visit the link below for more information. "
     "Thanks for using Kervale";
 
+// clang-format off
 const FormDesign kStartupDesign = {
     "frmStartup", "Kervale", 4680, 1740, Border::Sizable, TitleButtons::None, true,
     Placement::CenterScreen, IDI_PROGRAM, kStartupControls, frmStartupIds::kControlCount};
@@ -186,5 +191,7 @@ const FormDesign kAboutDesign = {
 const FormDesign kInstallDesign = {
     "frmInstall", "Installing", 4680, 2175, Border::FixedSingle, TitleButtons::None, true,
     Placement::CenterScreen, IDI_PROGRAM, kInstallControls, frmInstallIds::kControlCount};
+
+// clang-format on
 
 }  // namespace kv::design

@@ -28,7 +28,7 @@ enum Control : int {
     Line1_0,
     kControlCount
 };
-}
+}  // namespace frmOneIds
 
 namespace frmLicenseIds {
 enum Control : int {
@@ -64,7 +64,7 @@ enum Control : int {
     Line1_0,
     kControlCount
 };
-}
+}  // namespace frmTwoIds
 
 namespace frmAboutIds {
 enum Control : int { lblVelmarin, lblAbout, cmdOK, Label1, lblVersion, kControlCount };

@@ -9,9 +9,7 @@ using namespace design::frmAboutIds;
 
 namespace {
 
-void Form_Load() {
-    frmAbout.SetText(lblVersion, KV_VERSION_CAPTION);
-}
+void Form_Load() { frmAbout.SetText(lblVersion, KV_VERSION_CAPTION); }
 
 void cmdOK_Click() { frmAbout.Unload(); }
 

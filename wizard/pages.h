@@ -35,8 +35,9 @@ template <Page P, int cmdNext, int cmdBack, int cmdExit, void (*Form_Load)(),
           void (*cmdNext_Click)()>
 struct PageWithBack {
     using Shared = SharedHandlers<P>;
-    static constexpr ui::ClickHandler kClicks[] = {
-        {cmdNext, cmdNext_Click}, {cmdBack, Shared::cmdBack_Click}, {cmdExit, Shared::cmdExit_Click}};
+    static constexpr ui::ClickHandler kClicks[] = {{cmdNext, cmdNext_Click},
+                                                   {cmdBack, Shared::cmdBack_Click},
+                                                   {cmdExit, Shared::cmdExit_Click}};
     static constexpr ui::FormEvents kEvents = ui::Events(Form_Load, Shared::Form_Unload, kClicks);
 };
 

@@ -36,8 +36,8 @@ private:
 
 struct Descriptor {
     std::string signature;
-    std::string readme;     // file name or "NOREADME"
-    std::string license;    // file name or "NOLICENSE"
+    std::string readme;   // file name or "NOREADME"
+    std::string license;  // file name or "NOLICENSE"
     std::string font_name;
     std::string web_url;    // empty: no web link
     std::string link_name;  // base name of the shortcut files

@@ -24,7 +24,8 @@ void MakeCrcTable() {
     }
     for (uint32_t i = 0; i < 256; ++i) {
         for (int t = 1; t < 8; ++t)
-            g_crc_table[t][i] = (g_crc_table[t - 1][i] >> 8) ^ g_crc_table[0][g_crc_table[t - 1][i] & 0xFF];
+            g_crc_table[t][i] =
+                (g_crc_table[t - 1][i] >> 8) ^ g_crc_table[0][g_crc_table[t - 1][i] & 0xFF];
     }
     g_crc_ready = true;
 }
@@ -36,7 +37,8 @@ void EncodeRecord(const IntegrityRecord& record, unsigned char (&bytes)[kRecordB
     std::memset(bytes, 0, kRecordBytes);
     std::memcpy(bytes, kRecordMarker, sizeof kRecordMarker);
     auto put = [&](int at, uint64_t value, int width) {
-        for (int i = 0; i < width; ++i) bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
+        for (int i = 0; i < width; ++i)
+            bytes[at + i] = static_cast<unsigned char>(value >> (8 * i));
     };
     put(16, kRecordVersion, 4);
     put(20, record.payload_length, 8);
@@ -51,7 +53,8 @@ RecordState DecodeRecord(const unsigned char (&bytes)[kRecordBytes], IntegrityRe
             ++flipped_bits;
     if (flipped_bits > 2) return RecordState::Absent;
     if (flipped_bits > 0 || LoadLe32(bytes + 16) != kRecordVersion) return RecordState::Damaged;
-    record.payload_length = LoadLe32(bytes + 20) | (static_cast<uint64_t>(LoadLe32(bytes + 24)) << 32);
+    record.payload_length =
+        LoadLe32(bytes + 20) | (static_cast<uint64_t>(LoadLe32(bytes + 24)) << 32);
     record.crc32 = LoadLe32(bytes + 28);
     return RecordState::Present;
 }

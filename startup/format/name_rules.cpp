@@ -128,7 +128,8 @@ std::string FoldCase(const std::string& name) {
 bool SameWindowsName(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (FoldByte(static_cast<unsigned char>(a[i])) != FoldByte(static_cast<unsigned char>(b[i])))
+        if (FoldByte(static_cast<unsigned char>(a[i])) !=
+            FoldByte(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -159,7 +160,8 @@ bool IsWebAddress(const std::string& url) { return CheckWebAddress(url) == WebAd
 const char* Describe(WebAddressFault fault) {
     switch (fault) {
     case WebAddressFault::None: return "";
-    case WebAddressFault::NotWeb: return "is not a web address: it must start with http:// or https://";
+    case WebAddressFault::NotWeb:
+        return "is not a web address: it must start with http:// or https://";
     case WebAddressFault::NoSite: return "names no site after the scheme";
     case WebAddressFault::BlankOrControl: return "holds a space or a control character";
     }

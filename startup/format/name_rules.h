@@ -9,14 +9,14 @@
 
 namespace kv {
 
-constexpr size_t kMaxNameLength = 40;  // a packaged name, the trailer's name field
+constexpr size_t kMaxNameLength = 40;     // a packaged name, the trailer's name field
 constexpr size_t kMaxLinkFileName = 200;  // title + ".url", well within a Windows path
 
 enum class NameFault {
     None,
     Empty,
     TooLong,
-    DotName,             // "." or ".."
+    DotName,  // "." or ".."
     ControlByte,
     ReservedCharacter,   // \ / : * ? " < > |
     TrailingDotOrSpace,  // Windows drops them, so the file gets another name
@@ -54,8 +54,8 @@ bool IsUsableLinkTitle(const std::string& title);
 
 enum class WebAddressFault {
     None,
-    NotWeb,       // not http:// or https://, in any letter case
-    NoSite,       // nothing after the scheme
+    NotWeb,          // not http:// or https://, in any letter case
+    NoSite,          // nothing after the scheme
     BlankOrControl,  // a blank or a control byte (CR LF would add lines to .url files)
 };
 

@@ -15,10 +15,10 @@ namespace kv {
 
 // What the PE headers of an executable say, as far as packages care.
 struct PeImage {
-    uint16_t machine = 0;          // 0x14C: 32-bit x86
-    uint16_t characteristics = 0;  // COFF flags: executable image, DLL, ...
-    uint16_t magic = 0;            // 0x10B: PE32, 0x20B: PE32+
-    uint16_t subsystem = 0;        // 2: Windows GUI, 3: console
+    uint16_t machine = 0;            // 0x14C: 32-bit x86
+    uint16_t characteristics = 0;    // COFF flags: executable image, DLL, ...
+    uint16_t magic = 0;              // 0x10B: PE32, 0x20B: PE32+
+    uint16_t subsystem = 0;          // 2: Windows GUI, 3: console
     int64_t security_entry_at = -1;  // file offset of the security directory entry; -1: none
     uint32_t security_offset = 0;    // the certificate table: file offset and size
     uint32_t security_size = 0;

@@ -115,7 +115,8 @@ bool ReadTextStart(ByteSource& file, std::string& out) {
     out.clear();
     const int64_t size = file.size();
     if (size < 0) return false;
-    out.resize(size < static_cast<int64_t>(kMaxTextBytes) ? static_cast<size_t>(size) : kMaxTextBytes);
+    out.resize(size < static_cast<int64_t>(kMaxTextBytes) ? static_cast<size_t>(size)
+                                                          : kMaxTextBytes);
     if (out.empty() || file.read(0, &out[0], out.size())) return true;
     out.clear();
     return false;

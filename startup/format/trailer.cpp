@@ -20,7 +20,8 @@ const char* Describe(TrailerError error) {
     case TrailerError::SizeTooLarge: return "a size field exceeds 2147483647 bytes";
     case TrailerError::BodyBeforeStart: return "a file body lies before the start of the file";
     case TrailerError::NameNotBare: return "a packaged name is not a bare file name";
-    case TrailerError::CertificateTableDamaged: return "the signature's certificate table is damaged";
+    case TrailerError::CertificateTableDamaged:
+        return "the signature's certificate table is damaged";
     }
     return "unknown error";
 }
@@ -74,8 +75,8 @@ namespace {
 size_t FormatZeroPadded(long long value, size_t width, char (&out)[32]) {
     char digits[24];
     size_t n = 0;
-    unsigned long long magnitude =
-        value < 0 ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    unsigned long long magnitude = value < 0 ? 0ull - static_cast<unsigned long long>(value)
+                                             : static_cast<unsigned long long>(value);
     do {
         digits[n++] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;

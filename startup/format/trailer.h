@@ -17,23 +17,23 @@ constexpr int64_t kFillerBytes = 514;
 constexpr int64_t kCountBytes = 5;
 constexpr int64_t kNameBytes = 40;
 constexpr int64_t kSizeBytes = 10;
-constexpr int64_t kEntryHeadBytes = kNameBytes + kSizeBytes;         // 50
-constexpr int64_t kTrailerTailBytes = kCountBytes + kFillerBytes;    // 519
-constexpr int64_t kMaxBodyBytes = 2147483647;                        // 2^31 - 1
+constexpr int64_t kEntryHeadBytes = kNameBytes + kSizeBytes;       // 50
+constexpr int64_t kTrailerTailBytes = kCountBytes + kFillerBytes;  // 519
+constexpr int64_t kMaxBodyBytes = 2147483647;                      // 2^31 - 1
 constexpr int kMaxEntries = 32767;
 
 constexpr const char kDescriptorName[] = "KERVALE.DAT";
 
 enum class TrailerError {
     None,
-    ReadFailed,           // the source could not be read where the walk looked
-    CountOutOfRange,      // the count field is outside -32768..32767
-    PositionBeforeStart,  // a name or size field would lie before the file's start
-    SizeNotNumber,        // a size field that is not one decimal number
-    SizeNegative,         // a size below 0
-    SizeTooLarge,         // a size above 2^31 - 1
-    BodyBeforeStart,      // a body that would begin before the file's start
-    NameNotBare,          // a name that is not a bare file name
+    ReadFailed,               // the source could not be read where the walk looked
+    CountOutOfRange,          // the count field is outside -32768..32767
+    PositionBeforeStart,      // a name or size field would lie before the file's start
+    SizeNotNumber,            // a size field that is not one decimal number
+    SizeNegative,             // a size below 0
+    SizeTooLarge,             // a size above 2^31 - 1
+    BodyBeforeStart,          // a body that would begin before the file's start
+    NameNotBare,              // a name that is not a bare file name
     CertificateTableDamaged,  // a signature's table that is not where it must be
 };
 
@@ -54,10 +54,10 @@ void EncodeNameField(const std::string& name, char (&field)[kNameBytes]);
 void EncodeSizeField(int64_t size, char (&field)[kSizeBytes]);
 
 struct TrailerEntry {
-    int index = 0;           // 1 for the entry nearest the end
-    std::string name;        // the decoded, bare name
-    int64_t size = 0;        // body length in bytes
-    int64_t body_offset = 0; // 0-based offset of the body's first byte
+    int index = 0;            // 1 for the entry nearest the end
+    std::string name;         // the decoded, bare name
+    int64_t size = 0;         // body length in bytes
+    int64_t body_offset = 0;  // 0-based offset of the body's first byte
 };
 
 // Walks the directory entry by entry, as the installer does: the count is
@@ -84,7 +84,7 @@ public:
 private:
     ByteSource& source_;
     int64_t end_ = 0;
-    int64_t k_ = 0;   // running offset: 0, then lowered by each entry's size + 50
+    int64_t k_ = 0;  // running offset: 0, then lowered by each entry's size + 50
     int count_ = 0;
     int read_ = 0;
     bool started_ = false;

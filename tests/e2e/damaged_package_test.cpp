@@ -64,15 +64,18 @@ const DamageCase kCases[] = {
      {}},
 };
 
-class DamagedPackageTest : public InstallerTest, public ::testing::WithParamInterface<DamageCase> {};
+class DamagedPackageTest : public InstallerTest,
+                           public ::testing::WithParamInterface<DamageCase> {};
 
 TEST_P(DamagedPackageTest, ShowsDamagedMessageExtractsNothingAndEndsAfterOk) {
     ASSERT_TRUE(LaunchPackage(GetParam().build(stub_)));
-    std::string box = ExpectMessageBox("Error", kDamagedText, {"OK"}, /*stop_icon=*/true, kLaunchTimeoutMs);
+    std::string box =
+        ExpectMessageBox("Error", kDamagedText, {"OK"}, /*stop_icon=*/true, kLaunchTimeoutMs);
     ASSERT_FALSE(box.empty());
     EXPECT_TRUE(run_->Running()) << "the installer must wait for OK";
     ExpectVisibleWindow("while the damaged-file message is up");
-    EXPECT_EQ(temp_guard_->AddedFiles(), std::vector<std::string>{}) << "extracted from a damaged package";
+    EXPECT_EQ(temp_guard_->AddedFiles(), std::vector<std::string>{})
+        << "extracted from a damaged package";
 
     Answer(box, "OK");
     ExpectEnds();

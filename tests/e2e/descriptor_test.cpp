@@ -19,8 +19,8 @@ TEST_F(CorruptedDescriptorTest, LowerCaseSignatureShowsMessageThenCleanUpKeepsOn
     ASSERT_TRUE(WriteWholeFile(TempPath("UNLISTED.TXT"), "not from the package\r\n"));
 
     ASSERT_TRUE(Launch(files));
-    std::string box = ExpectMessageBox(kApplicationTitle, kCorruptedText, {"OK"}, /*stop_icon=*/false,
-                                       kLaunchTimeoutMs);
+    std::string box = ExpectMessageBox(kApplicationTitle, kCorruptedText, {"OK"},
+                                       /*stop_icon=*/false, kLaunchTimeoutMs);
     ASSERT_FALSE(box.empty());
     // The check reads the extracted descriptor, so everything is out by now.
     ExpectExtracted(files);
@@ -42,8 +42,8 @@ TEST_F(CorruptedDescriptorTest, WrongVersionDigitIsCorruptedToo) {
     TypicalPackage package;
     package.descriptor.signature = "KERVALE DATAFILE 2";
     ASSERT_TRUE(Launch(package.Files()));
-    std::string box = ExpectMessageBox(kApplicationTitle, kCorruptedText, {"OK"}, /*stop_icon=*/false,
-                                       kLaunchTimeoutMs);
+    std::string box = ExpectMessageBox(kApplicationTitle, kCorruptedText, {"OK"},
+                                       /*stop_icon=*/false, kLaunchTimeoutMs);
     ASSERT_FALSE(box.empty());
     Answer(box, "OK");
     ExpectEnds();
@@ -56,7 +56,8 @@ TEST_F(DescriptorTest, MissingDescriptorEndsWithTheDamagedMessageBeforeAnythingI
     std::vector<PackagedFile> files = package.Files();
     files.erase(files.begin());  // no KERVALE.DAT
     ASSERT_TRUE(Launch(files));
-    std::string box = ExpectMessageBox("Error", kDamagedText, {"OK"}, /*stop_icon=*/true, kLaunchTimeoutMs);
+    std::string box =
+        ExpectMessageBox("Error", kDamagedText, {"OK"}, /*stop_icon=*/true, kLaunchTimeoutMs);
     ASSERT_FALSE(box.empty());
     ExpectVisibleWindow("while the damaged-file message is up");
     EXPECT_EQ(temp_guard_->AddedFiles(), std::vector<std::string>{});
@@ -80,7 +81,8 @@ TEST_F(DescriptorTest, CountOfZeroListsAndExtractsOnlyTheFirstEntry) {
     ASSERT_TRUE(LaunchPackage(built));
     ASSERT_FALSE(WaitWindow(kWelcomeCaption, kLaunchTimeoutMs).empty());
     ExpectExtracted({files[0]});
-    EXPECT_FALSE(PathExists(TempPath(package.font_file))) << "entry 2 was extracted for a count of 0";
+    EXPECT_FALSE(PathExists(TempPath(package.font_file)))
+        << "entry 2 was extracted for a count of 0";
     run_->Kill();
 }
 
@@ -90,13 +92,15 @@ TEST_F(DescriptorTest, FourFieldsGiveTheDamagedMessageWithoutThePage) {
     TypicalPackage package;
     std::vector<PackagedFile> files = package.Files();
     const DescriptorFields& d = package.descriptor;
-    files[0].body = "\"" + d.signature + "\"\r\n\"" + d.readme + "\"\r\n\"" + d.license + "\"\r\n\"" +
-                    d.font_name + "\"\r\n";
+    files[0].body = "\"" + d.signature + "\"\r\n\"" + d.readme + "\"\r\n\"" + d.license +
+                    "\"\r\n\"" + d.font_name + "\"\r\n";
     ASSERT_TRUE(Launch(files));
-    std::string box = ExpectMessageBox("Error", kDamagedText, {"OK"}, /*stop_icon=*/true, kLaunchTimeoutMs);
+    std::string box =
+        ExpectMessageBox("Error", kDamagedText, {"OK"}, /*stop_icon=*/true, kLaunchTimeoutMs);
     ASSERT_FALSE(box.empty());
     for (const WindowInfo& w : driver().Windows(run_->windows_pid()))
-        EXPECT_FALSE(w.visible && w.class_name != "#32770") << "\"" << w.title << "\" is up beside the message";
+        EXPECT_FALSE(w.visible && w.class_name != "#32770")
+            << "\"" << w.title << "\" is up beside the message";
     Answer(box, "OK");
     ExpectEnds();
 }
@@ -149,8 +153,8 @@ TEST_F(UnreadableLoadTest, DescriptorWithFiveFields) {
     TypicalPackage package;
     std::vector<PackagedFile> files = package.Files();
     const DescriptorFields& d = package.descriptor;
-    files[0].body = "\"" + d.signature + "\"\r\n\"" + d.readme + "\"\r\n\"" + d.license + "\"\r\n\"" +
-                    d.font_name + "\"\r\n\"" + d.web_url + "\"\r\n";
+    files[0].body = "\"" + d.signature + "\"\r\n\"" + d.readme + "\"\r\n\"" + d.license +
+                    "\"\r\n\"" + d.font_name + "\"\r\n\"" + d.web_url + "\"\r\n";
     ASSERT_TRUE(Launch(files));
     ExpectPageOrMessage();
 }

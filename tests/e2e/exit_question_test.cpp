@@ -62,7 +62,8 @@ TEST_P(ExitQuestionTest, NoKeepsEverythingYesDeletesTheListedFilesAndEnds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WelcomePage, ExitQuestionTest,
-                         ::testing::Values(GiveUp::CancelButton, GiveUp::CloseBox, GiveUp::EscapeKey),
+                         ::testing::Values(GiveUp::CancelButton, GiveUp::CloseBox,
+                                           GiveUp::EscapeKey),
                          [](const ::testing::TestParamInfo<GiveUp>& info) {
                              switch (info.param) {
                              case GiveUp::CancelButton: return std::string("CancelButton");

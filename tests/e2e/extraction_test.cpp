@@ -20,7 +20,8 @@ TEST_F(ExtractionTest, EveryFileIsInTheTempFolderByteForByteWhenTheWelcomePageSh
     ASSERT_TRUE(WriteWholeFile(TempPath("SHORTER.TTF"), std::string(5000, 'x')));
     // A hard link planted in the shared folder under an entry's name: the
     // entry gets a new file, and the file it links to stays as it was.
-    const std::string linked = session_->DriveC() + "/e2e/linked.dat", linked_body = "someone's\r\n";
+    const std::string linked = session_->DriveC() + "/e2e/linked.dat",
+                      linked_body = "someone's\r\n";
     ASSERT_TRUE(WriteWholeFile(linked, linked_body));
     ASSERT_EQ(::link(linked.c_str(), TempPath(package.font_file).c_str()), 0);
 
@@ -29,7 +30,8 @@ TEST_F(ExtractionTest, EveryFileIsInTheTempFolderByteForByteWhenTheWelcomePageSh
     ASSERT_FALSE(welcome.empty());
     ExpectExtracted(files);
     std::string now;
-    EXPECT_TRUE(ReadWholeFile(linked, now) && now == linked_body) << "the entry was written into a planted link";
+    EXPECT_TRUE(ReadWholeFile(linked, now) && now == linked_body)
+        << "the entry was written into a planted link";
     ::unlink(linked.c_str());
     ExpectVisibleWindow("on the welcome page");
     run_->Kill();

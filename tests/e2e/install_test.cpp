@@ -29,7 +29,9 @@ constexpr Extras kAllThree{true, true, true};
 
 // The shortcut file as it must be, spelled out here rather than taken from
 // the installer's own code.
-std::string ShortcutFile(const std::string& url) { return "[InternetShortcut]\r\nURL=" + url + "\r\n"; }
+std::string ShortcutFile(const std::string& url) {
+    return "[InternetShortcut]\r\nURL=" + url + "\r\n";
+}
 
 std::vector<std::string> Sorted(std::vector<std::string> names) {
     std::sort(names.begin(), names.end());
@@ -45,7 +47,8 @@ public:
 
     bool Lock(WineSession& session, const std::string& windows_path, std::string& why) {
         std::string tool;
-        if (!ReadWholeFile(std::string(KERVALE_WIN32_DIR) + "/tools/driver/e2e-lockfile.exe", tool)) {
+        if (!ReadWholeFile(std::string(KERVALE_WIN32_DIR) + "/tools/driver/e2e-lockfile.exe",
+                           tool)) {
             why = "e2e-lockfile.exe is missing (run scripts/build.sh)";
             return false;
         }
@@ -62,8 +65,10 @@ public:
         to_tool_ = in_pipe[1];
         from_tool_ = out_pipe[0];
         std::string answer;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLaunchTimeoutMs);
-        while (answer.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kLaunchTimeoutMs);
+        while (answer.find('\n') == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline) {
             pollfd pfd{from_tool_, POLLIN, 0};
             if (::poll(&pfd, 1, 200) <= 0) continue;
             char buf[64];
@@ -107,8 +112,12 @@ protected:
         InstallerTest::TearDown();
     }
 
-    std::string Desktop(const std::string& name) const { return session_->DesktopDir() + "/" + name; }
-    std::string Favorites(const std::string& name) const { return session_->FavoritesDir() + "/" + name; }
+    std::string Desktop(const std::string& name) const {
+        return session_->DesktopDir() + "/" + name;
+    }
+    std::string Favorites(const std::string& name) const {
+        return session_->FavoritesDir() + "/" + name;
+    }
     std::string Fonts(const std::string& name) const { return session_->FontsDir() + "/" + name; }
 
     // Both folders the extras write to; a new prefix has neither (the
@@ -128,8 +137,8 @@ protected:
 
     // Ticks the extras, presses Install and expects exactly this outcome
     // message: OK only, no icon. Returns the box, empty on failure.
-    std::string InstallExpecting(const std::string& options, const Extras& extras, const std::string& title,
-                                 const std::string& text) {
+    std::string InstallExpecting(const std::string& options, const Extras& extras,
+                                 const std::string& title, const std::string& text) {
         if (!walk_->Install(options, extras)) {
             ADD_FAILURE() << walk_->error();
             return std::string();
@@ -137,7 +146,8 @@ protected:
         std::string box = ExpectMessageBox(title, text, {"OK"}, /*stop_icon=*/false);
         if (!box.empty()) {
             // Nothing of the wizard comes back, and the box is the only one.
-            EXPECT_NE(walk_->StateOf(kWelcomeCaption), WindowState::Visible) << "a wizard page is up";
+            EXPECT_NE(walk_->StateOf(kWelcomeCaption), WindowState::Visible)
+                << "a wizard page is up";
             int boxes = 0;
             for (const WindowInfo& w : driver().Windows(run_->windows_pid()))
                 boxes += w.visible && w.class_name == "#32770";
@@ -173,8 +183,10 @@ protected:
     // readme and the unlisted file as they were.
     void ExpectCleanedUp(const std::vector<PackagedFile>& files, const std::string& readme) {
         for (const PackagedFile& file : files) {
-            if (file.name == readme) ExpectFile(TempPath(file.name), file.body);
-            else EXPECT_FALSE(PathExists(TempPath(file.name))) << file.name << " was left in Temp";
+            if (file.name == readme)
+                ExpectFile(TempPath(file.name), file.body);
+            else
+                EXPECT_FALSE(PathExists(TempPath(file.name))) << file.name << " was left in Temp";
         }
         ExpectFile(TempPath(kUnlistedName), kUnlistedBody);
     }
@@ -191,14 +203,16 @@ TEST_F(InstallRunTest, TypicalRunInstallsTheFontAndTheDesktopShortcut) {
     const std::string options = OpenOptions(files, /*has_license=*/true);
     ASSERT_FALSE(options.empty());
 
-    const std::string box = InstallExpecting(options, kDesktopShortcut, kApplicationTitle, kSuccessText);
+    const std::string box =
+        InstallExpecting(options, kDesktopShortcut, kApplicationTitle, kSuccessText);
     ASSERT_FALSE(box.empty());
     ExpectInstallingWindow(WindowState::Hidden);
     // Everything is in place before the user is told so.
     ExpectFile(Fonts(package.font_file), package.font);
     const std::string url_file = package.descriptor.link_name + ".url";
     ExpectFile(Desktop(url_file), ShortcutFile(package.descriptor.web_url));
-    EXPECT_EQ(FileSize(Desktop(url_file)), 26 + static_cast<int64_t>(package.descriptor.web_url.size()));
+    EXPECT_EQ(FileSize(Desktop(url_file)),
+              26 + static_cast<int64_t>(package.descriptor.web_url.size()));
     EXPECT_EQ(desktop_guard_->AddedFiles(), std::vector<std::string>{url_file});
     EXPECT_TRUE(favorites_guard_->AddedFiles().empty()) << "a Favorites shortcut nobody asked for";
     EXPECT_EQ(fonts_guard_->AddedFiles(), std::vector<std::string>{package.font_file});
@@ -222,8 +236,7 @@ TEST_F(InstallRunTest, AllThreeOptionsCopyTheReadmeAndWriteBothShortcuts) {
     const std::string options = OpenOptions(files, true);
     ASSERT_FALSE(options.empty());
 
-    const std::string box = InstallExpecting(options, kAllThree,
-                                             kApplicationTitle, kSuccessText);
+    const std::string box = InstallExpecting(options, kAllThree, kApplicationTitle, kSuccessText);
     ASSERT_FALSE(box.empty());
     ExpectInstallingWindow(WindowState::Hidden);
     const std::string url_file = package.descriptor.link_name + ".url";
@@ -287,7 +300,8 @@ TEST_F(InstallRunTest, PackageWithNothingToOfferInstallsItsFontsAndLeavesNoListe
     Finish(box);
     ExpectCleanedUp(files, /*readme=*/"");
     EXPECT_FALSE(IsDirectory(session_->DesktopDir())) << "the installer created the Desktop folder";
-    EXPECT_FALSE(IsDirectory(session_->FavoritesDir())) << "the installer created the Favorites folder";
+    EXPECT_FALSE(IsDirectory(session_->FavoritesDir()))
+        << "the installer created the Favorites folder";
 }
 
 TEST_F(InstallRunTest, PackageWithoutFontsSucceedsWithNothingCopied) {
@@ -299,11 +313,13 @@ TEST_F(InstallRunTest, PackageWithoutFontsSucceedsWithNothingCopied) {
     const std::string options = OpenOptions(files, true);
     ASSERT_FALSE(options.empty());
 
-    const std::string box = InstallExpecting(options, kDesktopShortcut, kApplicationTitle, kSuccessText);
+    const std::string box =
+        InstallExpecting(options, kDesktopShortcut, kApplicationTitle, kSuccessText);
     ASSERT_FALSE(box.empty());
     ExpectInstallingWindow(WindowState::Hidden);
     EXPECT_EQ(ListFolder(session_->FontsDir()), fonts_before);
-    ExpectFile(Desktop(package.descriptor.link_name + ".url"), ShortcutFile(package.descriptor.web_url));
+    ExpectFile(Desktop(package.descriptor.link_name + ".url"),
+               ShortcutFile(package.descriptor.web_url));
     Finish(box);
     ExpectCleanedUp(files, package.descriptor.readme);
     EXPECT_EQ(ListFolder(session_->FontsDir()), fonts_before);
@@ -336,7 +352,8 @@ TEST_F(InstallRunTest, FontInUseStopsTheCopyWithTheFontError) {
     ExpectFile(Fonts(second.name), installed);
     EXPECT_FALSE(PathExists(Fonts(third.name))) << "the copy went on after the failure";
     ExpectFile(Desktop(package.descriptor.readme), package.readme);
-    ExpectFile(Desktop(package.descriptor.link_name + ".url"), ShortcutFile(package.descriptor.web_url));
+    ExpectFile(Desktop(package.descriptor.link_name + ".url"),
+               ShortcutFile(package.descriptor.web_url));
     Finish(box);
     ExpectCleanedUp(files, package.descriptor.readme);
     lock.Release();
@@ -353,8 +370,8 @@ TEST_F(InstallRunTest, MissingFavoritesFolderGivesTheShortcutErrorAfterTheFonts)
     const std::string options = OpenOptions(files, true);
     ASSERT_FALSE(options.empty());
 
-    const std::string box = InstallExpecting(options, kAllThree,
-                                             kShortcutErrorTitle, kShortcutErrorText);
+    const std::string box =
+        InstallExpecting(options, kAllThree, kShortcutErrorTitle, kShortcutErrorText);
     ASSERT_FALSE(box.empty());
     ExpectInstallingWindow(WindowState::Visible);
     ExpectFile(Fonts(package.font_file), package.font);
@@ -362,7 +379,8 @@ TEST_F(InstallRunTest, MissingFavoritesFolderGivesTheShortcutErrorAfterTheFonts)
     EXPECT_EQ(desktop_guard_->AddedFiles(), std::vector<std::string>{package.descriptor.readme})
         << "the desktop shortcut was attempted after the Favorites one failed";
     Finish(box);
-    EXPECT_FALSE(IsDirectory(session_->FavoritesDir())) << "the installer created the Favorites folder";
+    EXPECT_FALSE(IsDirectory(session_->FavoritesDir()))
+        << "the installer created the Favorites folder";
     ExpectCleanedUp(files, package.descriptor.readme);
 }
 
@@ -374,8 +392,10 @@ TEST_F(InstallRunTest, OlderLongerCopiesAreReplacedWhole) {
     MakeDesktopAndFavorites();
     const std::string url_file = package.descriptor.link_name + ".url";
     const std::string old_shortcut =
-        "[InternetShortcut]\r\nURL=http://old.example.com/a/much/longer/address/than/today\r\nIconIndex=1\r\n";
-    ASSERT_TRUE(WriteWholeFile(Desktop(package.descriptor.readme), std::string(5000, 'o') + "\r\n"));
+        "[InternetShortcut]\r\nURL=http://old.example.com/a/much/longer/address/than/"
+        "today\r\nIconIndex=1\r\n";
+    ASSERT_TRUE(
+        WriteWholeFile(Desktop(package.descriptor.readme), std::string(5000, 'o') + "\r\n"));
     ASSERT_TRUE(WriteWholeFile(Desktop(url_file), old_shortcut));
     ASSERT_TRUE(WriteWholeFile(Favorites(url_file), old_shortcut));
     ASSERT_TRUE(WriteWholeFile(Fonts(package.font_file), BinaryBody(package.font.size() * 2, 9)));
@@ -384,8 +404,7 @@ TEST_F(InstallRunTest, OlderLongerCopiesAreReplacedWhole) {
     const std::string options = OpenOptions(files, true);
     ASSERT_FALSE(options.empty());
 
-    const std::string box = InstallExpecting(options, kAllThree,
-                                             kApplicationTitle, kSuccessText);
+    const std::string box = InstallExpecting(options, kAllThree, kApplicationTitle, kSuccessText);
     ASSERT_FALSE(box.empty());
     ExpectFile(Desktop(package.descriptor.readme), package.readme);
     ExpectFile(Desktop(url_file), ShortcutFile(package.descriptor.web_url));
@@ -461,7 +480,8 @@ TEST_F(InstallRunTest, LinkTitleThatIsNoFileNameWritesNoShortcut) {
     ExpectInstallingWindow(WindowState::Visible);
     ExpectFile(Fonts(package.font_file), package.font);
     EXPECT_TRUE(desktop_guard_->AddedFiles().empty());
-    EXPECT_FALSE(PathExists(TempPath("Sample.url"))) << "the title led the shortcut out of the Desktop";
+    EXPECT_FALSE(PathExists(TempPath("Sample.url")))
+        << "the title led the shortcut out of the Desktop";
     EXPECT_EQ(ListFolder(session_->WindowsDir()), windows_before);
     Finish(box);
     ExpectCleanedUp(files, package.descriptor.readme);

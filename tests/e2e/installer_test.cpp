@@ -100,12 +100,14 @@ void InstallerTest::ExpectEnds() {
 void InstallerTest::ExpectVisibleWindow(const char* when) {
     if (!run_->Running()) return;
     std::vector<WindowInfo> windows = driver().Windows(run_->windows_pid());
-    bool any = std::any_of(windows.begin(), windows.end(), [](const WindowInfo& w) { return w.visible; });
+    bool any =
+        std::any_of(windows.begin(), windows.end(), [](const WindowInfo& w) { return w.visible; });
     // It may have ended between the two looks.
     EXPECT_TRUE(any || !run_->Running()) << "the installer runs without a visible window " << when;
 }
 
-const Control* InstallerTest::FindControl(const std::vector<Control>& controls, const std::string& text) {
+const Control* InstallerTest::FindControl(const std::vector<Control>& controls,
+                                          const std::string& text) {
     for (const Control& c : controls)
         if (c.text == text) return &c;
     return nullptr;

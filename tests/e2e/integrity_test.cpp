@@ -24,8 +24,8 @@ TEST_F(IntegrityTest, OneChangedPayloadByteIsRefusedBeforeAnythingIsWritten) {
     package[static_cast<size_t>(font_name_field - 1000)] ^= 0x20;
 
     ASSERT_TRUE(LaunchPackage(package));
-    std::string box = ExpectMessageBox("Error", kDamagedText, {"OK"}, /*stop_icon=*/true,
-                                       kLaunchTimeoutMs);
+    std::string box =
+        ExpectMessageBox("Error", kDamagedText, {"OK"}, /*stop_icon=*/true, kLaunchTimeoutMs);
     ASSERT_FALSE(box.empty());
     EXPECT_EQ(temp_guard_->AddedFiles(), std::vector<std::string>{});
     Answer(box, "OK");
@@ -64,9 +64,8 @@ protected:
                              log, 120) == 0;
     }
     int VerifySignature(const std::string& path) {
-        return session_->Run(
-            {"osslsigncode", "verify", "-CAfile", dir_ + "/cert.pem", "-in", path},
-            dir_ + "/verify.log", 120);
+        return session_->Run({"osslsigncode", "verify", "-CAfile", dir_ + "/cert.pem", "-in", path},
+                             dir_ + "/verify.log", 120);
     }
     std::string dir_;
 };

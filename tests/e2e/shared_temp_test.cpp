@@ -35,7 +35,8 @@ TEST_F(SkippedEntryTest, ASkippedFontGivesTheFontErrorAndNothingIsCopied) {
     const std::string options = walk.ToOptionsPage(/*has_license=*/true);
     ASSERT_FALSE(options.empty()) << walk.error();
     ASSERT_TRUE(walk.Install(options, Extras{})) << walk.error();
-    const std::string box = ExpectMessageBox(kApplicationTitle, kFontErrorText, {"OK"}, /*icon=*/false);
+    const std::string box =
+        ExpectMessageBox(kApplicationTitle, kFontErrorText, {"OK"}, /*icon=*/false);
     ASSERT_FALSE(box.empty());
     EXPECT_FALSE(PathExists(session_->FontsDir() + "/" + font)) << "the planted file was installed";
     Answer(box, "OK");
@@ -46,7 +47,8 @@ TEST_F(SkippedEntryTest, ASkippedDescriptorEndsAsADamagedFileWithoutThePage) {
     DescriptorFields older;
     older.font_name = "Someone Else's Font";
     LaunchAndSkip(kv::kDescriptorName, DescriptorText(older));
-    const std::string box = ExpectMessageBox("Error", kDamagedText, {"OK"}, /*icon=*/true, kLaunchTimeoutMs);
+    const std::string box =
+        ExpectMessageBox("Error", kDamagedText, {"OK"}, /*icon=*/true, kLaunchTimeoutMs);
     ASSERT_FALSE(box.empty());
     for (const WindowInfo& w : driver().Windows(run_->windows_pid()))
         EXPECT_FALSE(w.visible && w.title == kWelcomeCaption) << "the welcome page came up";

@@ -41,18 +41,21 @@ protected:
         InstallerTest::SetUp();
         if (HasFatalFailure()) return;
         std::string recorder;
-        ASSERT_TRUE(ReadWholeFile(std::string(KERVALE_WIN32_DIR) + "/tools/driver/" + kRecorder, recorder));
+        ASSERT_TRUE(
+            ReadWholeFile(std::string(KERVALE_WIN32_DIR) + "/tools/driver/" + kRecorder, recorder));
         ASSERT_TRUE(WriteWholeFile(session_->DriveC() + "/e2e/" + kRecorder, recorder));
         ::unlink(Log().c_str());
         for (const char* scheme : {"http", "https", "mailto"}) {
             std::string previous;
-            ASSERT_TRUE(driver().SetUrlHandler(scheme, kRecorderCommand, previous)) << driver().last_error();
+            ASSERT_TRUE(driver().SetUrlHandler(scheme, kRecorderCommand, previous))
+                << driver().last_error();
             previous_.push_back({scheme, previous});
         }
     }
     void TearDown() override {
         std::string ignored;
-        for (const auto& [scheme, command] : previous_) driver().SetUrlHandler(scheme, command, ignored);
+        for (const auto& [scheme, command] : previous_)
+            driver().SetUrlHandler(scheme, command, ignored);
         InstallerTest::TearDown();
     }
     std::string Log() const { return session_->DriveC() + "/e2e/opened.log"; }
@@ -68,7 +71,8 @@ protected:
     // by then a program started by an earlier click has written too.
     std::vector<std::string> Opened(size_t count) {
         std::vector<std::string> lines;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStepTimeoutMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kStepTimeoutMs);
         unsigned pid = 0;
         do {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -109,7 +113,9 @@ TEST_P(ShellLinkTest, OnlyWebAndMailLinksReachTheShellExactlyAsGiven) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, ShellLinkTest, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<LinkCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace e2e

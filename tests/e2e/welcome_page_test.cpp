@@ -54,7 +54,8 @@ TEST_F(WelcomePageTest, NamesTheFontShowsTheReadmeAndTheWebAddress) {
 
     // The start-up window is hidden, not gone.
     for (const WindowInfo& w : driver().Windows(run_->windows_pid()))
-        if (w.title == kStartupCaption) EXPECT_FALSE(w.visible) << "the start-up window is still up";
+        if (w.title == kStartupCaption)
+            EXPECT_FALSE(w.visible) << "the start-up window is still up";
     ExpectVisibleWindow("on the welcome page");
     run_->Kill();
 }
@@ -103,8 +104,8 @@ TEST_F(WelcomePageTest, LayoutFollowsTheDesign) {
 
     std::vector<Control> controls = driver().Controls(page);
     ExpectRect(FindControl(controls, "Welcome to  Kervale."), "lblWelcome", 2040, 240, 0, 0);
-    ExpectRect(FindControl(controls, "Kervale will install the Sample Sans font."), "lblInstall", 2040,
-               600, 0, 0);
+    ExpectRect(FindControl(controls, "Kervale will install the Sample Sans font."), "lblInstall",
+               2040, 600, 0, 0);
     ExpectRect(FindControl(controls, "About"), "cmdAbout", 240, 3720, 1095, 375);
     ExpectRect(FindControl(controls, "Please click Next to continue."), "Label1", 2040, 3240, 0, 0);
     ExpectRect(FindControl(controls, "&Next"), "cmdNext", 4800, 3720, 975, 375);
@@ -131,7 +132,8 @@ TEST_F(StartupWindowTest, ShowsPleaseWaitWhileExtractingAndKeepsItsListHidden) {
     EXPECT_EQ(height, Px(1740));
     std::vector<Control> controls = driver().Controls(startup);
     const Control* info = FindControl(
-        controls, "Please wait while Kervale extracts the files which will be used to install the new font.");
+        controls,
+        "Please wait while Kervale extracts the files which will be used to install the new font.");
     ExpectRect(info, "lblInfo", 240, 360, 4215, 855);
     const Control* list = FindByClass(controls, "ListBox");
     ASSERT_NE(list, nullptr) << "lstFiles is missing";

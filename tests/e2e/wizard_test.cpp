@@ -26,8 +26,10 @@ constexpr const char kRefusal[] =
 // Saves the mapped window titled `title` as build/screenshots/<file>.png.
 // Pictures for people: a failure here is logged, not a test failure.
 void Screenshot(WineSession& session, const std::string& title, const std::string& file) {
-    if (!SaveWindowScreenshot(session, title, std::string(E2E_SCREENSHOT_DIR) + "/" + file + ".png"))
-        std::fprintf(stderr, "no screenshot of \"%s\": no mapped X window of that name\n", title.c_str());
+    if (!SaveWindowScreenshot(session, title,
+                              std::string(E2E_SCREENSHOT_DIR) + "/" + file + ".png"))
+        std::fprintf(stderr, "no screenshot of \"%s\": no mapped X window of that name\n",
+                     title.c_str());
 }
 
 class WizardTest : public InstallerTest {
@@ -37,7 +39,8 @@ protected:
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
         do {
             for (const WindowInfo& w : driver().Windows(run_->windows_pid()))
-                if (w.visible && w.title == kWelcomeCaption && !driver().FindByText(w.hwnd, marker).empty())
+                if (w.visible && w.title == kWelcomeCaption &&
+                    !driver().FindByText(w.hwnd, marker).empty())
                     return w.hwnd;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         } while (std::chrono::steady_clock::now() < deadline && run_->Running());
@@ -125,23 +128,32 @@ protected:
     // Asks the exit question by `how` and answers No; the page must stay as it was.
     void AskAndStay(const std::string& page, const std::string& how) {
         const std::vector<std::string> before = Looks(driver().Controls(page));
-        if (how == "escape") Key(page, "escape");
-        else if (how == "close") ASSERT_TRUE(driver().Close(page));
-        else Press(page, "&Cancel");
+        if (how == "escape")
+            Key(page, "escape");
+        else if (how == "close")
+            ASSERT_TRUE(driver().Close(page));
+        else
+            Press(page, "&Cancel");
         std::string box = ExpectMessageBox(kExitTitle, kExitQuestion, {"Yes", "No"}, false);
         ASSERT_FALSE(box.empty()) << how;
         Answer(box, "No");
         EXPECT_TRUE(run_->Running()) << "No after " << how << " ended the program";
-        EXPECT_FALSE(driver().WaitWindow(run_->windows_pid(), kWelcomeCaption, kStepTimeoutMs).empty());
-        EXPECT_EQ(Looks(driver().Controls(page)), before) << "No after " << how << " changed the page";
+        EXPECT_FALSE(
+            driver().WaitWindow(run_->windows_pid(), kWelcomeCaption, kStepTimeoutMs).empty());
+        EXPECT_EQ(Looks(driver().Controls(page)), before)
+            << "No after " << how << " changed the page";
     }
 
     // Asks the exit question by `how` and answers Yes: every listed file goes
     // and the program ends.
-    void AskAndLeave(const std::string& page, const std::string& how, const std::vector<PackagedFile>& files) {
-        if (how == "escape") Key(page, "escape");
-        else if (how == "close") ASSERT_TRUE(driver().Close(page));
-        else Press(page, "&Cancel");
+    void AskAndLeave(const std::string& page, const std::string& how,
+                     const std::vector<PackagedFile>& files) {
+        if (how == "escape")
+            Key(page, "escape");
+        else if (how == "close")
+            ASSERT_TRUE(driver().Close(page));
+        else
+            Press(page, "&Cancel");
         std::string box = ExpectMessageBox(kExitTitle, kExitQuestion, {"Yes", "No"}, false);
         ASSERT_FALSE(box.empty()) << how;
         Answer(box, "Yes");
@@ -151,7 +163,8 @@ protected:
     }
 
     // The logo, the separator and the three buttons, as every page has them.
-    void ExpectPageFrame(const std::vector<Control>& controls, int client_height, const std::string& page) {
+    void ExpectPageFrame(const std::vector<Control>& controls, int client_height,
+                         const std::string& page) {
         int width = 0, height = 0;
         ASSERT_TRUE(driver().ClientSize(page, width, height));
         EXPECT_EQ(width, Px(5940));
@@ -168,7 +181,8 @@ protected:
     std::vector<Control> controls_;
 };
 
-TypicalPackage PackageWith(const std::string& readme, const std::string& license, const std::string& url) {
+TypicalPackage PackageWith(const std::string& readme, const std::string& license,
+                           const std::string& url) {
     TypicalPackage package;
     package.descriptor.readme = readme;
     package.descriptor.license = license;
@@ -200,15 +214,18 @@ TEST_F(WizardTest, WalksEveryPageForwardAndBackKeepingWhatTheUserDid) {
         files.push_back({"EXTRA" + std::to_string(i) + ".TTF", BinaryBody(1024, 100 + i)});
     ASSERT_TRUE(Launch(files));
 
-    std::string startup = driver().WaitWindow(run_->windows_pid(), kStartupCaption, kLaunchTimeoutMs);
+    std::string startup =
+        driver().WaitWindow(run_->windows_pid(), kStartupCaption, kLaunchTimeoutMs);
     // Pictures of the start-up window while it stays up; the last one taken
     // with the window up both before and after is kept.
     while (!startup.empty() && StillVisible(startup)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));  // let it paint
         Screenshot(*session_, kStartupCaption, "startup-next");
         const std::string dir = E2E_SCREENSHOT_DIR;
-        if (StillVisible(startup)) ::rename((dir + "/startup-next.png").c_str(), (dir + "/startup.png").c_str());
-        else ::unlink((dir + "/startup-next.png").c_str());
+        if (StillVisible(startup))
+            ::rename((dir + "/startup-next.png").c_str(), (dir + "/startup.png").c_str());
+        else
+            ::unlink((dir + "/startup-next.png").c_str());
     }
 
     // Welcome page.
@@ -277,15 +294,19 @@ TEST_F(WizardTest, WalksEveryPageForwardAndBackKeepingWhatTheUserDid) {
     EXPECT_EQ(FocusText(options), "I&nstall");
     ExpectPageFrame(controls, 4260, options);
     ExpectRect(FindControl(controls, kOptionsMarker), "lblWelcome", 2040, 240, 0, 0);
-    ExpectRect(FindControl(controls, "Please click Install to finish."), "Label1", 2040, 3240, 0, 0);
+    ExpectRect(FindControl(controls, "Please click Install to finish."), "Label1", 2040, 3240, 0,
+               0);
     ExpectRect(FindControl(controls, "I&nstall"), "cmdNext", 4800, 3720, 975, 375);
     ExpectRect(FindControl(controls, "Options"), "fraOptions", 2040, 840, 3495, 1935);
     ExpectRect(FindControl(controls, "Copy &Readme to Desktop"), "chkCopy", 2160, 1080, 2535, 255);
-    ExpectRect(FindControl(controls, "Shortcut to Sample Sans Home"), "fraLink", 2160, 1560, 3255, 975);
-    ExpectRect(FindControl(controls, "Make &shortcut on desktop"), "chkDesktopURL", 2280, 1800, 2535, 255);
+    ExpectRect(FindControl(controls, "Shortcut to Sample Sans Home"), "fraLink", 2160, 1560, 3255,
+               975);
+    ExpectRect(FindControl(controls, "Make &shortcut on desktop"), "chkDesktopURL", 2280, 1800,
+               2535, 255);
     ExpectRect(FindControl(controls, "&Add to Favorites"), "chkFav", 2280, 2160, 2415, 255);
-    for (const char* caption : {"Options", "Copy &Readme to Desktop", "Shortcut to Sample Sans Home",
-                                "Make &shortcut on desktop", "&Add to Favorites"}) {
+    for (const char* caption :
+         {"Options", "Copy &Readme to Desktop", "Shortcut to Sample Sans Home",
+          "Make &shortcut on desktop", "&Add to Favorites"}) {
         const Control* c = FindControl(controls, caption);
         EXPECT_TRUE(c && c->visible) << caption << " is not shown";
     }
@@ -393,7 +414,8 @@ TEST_F(WizardTest, AboutBoxLivesBesideTheWizardAndEnterInstalls) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(CountWindows(kAboutCaption), 0) << "the close box did not destroy the About box";
     for (const WindowInfo& w : driver().Windows(run_->windows_pid()))
-        EXPECT_FALSE(w.visible && w.class_name == "#32770") << "closing the About box asked " << w.title;
+        EXPECT_FALSE(w.visible && w.class_name == "#32770")
+            << "closing the About box asked " << w.title;
 
     // Open across Next, and still there on the license and options pages.
     Press(welcome, "About");
@@ -408,7 +430,8 @@ TEST_F(WizardTest, AboutBoxLivesBesideTheWizardAndEnterInstalls) {
     // Neither readme nor web address: no options at all.
     controls = driver().Controls(options);
     for (const Control& c : controls)
-        if (IsClass(c, "Button") && c.text != "I&nstall" && c.text != "<&Back" && c.text != "&Cancel")
+        if (IsClass(c, "Button") && c.text != "I&nstall" && c.text != "<&Back" &&
+            c.text != "&Cancel")
             EXPECT_FALSE(c.visible) << c.text << " is shown for a package with nothing to offer";
     Screenshot(*session_, kWelcomeCaption, "options-nothing");
     AskAndStay(options, "escape");
@@ -457,14 +480,16 @@ TEST_F(WizardTest, WebLinkWithoutReadmeAndTheInstallingWindow) {
     SetCheck(options, "&Add to Favorites", true);
     Press(options, "I&nstall");
     EXPECT_TRUE(driver().WaitHidden(options, kStepTimeoutMs));
-    std::string installing = driver().WaitWindow(run_->windows_pid(), kInstallingCaption, kStepTimeoutMs);
+    std::string installing =
+        driver().WaitWindow(run_->windows_pid(), kInstallingCaption, kStepTimeoutMs);
     EXPECT_FALSE(installing.empty()) << "no installing window during the run";
     if (!installing.empty()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));  // let it paint
         Screenshot(*session_, kInstallingCaption, "installing");
     }
-    std::string box = ExpectMessageBox("Error", "The font was installed, but the Web shortcut could not be created.",
-                                       {"OK"}, false);
+    std::string box = ExpectMessageBox(
+        "Error", "The font was installed, but the Web shortcut could not be created.", {"OK"},
+        false);
     EXPECT_EQ(driver().WaitWindow(run_->windows_pid(), kInstallingCaption, 1000), installing)
         << "the installing window is not up behind the message";
     if (!installing.empty()) {
@@ -473,8 +498,8 @@ TEST_F(WizardTest, WebLinkWithoutReadmeAndTheInstallingWindow) {
         EXPECT_EQ(width, Px(4680));
         EXPECT_EQ(height, Px(2175));
         controls = driver().Controls(installing);
-        ExpectRect(FindControl(controls, "Please Wait while Kervale installs the font..."), "lblInstalling",
-                   240, 600, 4215, 855);
+        ExpectRect(FindControl(controls, "Please Wait while Kervale installs the font..."),
+                   "lblInstalling", 240, 600, 4215, 855);
     }
     if (!box.empty()) Answer(box, "OK");
     ExpectEnds();

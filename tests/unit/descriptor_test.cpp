@@ -20,8 +20,9 @@ std::vector<string> Values(const kv::Descriptor& d) {
     return {d.signature, d.readme, d.license, d.font_name, d.web_url, d.link_name};
 }
 
-const std::vector<string> kTypical = {"KERVALE DATAFILE 1", "README.TXT",          "NOLICENSE",
-                                      "Sample Sans",        "http://example.org/", "Sample Sans Home"};
+const std::vector<string> kTypical = {"KERVALE DATAFILE 1",  "README.TXT",
+                                      "NOLICENSE",           "Sample Sans",
+                                      "http://example.org/", "Sample Sans Home"};
 
 TEST(Descriptor, WriterOutputIsSixQuotedCrLfLines) {
     kv::Descriptor d{"KERVALE DATAFILE 1", "README.TXT", "NOLICENSE", "Sample Sans", "", ""};
@@ -34,24 +35,28 @@ TEST(Descriptor, WriterOutputIsSixQuotedCrLfLines) {
 }
 
 TEST(Descriptor, OneLineWithCommasReadsLikeOneFieldPerLine) {
-    const string lines = "\"KERVALE DATAFILE 1\"\r\n\"README.TXT\"\r\n\"NOLICENSE\"\r\n"
-                         "\"Sample Sans\"\r\n\"http://example.org/\"\r\n\"Sample Sans Home\"\r\n";
-    const string one_line = "\"KERVALE DATAFILE 1\",\"README.TXT\",\"NOLICENSE\",\"Sample Sans\","
-                            "\"http://example.org/\",\"Sample Sans Home\"\r\n";
+    const string lines =
+        "\"KERVALE DATAFILE 1\"\r\n\"README.TXT\"\r\n\"NOLICENSE\"\r\n"
+        "\"Sample Sans\"\r\n\"http://example.org/\"\r\n\"Sample Sans Home\"\r\n";
+    const string one_line =
+        "\"KERVALE DATAFILE 1\",\"README.TXT\",\"NOLICENSE\",\"Sample Sans\","
+        "\"http://example.org/\",\"Sample Sans Home\"\r\n";
     EXPECT_EQ(Values(ReadAll(lines)), kTypical);
     EXPECT_EQ(Values(ReadAll(one_line)), kTypical);
 }
 
 TEST(Descriptor, UnquotedFieldsLoseLeadingSpacesAndSplitAtCommas) {
     int n = 0;
-    kv::Descriptor d = ReadAll("KERVALE DATAFILE 1\r\nNOREADME\r\nNOLICENSE\r\n   Sample  Sans\r\n"
-                               "http://x/\r\nHome\r\n",
-                               &n);
+    kv::Descriptor d = ReadAll(
+        "KERVALE DATAFILE 1\r\nNOREADME\r\nNOLICENSE\r\n   Sample  Sans\r\n"
+        "http://x/\r\nHome\r\n",
+        &n);
     EXPECT_EQ(n, 6);
     EXPECT_EQ(d.font_name, "Sample  Sans");
 
     // An unquoted comma splits the value and shifts every later field.
-    d = ReadAll("\"KERVALE DATAFILE 1\"\r\nNOREADME\r\nNOLICENSE\r\nSans, Bold\r\nhttp://x/\r\nHome\r\n");
+    d = ReadAll(
+        "\"KERVALE DATAFILE 1\"\r\nNOREADME\r\nNOLICENSE\r\nSans, Bold\r\nhttp://x/\r\nHome\r\n");
     EXPECT_EQ(d.font_name, "Sans");
     EXPECT_EQ(d.web_url, "Bold");
     EXPECT_EQ(d.link_name, "http://x/");
@@ -84,9 +89,10 @@ TEST(Descriptor, EndOfDataBeforeAFieldIsReported) {
     int n = 0;
     ReadAll("", &n);
     EXPECT_EQ(n, 0);
-    kv::Descriptor five = ReadAll("\"KERVALE DATAFILE 1\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n"
-                                  "\"Sans\"\r\n\"http://x/\"\r\n",
-                                  &n);
+    kv::Descriptor five = ReadAll(
+        "\"KERVALE DATAFILE 1\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n"
+        "\"Sans\"\r\n\"http://x/\"\r\n",
+        &n);
     EXPECT_EQ(n, 5);
     EXPECT_EQ(five.web_url, "http://x/");
     EXPECT_EQ(five.link_name, "");

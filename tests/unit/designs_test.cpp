@@ -20,7 +20,7 @@ TEST(TwipsToPixels, FifteenTwipsPerPixelAtStandardDpiAndScalesWithIt) {
     EXPECT_EQ(TwipsToPixels(15, 96), 1);
     EXPECT_EQ(TwipsToPixels(5940, 96), 396);
     EXPECT_EQ(TwipsToPixels(0, 96), 0);
-    EXPECT_EQ(TwipsToPixels(7, 96), 0);   // rounds to the nearest pixel
+    EXPECT_EQ(TwipsToPixels(7, 96), 0);  // rounds to the nearest pixel
     EXPECT_EQ(TwipsToPixels(8, 96), 1);
     EXPECT_EQ(TwipsToPixels(1440, 120), 120);
     EXPECT_EQ(TwipsToPixels(1440, 144), 144);
@@ -30,15 +30,26 @@ TEST(TwipsToPixels, FifteenTwipsPerPixelAtStandardDpiAndScalesWithIt) {
 
 // A window with a frame inside a frame, as the options page has.
 constexpr ControlDesign kNested[] = {
-    {"cmdGo", Kind::Button, "Go", 10, 20, 100, 30, kDisabled, Font::Dialog, kSystemColour, kNoFrame, 0},
-    {"fraOuter", Kind::Frame, "Outer", 100, 200, 500, 500, 0, Font::Dialog, kSystemColour, kNoFrame, 0},
+    {"cmdGo", Kind::Button, "Go", 10, 20, 100, 30, kDisabled, Font::Dialog, kSystemColour, kNoFrame,
+     0},
+    {"fraOuter", Kind::Frame, "Outer", 100, 200, 500, 500, 0, Font::Dialog, kSystemColour, kNoFrame,
+     0},
     {"chkA", Kind::CheckBox, "A", 5, 6, 50, 10, 0, Font::Dialog, kSystemColour, 1, 0},
-    {"fraInner", Kind::Frame, "Inner", 30, 40, 200, 200, kHidden, Font::Dialog, kSystemColour, 1, 0},
+    {"fraInner", Kind::Frame, "Inner", 30, 40, 200, 200, kHidden, Font::Dialog, kSystemColour, 1,
+     0},
     {"chkB", Kind::CheckBox, "B", 7, 8, 50, 10, 0, Font::Dialog, kSystemColour, 3, 0},
 };
-constexpr FormDesign kNestedForm = {"frmTest", "Test", 1000, 1000, Border::FixedSingle,
-                                    TitleButtons::CloseOnly, true, Placement::CenterScreen, 0,
-                                    kNested, 5};
+constexpr FormDesign kNestedForm = {"frmTest",
+                                    "Test",
+                                    1000,
+                                    1000,
+                                    Border::FixedSingle,
+                                    TitleButtons::CloseOnly,
+                                    true,
+                                    Placement::CenterScreen,
+                                    0,
+                                    kNested,
+                                    5};
 
 TEST(FormDesign, FramesOffsetAndHideWhatTheyHold) {
     int left = 0, top = 0;
@@ -169,8 +180,8 @@ TEST(WindowDesigns, EveryWindowsFrame) {
                               TitleButtons::CloseOnly, true, Placement::CenterScreen, true});
     ExpectWindow(kAboutDesign, {"About Kervale", 3105, 4305, Border::FixedToolWindow,
                                 TitleButtons::CloseOnly, false, Placement::SystemDefault, false});
-    ExpectWindow(kInstallDesign, {"Installing", 4680, 2175, Border::FixedSingle,
-                                  TitleButtons::None, true, Placement::CenterScreen, true});
+    ExpectWindow(kInstallDesign, {"Installing", 4680, 2175, Border::FixedSingle, TitleButtons::None,
+                                  true, Placement::CenterScreen, true});
     // The pages and the installing window share one program icon.
     for (const FormDesign* f : {&kOneDesign, &kLicenseDesign, &kTwoDesign, &kInstallDesign})
         EXPECT_EQ(f->icon, kStartupDesign.icon) << f->name;
@@ -274,11 +285,12 @@ TEST(WindowDesigns, OptionsPage) {
 
 TEST(WindowDesigns, AboutBox) {
     using namespace kv::design::frmAboutIds;
-    ExpectRows(kAboutDesign, {{"lblVelmarin", Kind::Label, "www.kervale.example", 480, 2160, 1920, 270},
-                              {"lblAbout", Kind::Label, nullptr, 120, 120, 2775, 1935},
-                              {"cmdOK", Kind::Button, "OK", 960, 3600, 975, 375},
-                              {"Label1", Kind::Label, "help@kervale.example", 480, 2520, 1995, 270},
-                              {"lblVersion", Kind::Label, "Label2", 240, 3000, 2295, 255}});
+    ExpectRows(kAboutDesign,
+               {{"lblVelmarin", Kind::Label, "www.kervale.example", 480, 2160, 1920, 270},
+                {"lblAbout", Kind::Label, nullptr, 120, 120, 2775, 1935},
+                {"cmdOK", Kind::Button, "OK", 960, 3600, 975, 375},
+                {"Label1", Kind::Label, "help@kervale.example", 480, 2520, 1995, 270},
+                {"lblVersion", Kind::Label, "Label2", 240, 3000, 2295, 255}});
     const ControlDesign* c = kAboutDesign.controls;
     for (int link : {lblVelmarin, Label1}) {
         EXPECT_EQ(c[link].flags, kSizedToText | kLink) << c[link].name;
@@ -293,9 +305,11 @@ TEST(WindowDesigns, AboutBox) {
 // The About text's shape: a rights notice and three blanks, the sentence on
 // code by others, 69 blanks, then three sentences, the last without a stop.
 TEST(WindowDesigns, AboutTextShape) {
-    const std::string text = kv::design::kAboutDesign.controls[kv::design::frmAboutIds::lblAbout].text;
+    const std::string text =
+        kv::design::kAboutDesign.controls[kv::design::frmAboutIds::lblAbout].text;
     EXPECT_EQ(text, kv::design::kAboutText);
-    const std::string by_others = "This application may contain code developed by other developers.";
+    const std::string by_others =
+        "This application may contain code developed by other developers.";
     const size_t others = text.find(by_others);
     ASSERT_NE(others, std::string::npos);
     ASSERT_GE(others, 4u);
@@ -312,8 +326,9 @@ TEST(WindowDesigns, AboutTextShape) {
 }
 
 TEST(WindowDesigns, InstallingWindow) {
-    ExpectRows(kInstallDesign, {{"lblInstalling", Kind::Label,
-                                 "Please Wait while Kervale installs the font...", 240, 600, 4215, 855}});
+    ExpectRows(kInstallDesign,
+               {{"lblInstalling", Kind::Label, "Please Wait while Kervale installs the font...",
+                 240, 600, 4215, 855}});
     EXPECT_EQ(kInstallDesign.controls[0].font, Font::Large);
     EXPECT_EQ(FirstFocus(kInstallDesign), -1);
 }
@@ -356,7 +371,8 @@ TEST(WindowDesigns, WelcomePage) {
 
     const ControlDesign& readme = d.controls[txtReadme];
     EXPECT_EQ(readme.kind, Kind::TextBox);
-    EXPECT_EQ(readme.flags & (kMultiLine | kVScroll | kReadOnly), kMultiLine | kVScroll | kReadOnly);
+    EXPECT_EQ(readme.flags & (kMultiLine | kVScroll | kReadOnly),
+              kMultiLine | kVScroll | kReadOnly);
     EXPECT_STREQ(readme.text, "");
 
     // The logo: 117 x 226 pixels plus a two-pixel border on each side.

@@ -160,9 +160,14 @@ TEST(ExtractionRecord, HoldsExactlyTheNamesThisRunWrote) {
     } cases[] = {
         {{{"KERVALE.DAT", true}, {"README.TXT", true}},
          {"KERVALE.DAT", "README.TXT"},
-         {"readme.txt", "NOREADME", "", "..\\..\\Windows\\Panther\\unattend.xml", "C:\\README.TXT"}},
-        {{{"KERVALE.DAT", true}, {"Sans.ttf", false}, {"Bold.ttf", true}}, {"Bold.ttf"}, {"Sans.ttf"}},
-        {{{"\xE9t\xE9.ttf", true}, {"\xC9T\xC9.TTF", false}}, {}, {"\xE9t\xE9.ttf", "\xC9T\xC9.TTF"}},
+         {"readme.txt", "NOREADME", "", "..\\..\\Windows\\Panther\\unattend.xml",
+          "C:\\README.TXT"}},
+        {{{"KERVALE.DAT", true}, {"Sans.ttf", false}, {"Bold.ttf", true}},
+         {"Bold.ttf"},
+         {"Sans.ttf"}},
+        {{{"\xE9t\xE9.ttf", true}, {"\xC9T\xC9.TTF", false}},
+         {},
+         {"\xE9t\xE9.ttf", "\xC9T\xC9.TTF"}},
         {{{"A.ttf", true}, {"A.ttf", false}}, {}, {"A.ttf"}},
     };
     for (const auto& c : cases) {

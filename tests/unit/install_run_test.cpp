@@ -37,7 +37,7 @@ public:
 // hidden only before the success message, the clean end last.
 TEST(RunInstall, OrderAndTheOneMessage) {
     struct Case {
-        bool readme, favorites, desktop;      // ticked
+        bool readme, favorites, desktop;  // ticked
         bool favorites_ok, desktop_ok, fonts_ok;
         const char* steps;
     };

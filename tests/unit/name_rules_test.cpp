@@ -103,9 +103,9 @@ TEST(LinkTitle, TheInstallerTakesAnEmptyTitleTheToolDoesNot) {
     EXPECT_EQ(kv::CheckLinkTitle(""), NameFault::Empty);
     EXPECT_TRUE(kv::IsUsableLinkTitle("  Sample Sans Home  "));
     EXPECT_TRUE(kv::IsUsableLinkTitle(string(100, 'a')));
-    for (const string& bad : {string("..\\Startup\\evil"), string("a/b"), string("What?"),
-                              string("CON"), string("COM\xB9"), string("LPT0"), string("A\r\nB"),
-                              string("LINK~1"), string(300, 'a')})
+    for (const string& bad :
+         {string("..\\Startup\\evil"), string("a/b"), string("What?"), string("CON"),
+          string("COM\xB9"), string("LPT0"), string("A\r\nB"), string("LINK~1"), string(300, 'a')})
         EXPECT_FALSE(kv::IsUsableLinkTitle(bad)) << bad;
 }
 

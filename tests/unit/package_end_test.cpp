@@ -168,10 +168,11 @@ TEST(IntegrityRecord, ANearlyIntactRecordIsDamagedNeverAbsent) {
     for (const auto& c : cases) {
         string changed = package;
         for (size_t bit : c.marker_bits)
-            changed[filler + bit / 8] = static_cast<char>(changed[filler + bit / 8] ^ (1 << bit % 8));
+            changed[filler + bit / 8] =
+                static_cast<char>(changed[filler + bit / 8] ^ (1 << bit % 8));
         changed[filler + 16] = c.version;
-        EXPECT_EQ(Check(changed), c.expected) << c.marker_bits.size() << " bits, version "
-                                              << int{c.version};
+        EXPECT_EQ(Check(changed), c.expected)
+            << c.marker_bits.size() << " bits, version " << int{c.version};
         EXPECT_EQ(kv::IsDamaged(Check(changed)), c.expected == kv::IntegrityState::RecordDamaged);
     }
 }

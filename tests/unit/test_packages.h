@@ -24,7 +24,8 @@ inline std::string Pack(const std::string& stub, const Files& files) {
     kv::MemorySource stub_source(stub.data(), stub.size());
     std::string package;
     kv::StringSink sink(package);
-    EXPECT_TRUE(kv::WritePackage(stub_source, entries.data(), static_cast<int>(entries.size()), sink));
+    EXPECT_TRUE(
+        kv::WritePackage(stub_source, entries.data(), static_cast<int>(entries.size()), sink));
     return package;
 }
 

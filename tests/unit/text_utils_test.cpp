@@ -100,7 +100,8 @@ public:
     bool read(int64_t offset, void* out, size_t n) override {
         largest_read = std::max(largest_read, n);
         if (!readable_ || offset + static_cast<int64_t>(n) > size_) return false;
-        for (size_t i = 0; i < n; ++i) static_cast<char*>(out)[i] = At(offset + static_cast<int64_t>(i));
+        for (size_t i = 0; i < n; ++i)
+            static_cast<char*>(out)[i] = At(offset + static_cast<int64_t>(i));
         return true;
     }
     size_t largest_read = 0;
@@ -114,7 +115,8 @@ private:
 // than a few MiB; one of ordinary size is read whole.
 TEST(ReadTextStart, OrdinaryTextsWholeHugeOnesOnlyTheirStart) {
     constexpr int64_t kMiB = int64_t{1} << 20;
-    for (int64_t size : {int64_t{0}, int64_t{5000}, kMiB, 3 * kMiB, (int64_t{1} << 31) - 1, int64_t{1} << 40}) {
+    for (int64_t size :
+         {int64_t{0}, int64_t{5000}, kMiB, 3 * kMiB, (int64_t{1} << 31) - 1, int64_t{1} << 40}) {
         HugeText file(size);
         string text = "left over";
         ASSERT_TRUE(kv::ReadTextStart(file, text)) << size;
@@ -122,7 +124,8 @@ TEST(ReadTextStart, OrdinaryTextsWholeHugeOnesOnlyTheirStart) {
         const int64_t shown = static_cast<int64_t>(text.size());
         EXPECT_TRUE(size <= kMiB ? shown == size : shown >= kMiB && shown <= size) << size;
         size_t wrong = 0;
-        for (int64_t i = 0; i < shown; ++i) wrong += text[static_cast<size_t>(i)] != HugeText::At(i);
+        for (int64_t i = 0; i < shown; ++i)
+            wrong += text[static_cast<size_t>(i)] != HugeText::At(i);
         EXPECT_EQ(wrong, 0u) << size;
     }
     HugeText unreadable(100, false);

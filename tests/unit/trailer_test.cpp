@@ -34,9 +34,7 @@ Listing Read(const string& package) {
 }
 
 // A trailer tail: count field + filler.
-string Tail(const string& count_field) {
-    return count_field + string(kv::kFillerBytes, '\0');
-}
+string Tail(const string& count_field) { return count_field + string(kv::kFillerBytes, '\0'); }
 string NameField(const string& name) { return name + string(40 - name.size(), '\0'); }
 
 TEST(TrailerLayout, TwoFilePackageIsLaidOutByteForByte) {
@@ -88,15 +86,24 @@ TEST(CountField, DecodesLikeTheInstaller) {
         return kv::DecodeCountField(f, out);
     };
     int n = -1;
-    EXPECT_EQ(count("00002", n), kv::TrailerError::None); EXPECT_EQ(n, 2);
-    EXPECT_EQ(count(string("2\0\0\0\0", 5), n), kv::TrailerError::None); EXPECT_EQ(n, 2);
-    EXPECT_EQ(count("2    ", n), kv::TrailerError::None); EXPECT_EQ(n, 2);
-    EXPECT_EQ(count("\r\n1\r\n", n), kv::TrailerError::None); EXPECT_EQ(n, 1);
-    EXPECT_EQ(count(string(5, '\0'), n), kv::TrailerError::None); EXPECT_EQ(n, 0);
-    EXPECT_EQ(count("2.5  ", n), kv::TrailerError::None); EXPECT_EQ(n, 2);
-    EXPECT_EQ(count("3.5  ", n), kv::TrailerError::None); EXPECT_EQ(n, 4);
-    EXPECT_EQ(count("-9999", n), kv::TrailerError::None); EXPECT_EQ(n, -9999);
-    EXPECT_EQ(count("32767", n), kv::TrailerError::None); EXPECT_EQ(n, 32767);
+    EXPECT_EQ(count("00002", n), kv::TrailerError::None);
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(count(string("2\0\0\0\0", 5), n), kv::TrailerError::None);
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(count("2    ", n), kv::TrailerError::None);
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(count("\r\n1\r\n", n), kv::TrailerError::None);
+    EXPECT_EQ(n, 1);
+    EXPECT_EQ(count(string(5, '\0'), n), kv::TrailerError::None);
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(count("2.5  ", n), kv::TrailerError::None);
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(count("3.5  ", n), kv::TrailerError::None);
+    EXPECT_EQ(n, 4);
+    EXPECT_EQ(count("-9999", n), kv::TrailerError::None);
+    EXPECT_EQ(n, -9999);
+    EXPECT_EQ(count("32767", n), kv::TrailerError::None);
+    EXPECT_EQ(n, 32767);
     EXPECT_EQ(count("32768", n), kv::TrailerError::CountOutOfRange);
     EXPECT_EQ(count("99999", n), kv::TrailerError::CountOutOfRange);
     EXPECT_EQ(count("1E9  ", n), kv::TrailerError::CountOutOfRange);
@@ -109,9 +116,12 @@ TEST(SizeField, AcceptsOneNumberWithSpacesAround) {
         return kv::DecodeSizeField(f, out);
     };
     int64_t s = -1;
-    EXPECT_EQ(size("0000000000", s), kv::TrailerError::None); EXPECT_EQ(s, 0);
-    EXPECT_EQ(size("  1234    ", s), kv::TrailerError::None); EXPECT_EQ(s, 1234);
-    EXPECT_EQ(size("2147483647", s), kv::TrailerError::None); EXPECT_EQ(s, 2147483647);
+    EXPECT_EQ(size("0000000000", s), kv::TrailerError::None);
+    EXPECT_EQ(s, 0);
+    EXPECT_EQ(size("  1234    ", s), kv::TrailerError::None);
+    EXPECT_EQ(s, 1234);
+    EXPECT_EQ(size("2147483647", s), kv::TrailerError::None);
+    EXPECT_EQ(s, 2147483647);
     EXPECT_EQ(size("2147483648", s), kv::TrailerError::SizeTooLarge);
     EXPECT_EQ(size("-000000001", s), kv::TrailerError::SizeNegative);
     EXPECT_EQ(size(string(10, '\0'), s), kv::TrailerError::SizeNotNumber);
@@ -147,14 +157,18 @@ TEST(TrailerWalk, ReadsAtLeastOneEntryWhateverTheCount) {
 
 TEST(TrailerWalk, RejectsDamage) {
     const string good_entry = string("body") + NameField("a.ttf") + "0000000004";
-    struct Case { string package; kv::TrailerError error; size_t listed_before; };
+    struct Case {
+        string package;
+        kv::TrailerError error;
+        size_t listed_before;
+    };
     const Case cases[] = {
         // A stub without trailer: count 0, then no number where entry 1's size would be.
         {string(2000, '\0'), kv::TrailerError::SizeNotNumber, 0},
         {string(100, 'M'), kv::TrailerError::PositionBeforeStart, 0},
         // Count 3, but the third entry's size field is not a number.
-        {string("stub") + "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx" + good_entry +
-             good_entry + Tail("00003"),
+        {string("stub") + "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx" +
+             good_entry + good_entry + Tail("00003"),
          kv::TrailerError::SizeNotNumber, 2},
         // More entries counted than there are bytes for.
         {good_entry + Tail("00002"), kv::TrailerError::PositionBeforeStart, 1},
@@ -197,7 +211,8 @@ TEST(TrailerWalk, RandomPackagesRoundTrip) {
             string name;
             do {
                 name.clear();
-                for (int c = pick(1, 40); c > 0; --c) name += alphabet[pick(0, alphabet.size() - 1)];
+                for (int c = pick(1, 40); c > 0; --c)
+                    name += alphabet[pick(0, alphabet.size() - 1)];
             } while (!kv::IsBareFileName(name));
             string body(pick(0, 3000), '\0');
             for (char& b : body) b = static_cast<char>(pick(0, 255));

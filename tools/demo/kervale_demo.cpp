@@ -33,7 +33,7 @@ namespace e2e {
 namespace {
 
 constexpr int kForeverMs = 24 * 3600 * 1000;  // a person may take their time
-constexpr int kPaintMs = 600;                  // lets a change be painted before a picture
+constexpr int kPaintMs = 600;                 // lets a change be painted before a picture
 
 struct Options {
     std::string package;
@@ -63,9 +63,12 @@ bool Screenshot(const WineSession& session, const std::string& title, const std:
 std::string OneLine(const std::string& text) {
     std::string out;
     for (char c : text) {
-        if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else out += c;
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
     }
     return out;
 }
@@ -84,12 +87,14 @@ std::map<std::string, int64_t> Sizes(const std::string& folder) {
 }
 
 // The files of `folder` that are new or changed in size since `before`.
-void Report(const std::string& where, const std::string& folder, const std::map<std::string, int64_t>& before) {
+void Report(const std::string& where, const std::string& folder,
+            const std::map<std::string, int64_t>& before) {
     std::string line;
     for (const auto& [name, size] : Sizes(folder)) {
         auto old = before.find(name);
         if (old != before.end() && old->second == size) continue;
-        line += (line.empty() ? "" : ", ") + ("\"" + name + "\" (" + std::to_string(size) + " bytes)");
+        line +=
+            (line.empty() ? "" : ", ") + ("\"" + name + "\" (" + std::to_string(size) + " bytes)");
     }
     Say(where + ": " + (line.empty() ? "nothing" : line));
 }
@@ -141,7 +146,8 @@ bool WalkThrough(WineSession& session, const std::string& exe_name, const std::s
     if (about.empty()) return fail("the About box");
     Pause(kPaintMs);
     Screenshot(session, kAboutCaption, shots, "2-about");
-    if (!walk.Press(about, "OK") || !driver.WaitHidden(about, kStepTimeoutMs)) return fail("the About box's OK");
+    if (!walk.Press(about, "OK") || !driver.WaitHidden(about, kStepTimeoutMs))
+        return fail("the About box's OK");
 
     std::string license = walk.Go(page, kNextCaption, kLicenseMarker);
     if (!license.empty()) {
@@ -195,8 +201,10 @@ bool Interactive(WineSession& session, const std::string& exe_name, const std::s
         Say("cannot write " + path);
         return false;
     }
-    Say("the installer is open on display " + session.display() + "; the demo goes on when it ends");
-    pid_t pid = session.Spawn({"wine", "C:\\pkg\\" + exe_name}, session.work_dir() + "/logs/installer.log");
+    Say("the installer is open on display " + session.display() +
+        "; the demo goes on when it ends");
+    pid_t pid =
+        session.Spawn({"wine", "C:\\pkg\\" + exe_name}, session.work_dir() + "/logs/installer.log");
     if (pid < 0 || !WaitChild(pid, kForeverMs)) {
         KillChildGroup(pid);
         Say("the installer did not end");
@@ -250,9 +258,11 @@ int Main(Options options) {
     const std::string exe_name = BaseName(options.package);
     std::string outcome = "as the person at the keyboard saw it";
     auto start = std::chrono::steady_clock::now();
-    bool ok = options.display.empty() ? WalkThrough(*session, exe_name, package, options.screenshots, outcome)
-                                      : Interactive(*session, exe_name, package);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    bool ok = options.display.empty()
+                  ? WalkThrough(*session, exe_name, package, options.screenshots, outcome)
+                  : Interactive(*session, exe_name, package);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (ok) {
         char took[64];
         std::snprintf(took, sizeof took, "%.1f s", seconds);
@@ -274,18 +284,24 @@ int main(int argc, char** argv) {
     e2e::Options options;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string flag = argv[i], value = argv[i + 1];
-        if (flag == "--package") options.package = value;
-        else if (flag == "--work") options.work = value;
-        else if (flag == "--screenshots") options.screenshots = value;
-        else if (flag == "--display") options.display = value;
+        if (flag == "--package")
+            options.package = value;
+        else if (flag == "--work")
+            options.work = value;
+        else if (flag == "--screenshots")
+            options.screenshots = value;
+        else if (flag == "--display")
+            options.display = value;
         else {
             std::fprintf(stderr, "kervale-demo: unknown option %s\n", flag.c_str());
             return 2;
         }
     }
-    if (argc % 2 == 0 || options.package.empty() || options.work.empty() || options.screenshots.empty()) {
-        std::fprintf(stderr,
-                     "usage: kervale-demo --package FILE.exe --work DIR --screenshots DIR [--display :N]\n");
+    if (argc % 2 == 0 || options.package.empty() || options.work.empty() ||
+        options.screenshots.empty()) {
+        std::fprintf(
+            stderr,
+            "usage: kervale-demo --package FILE.exe --work DIR --screenshots DIR [--display :N]\n");
         return 2;
     }
     return e2e::Main(options);

@@ -27,7 +27,8 @@ constexpr DWORD kPollMs = 20;
 
 std::string HandleText(HWND hwnd) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "0x%lx", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hwnd)));
+    std::snprintf(buf, sizeof buf, "0x%lx",
+                  static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hwnd)));
     return buf;
 }
 
@@ -47,7 +48,8 @@ std::string ClassOf(HWND hwnd) {
 // another process, so an edit box would look empty.
 bool TextOf(HWND hwnd, std::string& text) {
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                             &length))
         return false;
     std::vector<char> buf(length + 2, '\0');
     DWORD_PTR copied = 0;
@@ -158,7 +160,8 @@ Fields FindProcess(const std::string& exe) {
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     DWORD pid = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
         if (lstrcmpiA(entry.szExeFile, exe.c_str()) == 0) {
             pid = entry.th32ProcessID;
             break;
@@ -184,7 +187,8 @@ Fields ListWindows(DWORD pid) {
         if (ProcessOf(hwnd) != pid) continue;
         std::string title;
         OwnWindowText(hwnd, title);
-        reply.insert(reply.end(), {HandleText(hwnd), ClassOf(hwnd), title, IsWindowVisible(hwnd) ? "1" : "0"});
+        reply.insert(reply.end(),
+                     {HandleText(hwnd), ClassOf(hwnd), title, IsWindowVisible(hwnd) ? "1" : "0"});
         ++count;
     }
     reply[1] = Number(count);
@@ -238,7 +242,8 @@ Fields MessageBoxInfo(HWND box) {
             if ((style & SS_TYPEMASK) == SS_ICON) {
                 // Wine keeps the icon control in every box; without an icon it is empty.
                 DWORD_PTR image = 0;
-                SendMessageTimeoutA(hwnd, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &image);
+                SendMessageTimeoutA(hwnd, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                                    &image);
                 if ((style & WS_VISIBLE) && image) icon = true;
             } else if (text.empty()) {
                 text = TextOrEmpty(hwnd);
@@ -271,10 +276,14 @@ HWND FocusOf(HWND hwnd) {
 
 Fields PressKey(HWND hwnd, const std::string& key) {
     WPARAM vk;
-    if (key == "enter") vk = VK_RETURN;
-    else if (key == "escape") vk = VK_ESCAPE;
-    else if (key == "tab") vk = VK_TAB;
-    else return Err("unknown key " + key);
+    if (key == "enter")
+        vk = VK_RETURN;
+    else if (key == "escape")
+        vk = VK_ESCAPE;
+    else if (key == "tab")
+        vk = VK_TAB;
+    else
+        return Err("unknown key " + key);
     HWND target = FocusOf(hwnd);
     if (!target) target = hwnd;
     UINT scan = MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
@@ -314,8 +323,8 @@ Fields TextExtent(HWND control, int wrap, const std::string& face, int hundredth
 Fields SetUrlHandler(const std::string& scheme, const std::string& command) {
     const std::string path = "Software\\Classes\\" + scheme + "\\shell\\open\\command";
     HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return Err("cannot open " + path);
     char previous[1024] = {};
     DWORD type = 0, size = sizeof previous - 1;
@@ -323,12 +332,13 @@ Fields SetUrlHandler(const std::string& scheme, const std::string& command) {
             ERROR_SUCCESS ||
         type != REG_SZ)
         previous[0] = '\0';
-    LONG done = command.empty()
-                    ? RegDeleteValueA(key, nullptr)
-                    : RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                                     static_cast<DWORD>(command.size() + 1));
+    LONG done = command.empty() ? RegDeleteValueA(key, nullptr)
+                                : RegSetValueExA(key, nullptr, 0, REG_SZ,
+                                                 reinterpret_cast<const BYTE*>(command.c_str()),
+                                                 static_cast<DWORD>(command.size() + 1));
     RegCloseKey(key);
-    if (done != ERROR_SUCCESS && !command.empty()) return Err("cannot set the handler of " + scheme);
+    if (done != ERROR_SUCCESS && !command.empty())
+        return Err("cannot set the handler of " + scheme);
     return {"OK", previous};
 }
 

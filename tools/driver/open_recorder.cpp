@@ -11,8 +11,9 @@ int main() {
     GetCurrentDirectoryA(sizeof folder, folder);
     const std::string line = std::string(folder) + "\t" + GetCommandLineA() + "\n";
     // One append per start, so records of programs started together do not mix.
-    HANDLE log = CreateFileA("C:\\e2e\\opened.log", FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE log =
+        CreateFileA("C:\\e2e\\opened.log", FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (log == INVALID_HANDLE_VALUE) return 1;
     DWORD written = 0;
     WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);

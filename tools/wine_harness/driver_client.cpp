@@ -39,8 +39,8 @@ bool DriverClient::Start(WineSession& session, std::string& why) {
         why = "pipe failed";
         return false;
     }
-    pid_ = session.Spawn({"wine", "C:\\e2e\\e2e-driver.exe"}, session.work_dir() + "/logs/driver.log",
-                         in_pipe[0], out_pipe[1]);
+    pid_ = session.Spawn({"wine", "C:\\e2e\\e2e-driver.exe"},
+                         session.work_dir() + "/logs/driver.log", in_pipe[0], out_pipe[1]);
     ::close(in_pipe[0]);
     ::close(out_pipe[1]);
     to_driver_ = in_pipe[1];
@@ -78,7 +78,8 @@ bool DriverClient::ReadLine(std::string& line, int timeout_ms) {
             return true;
         }
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        deadline - std::chrono::steady_clock::now()).count();
+                        deadline - std::chrono::steady_clock::now())
+                        .count();
         if (left <= 0) return false;
         pollfd pfd{from_driver_, POLLIN, 0};
         int ready = ::poll(&pfd, 1, static_cast<int>(left < 1000 ? left : 1000));
@@ -146,9 +147,11 @@ std::vector<WindowInfo> DriverClient::Windows(unsigned windows_pid) {
     return windows;
 }
 
-std::string DriverClient::WaitWindow(unsigned windows_pid, const std::string& title, int timeout_ms) {
-    Reply r = Checked({"wait_window", std::to_string(windows_pid), title, std::to_string(timeout_ms)},
-                      timeout_ms + 60000);
+std::string DriverClient::WaitWindow(unsigned windows_pid, const std::string& title,
+                                     int timeout_ms) {
+    Reply r =
+        Checked({"wait_window", std::to_string(windows_pid), title, std::to_string(timeout_ms)},
+                timeout_ms + 60000);
     return r.ok ? r.fields[0] : std::string();
 }
 
@@ -239,7 +242,8 @@ bool DriverClient::TextExtent(const std::string& hwnd, int wrap, const std::stri
     return true;
 }
 
-std::string DriverClient::Focus(const std::string& hwnd, std::string* class_name, std::string* text) {
+std::string DriverClient::Focus(const std::string& hwnd, std::string* class_name,
+                                std::string* text) {
     Reply r = Checked({"focus", hwnd});
     if (!r.ok || r.fields[0] == "0") return std::string();
     if (class_name) *class_name = r.fields[1];

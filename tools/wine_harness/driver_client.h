@@ -83,7 +83,8 @@ public:
     // Sets the command the shell opens links of `scheme` with ("http",
     // "mailto", ...); empty removes it. The command it replaced goes to
     // `previous`.
-    bool SetUrlHandler(const std::string& scheme, const std::string& command, std::string& previous);
+    bool SetUrlHandler(const std::string& scheme, const std::string& command,
+                       std::string& previous);
 
     // The last failure of a typed request, for test messages.
     const std::string& last_error() const { return last_error_; }

@@ -16,14 +16,16 @@ InstallerRun::~InstallerRun() {
     if (!exe_name_.empty()) ::unlink(PackagePath().c_str());
 }
 
-bool InstallerRun::Launch(const std::string& exe_name, const std::string& package, std::string& why) {
+bool InstallerRun::Launch(const std::string& exe_name, const std::string& package,
+                          std::string& why) {
     exe_name_ = exe_name;
     MakeFolders(session_.DriveC() + "/pkg");
     if (!WriteWholeFile(PackagePath(), package)) {
         why = "cannot write " + PackagePath();
         return false;
     }
-    pid_ = session_.Spawn({"wine", "C:\\pkg\\" + exe_name}, session_.work_dir() + "/logs/installer.log");
+    pid_ = session_.Spawn({"wine", "C:\\pkg\\" + exe_name},
+                          session_.work_dir() + "/logs/installer.log");
     if (pid_ < 0) {
         why = "fork failed";
         return false;

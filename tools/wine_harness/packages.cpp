@@ -30,14 +30,17 @@ std::string BuildPackage(const std::string& stub, const std::vector<PackagedFile
     return package;
 }
 
-int64_t NameFieldOffset(const std::string& package, const std::vector<PackagedFile>& files, int index) {
+int64_t NameFieldOffset(const std::string& package, const std::vector<PackagedFile>& files,
+                        int index) {
     int64_t end = static_cast<int64_t>(package.size()) - kv::kTrailerTailBytes;  // E(1)
     for (int i = 1; i < index; ++i)
-        end -= static_cast<int64_t>(files[static_cast<size_t>(i - 1)].body.size()) + kv::kEntryHeadBytes;
+        end -= static_cast<int64_t>(files[static_cast<size_t>(i - 1)].body.size()) +
+               kv::kEntryHeadBytes;
     return end - kv::kEntryHeadBytes;
 }
 
-int64_t SizeFieldOffset(const std::string& package, const std::vector<PackagedFile>& files, int index) {
+int64_t SizeFieldOffset(const std::string& package, const std::vector<PackagedFile>& files,
+                        int index) {
     return NameFieldOffset(package, files, index) + kv::kNameBytes;
 }
 

@@ -21,8 +21,10 @@ std::string BuildPackage(const std::string& stub, const std::vector<PackagedFile
 
 // Offset of entry `index`'s (1-based) name and size fields in a package built
 // from `files` by BuildPackage.
-int64_t NameFieldOffset(const std::string& package, const std::vector<PackagedFile>& files, int index);
-int64_t SizeFieldOffset(const std::string& package, const std::vector<PackagedFile>& files, int index);
+int64_t NameFieldOffset(const std::string& package, const std::vector<PackagedFile>& files,
+                        int index);
+int64_t SizeFieldOffset(const std::string& package, const std::vector<PackagedFile>& files,
+                        int index);
 // Replaces bytes in place; the text must fit.
 void Overwrite(std::string& package, int64_t offset, const std::string& bytes);
 

@@ -93,7 +93,8 @@ inline std::vector<std::string> SplitFields(std::string line) {
     size_t start = 0;
     for (;;) {
         size_t tab = line.find('\t', start);
-        fields.push_back(UnescapeField(line.substr(start, tab == std::string::npos ? tab : tab - start)));
+        fields.push_back(
+            UnescapeField(line.substr(start, tab == std::string::npos ? tab : tab - start)));
         if (tab == std::string::npos) break;
         start = tab + 1;
     }

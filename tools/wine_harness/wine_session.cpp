@@ -15,7 +15,6 @@
 #include <ctime>
 #include <thread>
 
-
 #include "wine_harness/files.h"
 
 namespace e2e {
@@ -109,8 +108,10 @@ bool WineSession::Start(std::string& why) {
     prefix_ = work_dir_ + "/prefix";
     MakeFolders(work_dir_ + "/home");
     MakeFolders(work_dir_ + "/logs");
-    if (!g_display.empty()) display_ = g_display;
-    else if (!StartXvfb(why)) return false;
+    if (!g_display.empty())
+        display_ = g_display;
+    else if (!StartXvfb(why))
+        return false;
     env_ = {
         std::string("PATH=") + kSearchPath,
         "HOME=" + work_dir_ + "/home",
@@ -126,14 +127,17 @@ bool WineSession::Start(std::string& why) {
     if (!g_display.empty()) {
         const char* authority = std::getenv("XAUTHORITY");
         const char* home = std::getenv("HOME");
-        if (authority) env_.push_back(std::string("XAUTHORITY=") + authority);
+        if (authority)
+            env_.push_back(std::string("XAUTHORITY=") + authority);
         else if (home && PathExists(std::string(home) + "/.Xauthority"))
             env_.push_back(std::string("XAUTHORITY=") + home + "/.Xauthority");
     }
     int version = Run({"wine", "--version"}, work_dir_ + "/logs/wine-version.log", 120);
     if (version != 0) {
-        why = "\"wine --version\" failed (is wine32:i386 installed and can this machine run "
-              "32-bit programs?): " + Tail(work_dir_ + "/logs/wine-version.log");
+        why =
+            "\"wine --version\" failed (is wine32:i386 installed and can this machine run "
+            "32-bit programs?): " +
+            Tail(work_dir_ + "/logs/wine-version.log");
         return false;
     }
     // A server left over from an aborted run would hold stale state.
@@ -243,8 +247,8 @@ bool WineSession::EnsureWindowsFonts(std::string& why) {
                   "\"Marlett (TrueType)\"=\"" + wine_fonts + "marlett.ttf\"\n" +
                   "\"Tahoma (TrueType)\"=\"" + wine_fonts + "tahoma.ttf\"\n" +
                   "\"Tahoma Bold (TrueType)\"=\"" + wine_fonts + "tahomabd.ttf\"\n";
-    user_reg += "\n[Software\\\\Wine\\\\Fonts\\\\Replacements]" + stamp +
-                "\"Arial\"=\"Liberation Sans\"\n";
+    user_reg +=
+        "\n[Software\\\\Wine\\\\Fonts\\\\Replacements]" + stamp + "\"Arial\"=\"Liberation Sans\"\n";
     if (!WriteWholeFile(prefix_ + "/system.reg", system_reg) ||
         !WriteWholeFile(prefix_ + "/user.reg", user_reg)) {
         why = "cannot write the registry files of " + prefix_;
@@ -254,8 +258,7 @@ bool WineSession::EnsureWindowsFonts(std::string& why) {
 }
 
 void WineSession::Stop() {
-    if (!env_.empty())
-        Run({"wineserver", "-k"}, work_dir_ + "/logs/wineserver-kill.log", 60);
+    if (!env_.empty()) Run({"wineserver", "-k"}, work_dir_ + "/logs/wineserver-kill.log", 60);
     if (xvfb_pid_ > 0) {
         ::kill(xvfb_pid_, SIGTERM);
         if (!WaitChild(xvfb_pid_, 5000)) KillChildGroup(xvfb_pid_);
@@ -278,8 +281,10 @@ pid_t WineSession::Spawn(const std::vector<std::string>& argv, const std::string
     int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     int null_in = ::open("/dev/null", O_RDONLY);
     ::dup2(stdin_fd >= 0 ? stdin_fd : null_in, 0);
-    if (stdout_fd >= 0) ::dup2(stdout_fd, 1);
-    else if (out >= 0) ::dup2(out, 1);
+    if (stdout_fd >= 0)
+        ::dup2(stdout_fd, 1);
+    else if (out >= 0)
+        ::dup2(out, 1);
     if (out >= 0) ::dup2(out, 2);
     ::execve(program.c_str(), args.data(), envp.data());
     ::_exit(127);

@@ -21,18 +21,21 @@ std::string WizardWalk::WaitPage(const std::string& marker, int timeout_ms) {
     auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
     do {
         for (const WindowInfo& w : driver_.Windows(run_.windows_pid()))
-            if (w.visible && w.title == kWelcomeCaption && !driver_.FindByText(w.hwnd, marker).empty())
+            if (w.visible && w.title == kWelcomeCaption &&
+                !driver_.FindByText(w.hwnd, marker).empty())
                 return w.hwnd;
         std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
     } while (Clock::now() < deadline && run_.Running());
-    Fail("no page showing \"" + marker + "\"" + (run_.Running() ? "" : ": the installer has ended"));
+    Fail("no page showing \"" + marker + "\"" +
+         (run_.Running() ? "" : ": the installer has ended"));
     return std::string();
 }
 
 bool WizardWalk::Press(const std::string& window, const std::string& caption) {
     std::string button = driver_.FindByText(window, caption);
     if (button.empty()) return Fail("no control \"" + caption + "\": " + driver_.last_error());
-    if (!driver_.Click(button)) return Fail("cannot click \"" + caption + "\": " + driver_.last_error());
+    if (!driver_.Click(button))
+        return Fail("cannot click \"" + caption + "\": " + driver_.last_error());
     return true;
 }
 
@@ -47,7 +50,8 @@ bool WizardWalk::SetCheck(const std::string& window, const std::string& caption,
     return Fail("\"" + caption + "\" did not become " + (checked ? "ticked" : "unticked"));
 }
 
-std::string WizardWalk::Go(const std::string& from, const std::string& caption, const std::string& marker) {
+std::string WizardWalk::Go(const std::string& from, const std::string& caption,
+                           const std::string& marker) {
     if (!Press(from, caption)) return std::string();
     if (!driver_.WaitHidden(from, kStepTimeoutMs)) {
         Fail("\"" + caption + "\" left the page up");
