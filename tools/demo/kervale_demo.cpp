@@ -116,6 +116,44 @@ std::string BaseName(const std::string& path) {
 
 // Goes through every page by itself, a picture of each; false when a step
 // did not happen.
+// Ticks every extra the options page offers; the caption of one that
+// would not tick, or null.
+const char* TickEveryExtra(DriverClient& driver, WizardWalk& walk, const std::string& page) {
+    for (const char* caption : {kCopyReadmeCaption, kFavoritesCaption, kDesktopUrlCaption}) {
+        std::string box = driver.FindByText(page, caption);
+        bool offered = false;
+        for (const Control& c : driver.Controls(page))
+            if (c.text == caption && c.visible) offered = true;
+        if (!box.empty() && offered && !walk.SetCheck(page, caption, true)) return caption;
+    }
+    return nullptr;
+}
+
+// Whichever outcome message the run shows: its title and the box.
+bool WaitOutcome(DriverClient& driver, InstallerRun& run, std::string& title, MessageBoxInfo& box) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEndTimeoutMs);
+    while (title.empty() && run.Running() && std::chrono::steady_clock::now() < deadline) {
+        for (const WindowInfo& w : driver.Windows(run.windows_pid()))
+            if (w.visible && w.class_name == "#32770") title = w.title;
+        if (title.empty()) Pause(50);
+    }
+    return !title.empty() && driver.WaitMessageBox(run.windows_pid(), title, kStepTimeoutMs, box);
+}
+
+// Opens the About box from the welcome page, takes its picture and closes
+// it; the step that failed, or null.
+const char* ShowAboutBox(WineSession& session, DriverClient& driver, InstallerRun& run,
+                         WizardWalk& walk, const std::string& page, const std::string& shots) {
+    if (!walk.Press(page, "About")) return "About";
+    std::string about = driver.WaitWindow(run.windows_pid(), kAboutCaption, kStepTimeoutMs);
+    if (about.empty()) return "the About box";
+    Pause(kPaintMs);
+    Screenshot(session, kAboutCaption, shots, "2-about");
+    if (!walk.Press(about, "OK") || !driver.WaitHidden(about, kStepTimeoutMs))
+        return "the About box's OK";
+    return nullptr;
+}
+
 bool WalkThrough(WineSession& session, const std::string& exe_name, const std::string& package,
                  const std::string& shots, std::string& outcome) {
     DriverClient driver;
@@ -141,13 +179,8 @@ bool WalkThrough(WineSession& session, const std::string& exe_name, const std::s
     Pause(kPaintMs);
     Screenshot(session, kWelcomeCaption, shots, "1-welcome");
 
-    if (!walk.Press(page, "About")) return fail("About");
-    std::string about = driver.WaitWindow(run.windows_pid(), kAboutCaption, kStepTimeoutMs);
-    if (about.empty()) return fail("the About box");
-    Pause(kPaintMs);
-    Screenshot(session, kAboutCaption, shots, "2-about");
-    if (!walk.Press(about, "OK") || !driver.WaitHidden(about, kStepTimeoutMs))
-        return fail("the About box's OK");
+    const char* about_step = ShowAboutBox(session, driver, run, walk, page, shots);
+    if (about_step) return fail(about_step);
 
     std::string license = walk.Go(page, kNextCaption, kLicenseMarker);
     if (!license.empty()) {
@@ -160,29 +193,15 @@ bool WalkThrough(WineSession& session, const std::string& exe_name, const std::s
     }
     if (page.empty()) return fail("the options page");
 
-    // Every extra the page offers.
-    for (const char* caption : {kCopyReadmeCaption, kFavoritesCaption, kDesktopUrlCaption}) {
-        std::string box = driver.FindByText(page, caption);
-        bool offered = false;
-        for (const Control& c : driver.Controls(page))
-            if (c.text == caption && c.visible) offered = true;
-        if (!box.empty() && offered && !walk.SetCheck(page, caption, true)) return fail(caption);
-    }
+    const char* refused = TickEveryExtra(driver, walk, page);
+    if (refused) return fail(refused);
     Pause(kPaintMs);
     Screenshot(session, kWelcomeCaption, shots, "4-options");
     if (!walk.Install(page, Extras{})) return fail("Install");
 
-    // Whichever outcome the run reports.
     MessageBoxInfo box;
     std::string title;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEndTimeoutMs);
-    while (title.empty() && run.Running() && std::chrono::steady_clock::now() < deadline) {
-        for (const WindowInfo& w : driver.Windows(run.windows_pid()))
-            if (w.visible && w.class_name == "#32770") title = w.title;
-        if (title.empty()) Pause(50);
-    }
-    if (title.empty() || !driver.WaitMessageBox(run.windows_pid(), title, kStepTimeoutMs, box))
-        return fail("the outcome message");
+    if (!WaitOutcome(driver, run, title, box)) return fail("the outcome message");
     outcome = "\"" + title + "\": \"" + OneLine(box.text) + "\"";
     Pause(kPaintMs);
     Screenshot(session, title, shots, "5-outcome");

@@ -342,26 +342,10 @@ Fields SetUrlHandler(const std::string& scheme, const std::string& command) {
     return {"OK", previous};
 }
 
-Fields Handle(const Fields& request, bool& quit) {
-    const std::string& verb = request[0];
+// Waits for a window or a message box to appear (wait_window, msgbox), or
+// for a window to go (wait_hidden).
+Fields HandleWait(const std::string& verb, const Fields& request) {
     Fields reply;
-    if (verb == "ping") return Ok();
-    if (verb == "quit") {
-        quit = true;
-        return Ok();
-    }
-    if (verb == "find_process") {
-        if (!NeedArgs(request, 1, reply)) return reply;
-        return FindProcess(request[1]);
-    }
-    if (verb == "alive") {
-        if (!NeedArgs(request, 1, reply)) return reply;
-        return Alive(std::strtoul(request[1].c_str(), nullptr, 10));
-    }
-    if (verb == "windows") {
-        if (!NeedArgs(request, 1, reply)) return reply;
-        return ListWindows(std::strtoul(request[1].c_str(), nullptr, 10));
-    }
     if (verb == "wait_window" || verb == "msgbox") {
         if (!NeedArgs(request, 3, reply)) return reply;
         DWORD pid = std::strtoul(request[1].c_str(), nullptr, 10);
@@ -382,14 +366,12 @@ Fields Handle(const Fields& request, bool& quit) {
         if (!still) return Err("still visible");
         return Ok();
     }
-    if (verb == "url_handler") {
-        if (!NeedArgs(request, 2, reply)) return reply;
-        return SetUrlHandler(request[1], request[2]);
-    }
-    // The remaining verbs all act on one window given first.
-    if (!NeedArgs(request, 1, reply)) return reply;
-    HWND hwnd = WindowArg(request[1], reply);
-    if (!hwnd) return reply;
+    return Err("unknown request " + verb);
+}
+
+// The verbs that act on one window, given first.
+Fields HandleWindowVerb(const std::string& verb, HWND hwnd, const Fields& request) {
+    Fields reply;
     if (verb == "controls") return ListControls(hwnd);
     if (verb == "text") {
         std::string text;
@@ -443,6 +425,38 @@ Fields Handle(const Fields& request, bool& quit) {
         return {"OK", HandleText(focus), ClassOf(focus), TextOrEmpty(focus)};
     }
     return Err("unknown request " + verb);
+}
+
+Fields Handle(const Fields& request, bool& quit) {
+    const std::string& verb = request[0];
+    Fields reply;
+    if (verb == "ping") return Ok();
+    if (verb == "quit") {
+        quit = true;
+        return Ok();
+    }
+    if (verb == "find_process") {
+        if (!NeedArgs(request, 1, reply)) return reply;
+        return FindProcess(request[1]);
+    }
+    if (verb == "alive") {
+        if (!NeedArgs(request, 1, reply)) return reply;
+        return Alive(std::strtoul(request[1].c_str(), nullptr, 10));
+    }
+    if (verb == "windows") {
+        if (!NeedArgs(request, 1, reply)) return reply;
+        return ListWindows(std::strtoul(request[1].c_str(), nullptr, 10));
+    }
+    if (verb == "wait_window" || verb == "msgbox" || verb == "wait_hidden")
+        return HandleWait(verb, request);
+    if (verb == "url_handler") {
+        if (!NeedArgs(request, 2, reply)) return reply;
+        return SetUrlHandler(request[1], request[2]);
+    }
+    if (!NeedArgs(request, 1, reply)) return reply;
+    HWND hwnd = WindowArg(request[1], reply);
+    if (!hwnd) return reply;
+    return HandleWindowVerb(verb, hwnd, request);
 }
 
 }  // namespace
