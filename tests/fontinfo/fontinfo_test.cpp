@@ -1,117 +1,22 @@
 // The font checks against fonts from Debian's fonts-dejavu-core and fonts
-// made from them here. Expected names come from the fonts' name tables as
-// read by the few lines below, never from the library; collections and name
-// tables are written by this file's own small sfnt writer.
+// made from them by test_fonts.h. Expected names come from the fonts' name
+// tables as read by its few lines, never from the library.
 #include <iconv.h>
 
-#include <algorithm>
-#include <cstdint>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "fontinfo.h"
+#include "test_fonts.h"
 
 namespace {
 
 using kv::fontinfo::FontFile;
 using kv::fontinfo::Inspect;
 using kv::fontinfo::Verdict;
-
-const std::string kDejaVu = "/usr/share/fonts/truetype/dejavu/";
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    EXPECT_TRUE(in.good()) << path;
-    return all.str();
-}
-
-uint32_t Get32(const std::string& b, size_t at) {
-    return uint32_t(uint8_t(b[at])) << 24 | uint32_t(uint8_t(b[at + 1])) << 16 |
-           uint32_t(uint8_t(b[at + 2])) << 8 | uint8_t(b[at + 3]);
-}
-uint16_t Get16(const std::string& b, size_t at) {
-    return static_cast<uint16_t>(uint8_t(b[at]) << 8 | uint8_t(b[at + 1]));
-}
-void Put32(std::string& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (24 - 8 * i));
-}
-std::string Be16(uint16_t v) { return {static_cast<char>(v >> 8), static_cast<char>(v)}; }
-std::string Be32(uint32_t v) { return Be16(uint16_t(v >> 16)) + Be16(uint16_t(v)); }
-
-// The oracle: name `id` of the sfnt at `at`, Windows Unicode US English, as
-// ASCII (the test fonts' names are).
-std::string NameRecord(const std::string& font, size_t at, uint16_t id) {
-    for (unsigned t = 0; t < Get16(font, at + 4); ++t) {
-        const size_t entry = at + 12 + 16 * t;
-        if (font.compare(entry, 4, "name") != 0) continue;
-        const size_t table = Get32(font, entry + 8);
-        const size_t strings = table + Get16(font, table + 4);
-        for (unsigned r = 0; r < Get16(font, table + 2); ++r) {
-            const size_t rec = table + 6 + 12 * r;
-            if (Get16(font, rec) != 3 || Get16(font, rec + 2) != 1 ||
-                Get16(font, rec + 4) != 0x409 || Get16(font, rec + 6) != id)
-                continue;
-            std::string text;
-            for (size_t i = 0; i < Get16(font, rec + 8); i += 2)
-                text += font[strings + Get16(font, rec + 10) + i + 1];
-            return text;
-        }
-    }
-    return "(none)";
-}
-
-// Where the table that ends last ends: the file may hold padding after it.
-size_t TablesEnd(const std::string& font) {
-    size_t end = 0;
-    for (unsigned t = 0; t < Get16(font, 4); ++t)
-        end = std::max<size_t>(end, Get32(font, 12 + 16 * t + 8) + Get32(font, 12 + 16 * t + 12));
-    return end;
-}
-
-// A collection of `fonts`: each font whole, its directory's offsets moved
-// by where it now starts.
-std::string Collection(const std::vector<std::string>& fonts) {
-    std::string out = "ttcf" + Be32(0x00010000) + Be32(uint32_t(fonts.size()));
-    size_t at = out.size() + 4 * fonts.size();
-    std::string bodies;
-    for (std::string font : fonts) {
-        out += Be32(uint32_t(at + bodies.size()));
-        for (unsigned t = 0; t < Get16(font, 4); ++t)
-            Put32(font, 12 + 16 * t + 8, Get32(font, 12 + 16 * t + 8) + uint32_t(at + bodies.size()));
-        bodies += font + std::string((4 - font.size() % 4) % 4, '\0');
-    }
-    return out + bodies;
-}
-
-struct Record {
-    uint16_t platform, encoding, language, id;
-    std::u16string text;
-};
-
-// `font` with its name table replaced by one holding `records`.
-std::string WithNames(std::string font, const std::vector<Record>& records) {
-    std::string table = Be16(0) + Be16(uint16_t(records.size())) +
-                        Be16(uint16_t(6 + 12 * records.size()));
-    std::string strings;
-    for (const Record& r : records) {
-        table += Be16(r.platform) + Be16(r.encoding) + Be16(r.language) + Be16(r.id) +
-                 Be16(uint16_t(2 * r.text.size())) + Be16(uint16_t(strings.size()));
-        for (char16_t c : r.text) strings += Be16(c);
-    }
-    font += std::string((4 - font.size() % 4) % 4, '\0');
-    for (unsigned t = 0; t < Get16(font, 4); ++t) {
-        if (font.compare(12 + 16 * t, 4, "name") != 0) continue;
-        Put32(font, 12 + 16 * t + 8, uint32_t(font.size()));
-        Put32(font, 12 + 16 * t + 12, uint32_t(table.size() + strings.size()));
-    }
-    return font + table + strings;
-}
+using namespace testfonts;
 
 FontFile InspectBytes(const std::string& bytes) {
     kv::MemorySource source(bytes.data(), bytes.size());
@@ -126,10 +31,15 @@ TEST(FontInfoTest, ReadsFamilyStyleVersionOfEachFaceAlsoInACollection) {
         const char* what;
         std::string bytes;
         std::vector<std::string> faces;
+        const char* file_format;
     } cases[] = {
-        {"DejaVu Sans Mono", mono, {mono}},
-        {"DejaVu Sans Bold", bold, {bold}},
-        {"a collection of both", Collection({mono, bold}), {mono, bold}},
+        {"DejaVu Sans Mono", mono, {mono}, "TrueType"},
+        {"DejaVu Sans Bold", bold, {bold}, "TrueType"},
+        {"a collection of both", Collection({mono, bold}), {mono, bold},
+         "TrueType collection of 2 faces"},
+        {"CFF outlines", CffFont(mono), {CffFont(mono)}, "OpenType (CFF)"},
+        {"a collection with CFF outlines", Collection({CffFont(bold), mono}),
+         {CffFont(bold), mono}, "OpenType collection of 2 faces"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -144,8 +54,10 @@ TEST(FontInfoTest, ReadsFamilyStyleVersionOfEachFaceAlsoInACollection) {
             EXPECT_EQ(font.faces[i].family_name_id, typographic ? 16 : 1);
             EXPECT_EQ(font.faces[i].style, NameRecord(face, 0, NameRecord(face, 0, 17) != "(none)" ? 17 : 2));
             EXPECT_EQ(font.faces[i].version, NameRecord(c.faces[i], 0, 5));
-            EXPECT_EQ(font.faces[i].format, "TrueType");
+            const bool cff = face.compare(0, 4, "OTTO") == 0;
+            EXPECT_EQ(font.faces[i].format, cff ? "OpenType (CFF)" : "TrueType");
         }
+        EXPECT_EQ(kv::fontinfo::FileFormat(font), c.file_format);
     }
 }
 
@@ -187,10 +99,8 @@ TEST(FontInfoTest, RefusesWhatIsNoFontWindowsCanInstall) {
         {"a text file", "This is a readme, not a font.\r\n", Verdict::NotAFont,
          "x is not a font file FreeType can read: "},
         {"an empty file", "", Verdict::NotAFont, "x is not a font file FreeType can read: "},
-        {"a WOFF2 header", "wOF2" + Be32(0x00010000) + Be32(1234) + std::string(36, '\0'),
-         Verdict::WebFont, "x is a WOFF2 web font"},
-        {"a WOFF header", "wOFF" + Be32(0x00010000) + Be32(1234) + std::string(32, '\0'),
-         Verdict::WebFont, "x is a WOFF web font"},
+        {"a WOFF2 header", Woff2Header(), Verdict::WebFont, "x is a WOFF2 web font"},
+        {"a WOFF header", WoffHeader(), Verdict::WebFont, "x is a WOFF web font"},
         {"a BDF font", bdf, Verdict::NotInstallable, "x is a BDF bitmap font, which Windows cannot"},
         {"cut in its table directory", mono.substr(0, 40), Verdict::Damaged, "x is damaged"},
         {"cut in half", mono.substr(0, mono.size() / 2), Verdict::Damaged, "x is damaged"},
