@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "file_io.h"
+#include "fontinfo.h"
 #include "name_rules.h"
 #include "package_end.h"
 #include "package_reader.h"
@@ -91,6 +92,65 @@ bool OpenTargetFolder(const std::string& directory, Folder& folder, std::string&
     return true;
 }
 
+// What the font checks made of a font input, read while the check had it open.
+struct FontLook {
+    kv::fontinfo::FontFile font;
+    std::string read_error;
+};
+
+void LookAtFont(FileSource& file, void* context) {
+    auto* look = static_cast<FontLook*>(context);
+    // Too long to be packed at all: the size check says so, not FreeType.
+    if (file.size() > kv::kMaxBodyBytes) return;
+    look->font = kv::fontinfo::Inspect(file);
+    if (look->font.verdict == kv::fontinfo::Verdict::ReadError && look->font.reason.empty())
+        look->font.reason = file.error();
+}
+
+// Opens every packaged input once, refuses what cannot be packed, and reads
+// each font with the font checks while it is open; readme and license are
+// any text. `first_font` receives what the first font is. Returns the first
+// problem, naming its input, or "".
+std::string CheckInputs(const std::vector<PackagedInput>& inputs,
+                        std::vector<std::unique_ptr<InputFile>>& bodies,
+                        kv::fontinfo::FontFile& first_font) {
+    bodies.reserve(inputs.size());
+    bool first = true;
+    for (const PackagedInput& input : inputs) {
+        const std::string label = std::string(input.kind) + " " + Quoted(input.path);
+        const bool is_font = std::strcmp(input.kind, "font") == 0;
+        FontLook look;
+        bodies.push_back(std::make_unique<InputFile>());
+        if (!bodies.back()->Check(input.path, is_font ? LookAtFont : nullptr, &look))
+            return label + " cannot be read: " + bodies.back()->error();
+        const int64_t size = bodies.back()->size();
+        if (size > kv::kMaxBodyBytes)
+            return label + " is " + std::to_string(size) +
+                   " bytes long; a packaged file holds at most " +
+                   std::to_string(kv::kMaxBodyBytes) + " bytes";
+        if (!is_font) continue;
+        if (look.font.verdict != kv::fontinfo::Verdict::Font)
+            return kv::fontinfo::RefusalMessage(look.font, label);
+        if (first) first_font = std::move(look.font);
+        first = false;
+    }
+    return std::string();
+}
+
+// The descriptor's font name: --font-name, else the first font's own, which
+// is announced in `line` (and `warning`). Returns a problem or "".
+std::string TakeFontName(const BuildOptions& options, const std::string& first_font_path,
+                         const kv::fontinfo::FontFile& first_font, kv::Descriptor& descriptor,
+                         std::string& line, std::string& warning) {
+    if (options.font_name) return std::string();  // judged with the other options
+    const FontNameChoice choice = DefaultFontName(first_font, first_font_path);
+    if (!choice.problem.empty()) return choice.problem;
+    descriptor.font_name = choice.name;
+    line = choice.line;
+    warning = choice.warning;
+    return std::string();
+}
+
 const char* KindText(EntryKind kind) {
     switch (kind) {
     case EntryKind::Folder: return "a folder";
@@ -150,18 +210,14 @@ int RunBuild(const BuildOptions& options) {
     // The packaged files, checked before anything is written.
     const std::vector<PackagedInput> inputs = PackagedInputs(options);
     std::vector<std::unique_ptr<InputFile>> bodies;
-    bodies.reserve(inputs.size());
-    for (const PackagedInput& input : inputs) {
-        const std::string label = std::string(input.kind) + " " + Quoted(input.path);
-        bodies.push_back(std::make_unique<InputFile>());
-        if (!bodies.back()->Check(input.path))
-            return Fail(label + " cannot be read: " + bodies.back()->error());
-        const int64_t size = bodies.back()->size();
-        if (size > kv::kMaxBodyBytes)
-            return Fail(label + " is " + std::to_string(size) +
-                        " bytes long; a packaged file holds at most " +
-                        std::to_string(kv::kMaxBodyBytes) + " bytes");
-    }
+    kv::fontinfo::FontFile first_font;
+    std::string problem = CheckInputs(inputs, bodies, first_font);
+    if (!problem.empty()) return Fail(problem);
+    kv::Descriptor descriptor = DescriptorFor(options);
+    std::string name_line, name_warning;
+    problem = TakeFontName(options, options.fonts[0], first_font, descriptor, name_line,
+                           name_warning);
+    if (!problem.empty()) return Fail(problem);
 
     // The output: a fresh file in its folder, renamed over the name at the end.
     const std::string output_label = "output " + Quoted(options.output);
@@ -185,6 +241,7 @@ int RunBuild(const BuildOptions& options) {
     }
 
     for (const std::string& warning : BuildWarnings(options)) Warn(warning);
+    if (!name_warning.empty()) Warn(name_warning);
     if (bare_stub.removed() > 0)
         Warn(stub_label + " is signed: its certificate table (" +
              std::to_string(bare_stub.removed()) +
@@ -192,7 +249,6 @@ int RunBuild(const BuildOptions& options) {
              "signature; sign the finished installer");
 
     // Entry 1, nearest the end, is the descriptor; then readme, license, fonts.
-    const kv::Descriptor descriptor = DescriptorFor(options);
     const std::string descriptor_text = kv::FormatDescriptor(descriptor);
     kv::MemorySource descriptor_body(descriptor_text.data(), descriptor_text.size());
     std::vector<kv::PackageFile> files;
@@ -218,6 +274,7 @@ int RunBuild(const BuildOptions& options) {
     if (!sink.PutInPlace(output_name))
         return Fail(output_label + " cannot be put in place: " + sink.error());
 
+    if (!name_line.empty()) std::printf("%s\n", name_line.c_str());
     size_t fonts = options.fonts.size();
     std::printf(
         "Wrote %s: %lld bytes (stub %lld bytes + %zu files: descriptor, %s, %s, %zu font%s)\n",
@@ -233,13 +290,18 @@ namespace {
 
 // Opens and reads a package; prints the reason and returns false when the
 // file itself cannot be opened.
-bool OpenPackage(const std::string& path, FileSource& source, PackageListing& listing) {
+bool OpenPackage(const std::string& path, FileSource& source, PackageListing& listing,
+                 ReadFonts fonts) {
     if (!source.Open(path)) {
         Fail("package " + Quoted(path) + " cannot be read: " + source.error());
         return false;
     }
-    listing = ReadPackage(source);
+    listing = ReadPackage(source, fonts);
     return true;
+}
+
+void PrintFontLines(const PackageListing& listing, const char* indent) {
+    for (const std::string& line : FontLines(listing)) std::printf("%s%s\n", indent, line.c_str());
 }
 
 }  // namespace
@@ -247,7 +309,7 @@ bool OpenPackage(const std::string& path, FileSource& source, PackageListing& li
 int RunList(const std::string& package) {
     FileSource source;
     PackageListing listing;
-    if (!OpenPackage(package, source, listing)) return kExitFailed;
+    if (!OpenPackage(package, source, listing, ReadFonts::Yes)) return kExitFailed;
 
     std::printf("Package %s: %lld bytes, count field %d\n", Quoted(package).c_str(),
                 static_cast<long long>(listing.length), listing.count);
@@ -275,13 +337,15 @@ int RunList(const std::string& package) {
         {"font name", &d.font_name}, {"web url", &d.web_url}, {"link title", &d.link_name}};
     for (int i = 0; i < listing.descriptor_fields; ++i)
         std::printf("  %d %-10s  %s\n", i + 1, fields[i].first, Quoted(*fields[i].second).c_str());
+    std::printf("Fonts, as FreeType reads them:\n");
+    PrintFontLines(listing, "  ");
     return kExitOk;
 }
 
 int RunExtract(const std::string& package, const std::string& directory, bool force) {
     FileSource source;
     PackageListing listing;
-    if (!OpenPackage(package, source, listing)) return kExitFailed;
+    if (!OpenPackage(package, source, listing, ReadFonts::No)) return kExitFailed;
     // Like the installer: the whole package is judged before anything is written.
     const std::string refusal = InstallerRefusal(listing);
     if (!refusal.empty()) {
@@ -363,7 +427,7 @@ int RunExtract(const std::string& package, const std::string& directory, bool fo
 int RunVerify(const std::string& package) {
     FileSource source;
     PackageListing listing;
-    if (!OpenPackage(package, source, listing)) return kExitFailed;
+    if (!OpenPackage(package, source, listing, ReadFonts::Yes)) return kExitFailed;
     const PackageVerdict verdict = JudgePackage(listing);
     for (const std::string& warning : verdict.warnings) Warn(warning);
     if (!verdict.ok()) return Fail(Quoted(package) + ": " + verdict.problem);
@@ -372,6 +436,7 @@ int RunVerify(const std::string& package) {
         Warn(Quoted(package) +
              " does not end in .exe; the installer finds its own file only by its .exe name");
     std::printf("OK: %s: %s\n", Quoted(package).c_str(), Summary(listing).c_str());
+    PrintFontLines(listing, "  ");
     return kExitOk;
 }
 

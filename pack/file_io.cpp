@@ -25,13 +25,14 @@ bool FileSource::read(int64_t offset, void* out, size_t n) {
     return true;
 }
 
-bool InputFile::Check(const std::string& path) {
+bool InputFile::Check(const std::string& path, Look look, void* context) {
     path_ = path;
     if (!file_.Open(path)) {
         error_ = file_.error();
         return false;
     }
     checked_ = file_.identity();
+    if (look) look(file_, context);
     file_.Close();
     return true;
 }

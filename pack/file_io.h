@@ -40,8 +40,13 @@ private:
 // rather than packaged.
 class InputFile final : public kv::ByteSource {
 public:
-    // Opens `path`, refuses anything but a regular file, notes its identity.
-    bool Check(const std::string& path);
+    // Reads the file while the check has it open (the font checks do).
+    using Look = void (*)(FileSource& file, void* context);
+
+    // Opens `path`, refuses anything but a regular file, notes its identity,
+    // and runs `look` on the open file before closing it again: what is
+    // looked at is what was checked, never the name opened a second time.
+    bool Check(const std::string& path, Look look = nullptr, void* context = nullptr);
     const std::string& error() const { return error_; }
     const FileIdentity& identity() const { return checked_; }
 

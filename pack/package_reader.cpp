@@ -67,7 +67,21 @@ Role PackageListing::RoleAt(size_t i) const {
     return RoleOf(entries[i].name, has_descriptor() ? &descriptor : nullptr);
 }
 
-PackageListing ReadPackage(kv::ByteSource& source) {
+namespace {
+
+void ReadFontEntries(kv::ByteSource& source, PackageListing& listing) {
+    listing.fonts_read = true;
+    for (size_t i = 0; i < listing.entries.size(); ++i) {
+        if (listing.RoleAt(i) != Role::Font) continue;
+        const kv::TrailerEntry& e = listing.entries[i];
+        kv::SliceSource body(source, e.body_offset, e.size);
+        listing.fonts.push_back({i, kv::fontinfo::Inspect(body)});
+    }
+}
+
+}  // namespace
+
+PackageListing ReadPackage(kv::ByteSource& source, ReadFonts fonts) {
     PackageListing listing;
     listing.length = source.size();
     kv::TrailerWalker walker(source);
@@ -111,6 +125,7 @@ PackageListing ReadPackage(kv::ByteSource& source) {
     if (listing.descriptor_fields < kv::kDescriptorFields && d.size > n)
         listing.descriptor_error =
             "it is " + std::to_string(d.size) + " bytes long, far more than a descriptor holds";
+    if (fonts == ReadFonts::Yes && listing.has_descriptor()) ReadFontEntries(source, listing);
     return listing;
 }
 
@@ -208,6 +223,23 @@ std::string BuildRuleProblem(const PackageListing& listing, std::vector<std::str
     return std::string();
 }
 
+// "font entry 3 "A.ttf"": how messages name a font entry.
+std::string FontEntryLabel(const PackageListing& listing, const PackageListing::FontEntry& f) {
+    const kv::TrailerEntry& e = listing.entries[f.entry];
+    return "font entry " + std::to_string(e.index) + " " + Quoted(e.name);
+}
+
+// The build packs only fonts Windows can install; the installer would copy
+// anything else into the Fonts folder all the same.
+std::string FontProblem(const PackageListing& listing) {
+    for (const PackageListing::FontEntry& f : listing.fonts) {
+        if (f.font.verdict == kv::fontinfo::Verdict::Font) continue;
+        return kv::fontinfo::RefusalMessage(f.font, FontEntryLabel(listing, f)) +
+               "; the installer would copy it into the Fonts folder as a font";
+    }
+    return std::string();
+}
+
 }  // namespace
 
 PackageVerdict JudgePackage(const PackageListing& listing) {
@@ -220,6 +252,7 @@ PackageVerdict JudgePackage(const PackageListing& listing) {
     size_t first = 0;
     if (verdict.problem.empty() && !same_file.empty()) verdict.problem = same_file[first++];
     verdict.warnings.insert(verdict.warnings.end(), same_file.begin() + first, same_file.end());
+    if (verdict.problem.empty()) verdict.problem = FontProblem(listing);
     return verdict;
 }
 
@@ -253,6 +286,33 @@ std::string Summary(const PackageListing& listing) {
                               : "; web link " + Quoted(d.link_name) + " to " + Quoted(d.web_url);
     text += "; " + IntegrityText(listing);
     return text;
+}
+
+namespace {
+
+std::string FaceText(const kv::fontinfo::Face& face) {
+    return "family " + Quoted(face.family) + ", style " + Quoted(face.style) + ", version " +
+           Quoted(face.version) + ", " + face.format;
+}
+
+}  // namespace
+
+std::vector<std::string> FontLines(const PackageListing& listing) {
+    std::vector<std::string> lines;
+    for (const PackageListing::FontEntry& f : listing.fonts) {
+        const std::string label = FontEntryLabel(listing, f);
+        if (f.font.verdict != kv::fontinfo::Verdict::Font) {
+            lines.push_back(label + ": " + kv::fontinfo::RefusalMessage(f.font, "it"));
+        } else if (!f.font.collection) {
+            lines.push_back(label + ": " + FaceText(f.font.faces[0]));
+        } else {
+            lines.push_back(label + ": " + kv::fontinfo::FileFormat(f.font));
+            for (size_t i = 0; i < f.font.faces.size(); ++i)
+                lines.push_back("  face " + std::to_string(i + 1) + ": " +
+                                FaceText(f.font.faces[i]));
+        }
+    }
+    return lines;
 }
 
 }  // namespace kvpack

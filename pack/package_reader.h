@@ -9,6 +9,7 @@
 
 #include "byte_source.h"
 #include "descriptor.h"
+#include "fontinfo.h"
 #include "package_end.h"
 #include "rules.h"
 #include "trailer.h"
@@ -41,6 +42,16 @@ struct PackageListing {
     std::string descriptor_error;  // the entry could not be read
     kv::Descriptor descriptor;
 
+    // Every font entry as the font checks read it, in entry order; filled
+    // when ReadPackage was asked to read the fonts and the descriptor says
+    // which entries are fonts.
+    struct FontEntry {
+        size_t entry;  // index into `entries`
+        kv::fontinfo::FontFile font;
+    };
+    std::vector<FontEntry> fonts;
+    bool fonts_read = false;
+
     bool walked() const { return error == kv::TrailerError::None; }
     bool has_descriptor() const { return descriptor_entry >= 0 && descriptor_error.empty(); }
     Role RoleAt(size_t i) const;
@@ -69,9 +80,13 @@ private:
     bool sound_ = true;
 };
 
-// Walks the trailer and reads the descriptor. Never fails as such: what went
-// wrong is recorded in the listing.
-PackageListing ReadPackage(kv::ByteSource& source);
+// Whether ReadPackage also reads every font entry with the font checks:
+// list and verify do; extract has no use for what a font says.
+enum class ReadFonts { No, Yes };
+
+// Walks the trailer and reads the descriptor, and the fonts if asked. Never
+// fails as such: what went wrong is recorded in the listing.
+PackageListing ReadPackage(kv::ByteSource& source, ReadFonts fonts);
 
 // Why the installer itself would stop on this package: its damaged-file
 // message or its corrupted-datafile message. "" when it would run.
@@ -84,7 +99,8 @@ struct PackageVerdict {
 };
 
 // What the installer would make of the package, judged by the same rules as
-// the build: the first problem, and the warnings worth a word.
+// the build: the first problem, and the warnings worth a word. Its fonts are
+// judged when ReadPackage read them.
 PackageVerdict JudgePackage(const PackageListing& listing);
 
 // The integrity record's state, and the signature's table if there is one.
@@ -93,5 +109,9 @@ std::string IntegrityText(const PackageListing& listing);
 // One line for verify: files, roles, font name, web link, checksum. Every
 // value from the package is escaped.
 std::string Summary(const PackageListing& listing);
+
+// What each font entry is, for list and verify: one line per font, and one
+// more per face of a collection (indented by two spaces). Escaped.
+std::vector<std::string> FontLines(const PackageListing& listing);
 
 }  // namespace kvpack

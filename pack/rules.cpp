@@ -22,6 +22,10 @@ bool HasNonAscii(const std::string& text) {
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
+const char kAnsiNote[] =
+    " holds non-ASCII bytes; Windows reads them in the user's ANSI code page, so they may show "
+    "differently";
+
 // Names an input in a message: `font "a/B.ttf"`.
 std::string Label(const PackagedInput& input) {
     return std::string(input.kind) + " " + Quoted(input.path);
@@ -136,18 +140,19 @@ const ValueLabels kOptionLabels = {"--font-name", "--web-url", "--link-title"};
 const ValueLabels kDescriptorLabels = {"the descriptor's font name", "the descriptor's web address",
                                        "the descriptor's link title"};
 
-std::string DescriptorValuesProblem(const kv::Descriptor& d, const ValueLabels& labels) {
-    if (IsBlank(d.font_name))
-        return std::string(labels.font_name) + " " + Quoted(d.font_name) +
-               " is empty; the installer shows it as the font's name";
-    const std::pair<const char*, const std::string*> values[] = {
-        {labels.font_name, &d.font_name}, {labels.web_url, &d.web_url},
-        {labels.link_title, &d.link_name}};
-    for (const auto& value : values) {
-        if (!kv::IsStorableValue(*value.second))
-            return std::string(value.first) + " " + Quoted(*value.second) +
-                   " holds a double quote or a line break, which the package descriptor cannot "
-                   "store";
+namespace {
+
+std::string UnstorableProblem(const std::string& value, const std::string& label) {
+    if (kv::IsStorableValue(value)) return std::string();
+    return label + " " + Quoted(value) +
+           " holds a double quote or a line break, which the package descriptor cannot store";
+}
+
+std::string WebLinkProblem(const kv::Descriptor& d, const ValueLabels& labels) {
+    for (const auto& value : {std::make_pair(labels.web_url, &d.web_url),
+                              std::make_pair(labels.link_title, &d.link_name)}) {
+        const std::string problem = UnstorableProblem(*value.second, value.first);
+        if (!problem.empty()) return problem;
     }
     // No address, no link: the installer shows none and never uses the title.
     if (d.web_url.empty()) return std::string();
@@ -156,6 +161,52 @@ std::string DescriptorValuesProblem(const kv::Descriptor& d, const ValueLabels& 
     problem = LinkTitleProblem(d.link_name);
     if (!problem.empty()) return labels.link_title + (" " + Quoted(d.link_name)) + " " + problem;
     return std::string();
+}
+
+}  // namespace
+
+std::string FontNameProblem(const std::string& name, const std::string& label) {
+    if (IsBlank(name))
+        return label + " " + Quoted(name) + " is empty; the installer shows it as the font's name";
+    return UnstorableProblem(name, label);
+}
+
+std::string DescriptorValuesProblem(const kv::Descriptor& d, const ValueLabels& labels) {
+    const std::string problem = FontNameProblem(d.font_name, labels.font_name);
+    return problem.empty() ? WebLinkProblem(d, labels) : problem;
+}
+
+FontNameChoice DefaultFontName(const kv::fontinfo::FontFile& font, const std::string& path) {
+    FontNameChoice choice;
+    const std::string of_font =
+        (font.collection ? "face 1 of font " : "font ") + Quoted(path);
+    const char* const kGiveIt = "; give the name with --font-name NAME";
+    if (font.faces.empty()) {
+        choice.problem = of_font + " holds no face to take the font name from" + kGiveIt;
+        return choice;
+    }
+    const kv::fontinfo::Face& face = font.faces[0];
+    const std::string source =
+        face.family_name_id == 16 ? "the typographic family name (name ID 16)"
+        : face.family_name_id == 1 ? "the family name (name ID 1)"
+                                   : "the family name FreeType reads";
+    const std::string label = source + " of " + of_font;
+    std::string name;
+    if (!kv::fontinfo::ToWindows1252(face.family, name)) {
+        choice.problem = label + ", " + Quoted(face.family) +
+                         " (UTF-8), holds a control character or one that Windows-1252, the code page "
+                         "the installer shows it in, has not" + kGiveIt;
+        return choice;
+    }
+    choice.problem = FontNameProblem(name, label);
+    if (!choice.problem.empty()) {
+        choice.problem += kGiveIt;
+        return choice;
+    }
+    choice.name = name;
+    choice.line = "Font name " + Quoted(name) + ": " + label + "; --font-name NAME sets another";
+    if (HasNonAscii(name)) choice.warning = "the font name " + Quoted(name) + kAnsiNote;
+    return choice;
 }
 
 std::vector<PackagedInput> PackagedInputs(const BuildOptions& options) {
@@ -180,7 +231,6 @@ kv::Descriptor DescriptorFor(const BuildOptions& options) {
 }
 
 std::string CheckBuildOptions(const BuildOptions& options) {
-    if (!options.font_name) return "no font name given: add --font-name NAME";
     if (options.fonts.empty())
         return "no font file given: name at least one font file after the options";
     if (options.link_title && !options.web_url)
@@ -236,14 +286,13 @@ std::string CheckBuildOptions(const BuildOptions& options) {
 
     if (options.web_url && options.web_url->empty())
         return "--web-url \"\" is empty; leave out --web-url and --link-title for no web link";
-    return DescriptorValuesProblem(DescriptorFor(options), kOptionLabels);
+    const kv::Descriptor descriptor = DescriptorFor(options);
+    return options.font_name ? DescriptorValuesProblem(descriptor, kOptionLabels)
+                             : WebLinkProblem(descriptor, kOptionLabels);
 }
 
 std::vector<std::string> BuildWarnings(const BuildOptions& options) {
     std::vector<std::string> warnings;
-    const char* const kAnsiNote =
-        " holds non-ASCII bytes; Windows reads them in the user's ANSI code page, so they may show "
-        "differently";
     for (const PackagedInput& input : PackagedInputs(options))
         if (HasNonAscii(input.name)) warnings.push_back(Label(input) + ": its name" + kAnsiNote);
     if (options.font_name && HasNonAscii(*options.font_name))

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "descriptor.h"
+#include "fontinfo.h"
 #include "options.h"
 #include "package_end.h"
 
@@ -49,6 +50,20 @@ extern const ValueLabels kDescriptorLabels;  // "the font name", ...
 // that names the value; "" when they are sound. The build judges what it is
 // about to write and verify what a package holds by this one rule.
 std::string DescriptorValuesProblem(const kv::Descriptor& descriptor, const ValueLabels& labels);
+// The font name's part of that rule, for a name labelled `label`.
+std::string FontNameProblem(const std::string& name, const std::string& label);
+
+// The font name a build takes when --font-name is not given: the first
+// font's family (the first face's, in a collection) in Windows-1252, the
+// code page the installer shows it in.
+struct FontNameChoice {
+    std::string name;     // Windows-1252; empty when `problem` says why not
+    std::string line;     // says which name was taken and from where
+    std::string warning;  // a word about non-ASCII characters, or ""
+    std::string problem;  // why the font's own name cannot be taken
+};
+// `font` is the first font as read, given as `path`.
+FontNameChoice DefaultFontName(const kv::fontinfo::FontFile& font, const std::string& path);
 
 // Why a stub with these PE headers cannot be the installer stub (a 32-bit
 // Windows GUI program), e.g. "is a console program, not a Windows GUI
@@ -70,7 +85,8 @@ kv::Descriptor DescriptorFor(const BuildOptions& options);
 
 // The first rule the options break, as a one-line message that names the
 // offending input; "" when the options can be packaged. Only the names and
-// values are judged here; the files themselves are checked by the build.
+// values are judged here; the files themselves are checked by the build,
+// and so is the font name taken from a font when --font-name is not given.
 std::string CheckBuildOptions(const BuildOptions& options);
 
 // Things worth a word that do not stop the build.

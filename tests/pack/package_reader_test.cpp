@@ -1,6 +1,7 @@
 // What verify says about packages built in memory with the format core.
 #include "package_reader.h"
 #include "pe_stub.h"
+#include "test_fonts.h"
 #include "test_packages.h"
 
 #include <gtest/gtest.h>
@@ -18,16 +19,20 @@ string Pack(const Files& files, const string& stub = testpe::Stub()) {
     return testpkg::Pack(stub, files);
 }
 
-kvpack::PackageVerdict Judge(const string& package) {
+kvpack::PackageListing Read(const string& package) {
     kv::MemorySource source(package.data(), package.size());
-    return kvpack::JudgePackage(kvpack::ReadPackage(source));
+    return kvpack::ReadPackage(source, kvpack::ReadFonts::Yes);
 }
+
+kvpack::PackageVerdict Judge(const string& package) { return kvpack::JudgePackage(Read(package)); }
+
+const string kFont = testfonts::Slurp(testfonts::kDejaVu + "DejaVuSansMono.ttf");
 
 const char kGood[] =
     "\"KERVALE DATAFILE 1\"\r\n\"README.TXT\"\r\n\"NOLICENSE\"\r\n\"F\"\r\n\"\"\r\n\"\"\r\n";
 
 TEST(Verify, SoundPackagePasses) {
-    auto v = Judge(Pack({{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf", "font"}}));
+    auto v = Judge(Pack({{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf", kFont}}));
     EXPECT_TRUE(v.ok()) << v.problem;
     EXPECT_TRUE(v.warnings.empty());
 }
@@ -45,6 +50,17 @@ TEST(Verify, RejectionsCarryTheirReason) {
          "The kervale datafile is corrupted."},
         {{{"KERVALE.DAT", kGood}, {"readme.txt", "hi"}, {"F.ttf", "x"}}, "readme \"README.TXT\""},
         {{{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}}, "no font file"},
+        // Fonts by content, as the build judges them; the first bad one is named.
+        {{{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf", "x"}},
+         "font entry 3 \"F.ttf\" is not a font file FreeType can read"},
+        {{{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"A.ttf", kFont}, {"F.woff2", testfonts::Woff2Header()}},
+         "font entry 4 \"F.woff2\" is a WOFF2 web font"},
+        {{{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf", kFont.substr(0, kFont.size() / 2)}},
+         "font entry 3 \"F.ttf\" is damaged or cut short"},
+        {{{"KERVALE.DAT", kGood},
+          {"README.TXT", "hi"},
+          {"F.ttc", testfonts::Collection({kFont, kFont}).substr(0, 2 * kFont.size() - 99)}},
+         "font entry 3 \"F.ttc\" is damaged or cut short: face 2"},
     };
     for (const auto& c : cases) {
         auto v = Judge(Pack(c.first));
@@ -65,7 +81,7 @@ string Descriptor(const string& readme, const string& font, const string& url,
 // Whatever the build refuses, verify refuses in a package made by other means.
 TEST(Verify, RefusesWhatTheBuildRefuses) {
     const auto with = [](const string& url, const string& title, const string& font = "F") {
-        return Files{{"KERVALE.DAT", Descriptor("NOREADME", font, url, title)}, {"F.ttf", "x"}};
+        return Files{{"KERVALE.DAT", Descriptor("NOREADME", font, url, title)}, {"F.ttf", kFont}};
     };
     const auto named = [](const string& name) {
         return Files{{"KERVALE.DAT", Descriptor("NOREADME", "F", "", "")}, {name, "x"}};
@@ -116,11 +132,10 @@ TEST(Verify, RefusesWhatTheBuildRefuses) {
 
 // The certificate table and the integrity record, each named for what it is.
 TEST(Verify, CertificateTableAndIntegrityRecordMessages) {
-    const Files files{{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf", string(300, 'f')}};
+    const Files files{{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf", kFont}};
     const string good = Pack(files);
     const string signed_package = testpe::Sign(good);
-    kv::MemorySource source(signed_package.data(), signed_package.size());
-    const kvpack::PackageListing listing = kvpack::ReadPackage(source);
+    const kvpack::PackageListing listing = Read(signed_package);
     EXPECT_TRUE(kvpack::JudgePackage(listing).ok());
     EXPECT_NE(kvpack::IntegrityText(listing).find(
                   "carries a certificate table (the signature is not checked)"),
@@ -137,7 +152,7 @@ TEST(Verify, CertificateTableAndIntegrityRecordMessages) {
     const size_t record = good.size() - kv::kFillerBytes;
     for (size_t at = 0; at < 20; ++at) {
         string changed = good;
-        changed[good.find(string(300, 'f')) + 7] ^= 1;
+        changed[good.find(kFont) + 7] ^= 1;
         changed[record + at] ^= static_cast<char>(1 << (at % 8));
         EXPECT_NE(Judge(changed).problem.find("integrity record is damaged"), string::npos) << at;
     }
@@ -163,6 +178,36 @@ TEST(Verify, DamagedTrailerNamesWhereAndWhat) {
     const string cut = good.substr(0, good.size() - 1);
     EXPECT_NE(Judge(cut).problem.find("This file is damaged."), string::npos);
     EXPECT_NE(Judge("short").problem.find("at its count field"), string::npos);
+}
+
+// Each font entry is shown with what its name table says, face by face in
+// a collection; entries the installer does not take for fonts are not.
+TEST(Verify, FontLinesShowEachFontAndFace) {
+    using testfonts::NameRecord;
+    const string bold = testfonts::Slurp(testfonts::kDejaVu + "DejaVuSans-Bold.ttf");
+    const string cff = testfonts::CffFont(bold);
+    const string package = Pack({{"KERVALE.DAT", kGood},
+                                 {"README.TXT", kFont},
+                                 {"Mono.ttf", kFont},
+                                 {"Both.otc", testfonts::Collection({cff, kFont})},
+                                 {"Text.ttf", "text"}});
+    auto face = [&](const string& font, const char* format) {
+        const string style = NameRecord(font, 0, 17) != "(none)" ? NameRecord(font, 0, 17)
+                                                                  : NameRecord(font, 0, 2);
+        return "family \"" + testfonts::FamilyRecord(font) + "\", style \"" + style +
+               "\", version \"" + NameRecord(font, 0, 5) + "\", " + format;
+    };
+    const std::vector<string> expected = {
+        "font entry 3 \"Mono.ttf\": " + face(kFont, "TrueType"),
+        "font entry 4 \"Both.otc\": OpenType collection of 2 faces",
+        "  face 1: " + face(cff, "OpenType (CFF)"),
+        "  face 2: " + face(kFont, "TrueType"),
+    };
+    const std::vector<string> lines = kvpack::FontLines(Read(package));
+    ASSERT_EQ(lines.size(), expected.size() + 1);
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i], expected[i]);
+    EXPECT_EQ(lines.back().rfind("font entry 5 \"Text.ttf\": it is not a font file", 0), 0u)
+        << lines.back();
 }
 
 }  // namespace

@@ -100,6 +100,8 @@ TEST(Rules, TypicalOptionsPassAndGiveTheDescriptor) {
     bare.font_name = "F";
     bare.fonts = {"f.ttf"};
     EXPECT_EQ(CheckBuildOptions(bare), "");
+    bare.font_name.reset();  // the build takes the font's own
+    EXPECT_EQ(CheckBuildOptions(bare), "");
     const kv::Descriptor e = kvpack::DescriptorFor(bare);
     EXPECT_EQ(e.readme, "NOREADME");
     EXPECT_EQ(e.license, "NOLICENSE");
@@ -145,7 +147,13 @@ TEST(Rules, EachRefusalNamesItsInput) {
         {"quote in name", [](BuildOptions& b) { b.font_name = "Sample \"Sans\""; }, "--font-name"},
         {"line break", [](BuildOptions& b) { b.font_name = "Sample\r\nSans"; }, "--font-name"},
         {"blank font name", [](BuildOptions& b) { b.font_name = "  "; }, "--font-name"},
-        {"no font name", [](BuildOptions& b) { b.font_name.reset(); }, "--font-name"},
+        // Without --font-name the name comes from the font; the link is judged all the same.
+        {"no font name, quote in url",
+         [](BuildOptions& b) {
+             b.font_name.reset();
+             b.web_url = "http://a/\"b";
+         },
+         "--web-url"},
         {"quote in url", [](BuildOptions& b) { b.web_url = "http://a/\"b"; }, "--web-url"},
         {"not a web address", [](BuildOptions& b) { b.web_url = "C:\\Windows\\calc.exe"; },
          "--web-url"},

@@ -5,6 +5,7 @@
 
 #include "package_end.h"
 #include "pe_stub.h"
+#include "test_fonts.h"
 #include <signal.h>
 #include <spawn.h>
 #include <sys/inotify.h>
@@ -69,17 +70,19 @@ protected:
         Write(stub_, testpe::Stub());
         Write(in_ + "README.TXT", "Read me.\r\n");
         Write(in_ + "LICENSE.TXT", "You may.\r\n");
-        Write(in_ + "Sample-Regular.ttf", Bytes(70000, 7));
-        Write(in_ + "Sample-Bold.otf", "");
+        Write(in_ + "Sample-Regular.ttf", Mono());
+        Write(in_ + "Sample-Bold.otf", testfonts::CffFont(Bold()));
+    }
+
+    static const string& Mono() {
+        static const string font = testfonts::Slurp(testfonts::kDejaVu + "DejaVuSansMono.ttf");
+        return font;
+    }
+    static const string& Bold() {
+        static const string font = testfonts::Slurp(testfonts::kDejaVu + "DejaVuSans-Bold.ttf");
+        return font;
     }
     void TearDown() override { std::system(("rm -rf '" + root_ + "'").c_str()); }
-
-    static string Bytes(size_t n, unsigned seed) {
-        string s(n, '\0');
-        for (size_t i = 0; i < n; ++i)
-            s[i] = static_cast<char>((i * 131 + seed * 17 + (i >> 9)) & 0xff);
-        return s;
-    }
 
     // Runs the tool; a run that has not ended after a minute is killed and
     // counts as failed, so a tool that blocks cannot hang the tests.
@@ -183,20 +186,32 @@ TEST_F(PackTool, BuildThenVerifyListExtractRoundTrip) {
         {"README.TXT", Read(in_ + "README.TXT")},
         {"LICENSE.TXT", Read(in_ + "LICENSE.TXT")},
         {"Sample-Regular.ttf", Read(in_ + "Sample-Regular.ttf")},
-        {"Sample-Bold.otf", ""}};
+        {"Sample-Bold.otf", Read(in_ + "Sample-Bold.otf")}};
     EXPECT_EQ(Read(package), ExpectedImage(Read(stub_), entries));
 
+    // Both show each font as its name table has it.
+    const string fonts[] = {
+        "font entry 4 \"Sample-Regular.ttf\": family \"" + testfonts::FamilyRecord(Mono()) +
+            "\", style \"" + testfonts::NameRecord(Mono(), 0, 2) + "\", version \"" +
+            testfonts::NameRecord(Mono(), 0, 5) + "\", TrueType",
+        "font entry 5 \"Sample-Bold.otf\": family \"" + testfonts::FamilyRecord(Bold()) +
+            "\", style \"" + testfonts::NameRecord(Bold(), 0, 2) + "\", version \"" +
+            testfonts::NameRecord(Bold(), 0, 5) + "\", OpenType (CFF)"};
     Result verified = Run({"verify", package});
     EXPECT_EQ(verified.code, 0) << verified.err;
     EXPECT_EQ(verified.out.rfind("OK: ", 0), 0u) << verified.out;
-    EXPECT_EQ(std::count(verified.out.begin(), verified.out.end(), '\n'), 1);
+    EXPECT_EQ(std::count(verified.out.begin(), verified.out.end(), '\n'), 3);
+    for (const string& font : fonts)
+        EXPECT_NE(verified.out.find("\n  " + font + "\n"), string::npos) << font << verified.out;
 
     Result listed = Run({"list", package});
     EXPECT_EQ(listed.code, 0) << listed.err;
     size_t at = 0;
-    for (const char* row : {"descriptor  KERVALE.DAT", "readme      README.TXT",
-                            "license     LICENSE.TXT", "font        Sample-Regular.ttf",
-                            "font        Sample-Bold.otf", "\"https://example.com/sample/\""}) {
+    for (const string& row : {string("descriptor  KERVALE.DAT"), string("readme      README.TXT"),
+                              string("license     LICENSE.TXT"), string("font        Sample-Regular.ttf"),
+                              string("font        Sample-Bold.otf"),
+                              string("\"https://example.com/sample/\""), "  " + fonts[0],
+                              "  " + fonts[1]}) {
         at = listed.out.find(row, at);
         EXPECT_NE(at, string::npos) << row << "\n" << listed.out;
     }
@@ -227,6 +242,14 @@ TEST_F(PackTool, RefusalsNameTheInputAndLeaveNoOutput) {
     Write(in_ + "Font.exe", "x");
     Write(in_ + "Huge.ttf", "");
     ASSERT_EQ(truncate((in_ + "Huge.ttf").c_str(), 2147483648LL), 0);  // sparse
+    // Not fonts Windows can install, whatever their names say.
+    Write(in_ + "Text.ttf", "This is a readme, not a font.\r\n");
+    Write(in_ + "Web.woff2", testfonts::Woff2Header());
+    Write(in_ + "Cut.ttf", Mono().substr(0, testfonts::TablesEnd(Mono()) - 1));
+    Write(in_ + "Empty.otf", "");
+    // Fonts whose own name the descriptor cannot carry.
+    Write(in_ + "Greek.ttf", testfonts::WithNames(Mono(), {{3, 1, 0x409, 1, u"\u03A9mega"}}));
+    Write(in_ + "Quote.ttf", testfonts::WithNames(Mono(), {{3, 1, 0x409, 1, u"A \"B\""}}));
     ASSERT_EQ(Run(FullBuild(in_ + "Built.exe")).code, 0);
     const string font = in_ + "Sample-Regular.ttf";
     Args many;
@@ -255,6 +278,13 @@ TEST_F(PackTool, RefusalsNameTheInputAndLeaveNoOutput) {
         {build({"--link-title", "Home"}, {font}), "--link-title"},
         {build({}, many), "32768"},
         {build({}, {in_ + "Huge.ttf"}), "Huge.ttf"},
+        {build({}, {font, in_ + "Text.ttf"}),
+         "font \"" + in_ + "Text.ttf\" is not a font file FreeType can read: "},
+        {build({}, {in_ + "Web.woff2"}), "font \"" + in_ + "Web.woff2\" is a WOFF2 web font"},
+        {build({}, {in_ + "Cut.ttf"}), "font \"" + in_ + "Cut.ttf\" is damaged or cut short"},
+        {build({}, {in_ + "Empty.otf"}), "font \"" + in_ + "Empty.otf\" is not a font file"},
+        {{"build", "-o", out, "--stub", stub_, in_ + "Greek.ttf"}, "--font-name"},
+        {{"build", "-o", out, "--stub", stub_, in_ + "Quote.ttf", font}, "--font-name"},
         {build({}, {in_ + "Missing.ttf"}), "Missing.ttf"},
         {build({"--readme", in_ + "NoReadme.txt"}, {font}), "NoReadme.txt"},
         {build({"--license", in_ + "NoLicense.txt"}, {font}), "NoLicense.txt"},
@@ -283,6 +313,48 @@ TEST_F(PackTool, RefusalsNameTheInputAndLeaveNoOutput) {
     }
     EXPECT_EQ(Read(stub_), testpe::Stub());
     EXPECT_EQ(Read(in_ + "Font.exe"), "x");
+}
+
+// Without --font-name the package names the font as the first font names
+// itself: the typographic family, else the family, in Windows-1252.
+TEST_F(PackTool, FontNameDefaultsToTheFirstFontsFamily) {
+    using testfonts::NameRecord;
+    ASSERT_EQ(NameRecord(Mono(), 0, 16), "(none)");
+    const string typographic =
+        testfonts::WithNames(Mono(), {{3, 1, 0x409, 1, u"Legacy"}, {3, 1, 0x409, 16, u"Typo"}});
+    const struct {
+        const char* what;
+        std::vector<string> fonts;
+        Args extra;
+        string name;  // the descriptor's font name, Windows-1252
+        string said;  // in the line that says where it came from; "" for no line
+    } cases[] = {
+        {"family", {Mono()}, {}, NameRecord(Mono(), 0, 1), "(name ID 1) of font"},
+        {"typographic family", {typographic, Bold()}, {}, NameRecord(typographic, 0, 16),
+         "(name ID 16) of font"},
+        {"first face of a collection", {testfonts::Collection({Bold(), Mono()}), Mono()}, {},
+         testfonts::FamilyRecord(Bold()), "of face 1 of font"},
+        {"a Latin-1 letter", {testfonts::WithNames(Mono(), {{3, 1, 0x409, 1, u"Caf\u00e9"}})}, {},
+         "Caf\xE9", "Font name \"Caf\\xE9\""},
+        {"--font-name wins", {Mono()}, {"--font-name", "Given"}, "Given", ""},
+    };
+    for (const auto& c : cases) {
+        Args args{"build", "-o", out_ + "S.exe", "--stub", stub_};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        for (size_t i = 0; i < c.fonts.size(); ++i) {
+            Write(in_ + "F" + std::to_string(i) + ".ttf", c.fonts[i]);
+            args.push_back(in_ + "F" + std::to_string(i) + ".ttf");
+        }
+        Result r = Run(args);
+        ASSERT_EQ(r.code, 0) << c.what << ": " << r.err;
+        EXPECT_NE(Read(out_ + "S.exe").find("\"NOLICENSE\"\r\n\"" + c.name + "\"\r\n"),
+                  string::npos) << c.what;
+        const size_t line = r.out.find("Font name ");
+        EXPECT_EQ(line != string::npos, !c.said.empty()) << c.what << ": " << r.out;
+        if (!c.said.empty())
+            EXPECT_NE(r.out.substr(line, r.out.find('\n', line) - line).find(c.said), string::npos)
+                << c.what << ": " << r.out;
+    }
 }
 
 TEST_F(PackTool, DefaultStubIsTheOneNextToTheTool) {
@@ -454,8 +526,9 @@ TEST_F(PackTool, InputsThatAreNotRegularFilesAreRefusedAtOnce) {
 // Every signal that ends the tool removes the half-written output first. The
 // signal arrives while a 2 GiB font (sparse, so cheap) is being copied.
 TEST_F(PackTool, FatalSignalsRemoveTheTemporaryOutput) {
-    const string huge = in_ + "Huge.ttf";
-    Write(huge, "");
+    const string huge = in_ + "Huge.ttf";  // a font with a large extra table, sparse
+    const string head = testfonts::WithExtraTable(Mono(), "Xbig", 0);
+    Write(huge, testfonts::WithExtraTable(Mono(), "Xbig", uint32_t(2147483647 - head.size())));
     ASSERT_EQ(truncate(huge.c_str(), 2147483647LL), 0);
     for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGALRM, SIGTERM, SIGXFSZ, SIGUSR1}) {
         const int watch = inotify_init1(IN_CLOEXEC);
@@ -538,7 +611,9 @@ TEST_F(PackTool, PrintedValuesAreEscaped) {
     const string descriptor = "\"KERVALE DATAFILE 1\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n"
                               "\"\x1b]0;title\x07\"\r\n\"http://a/\x1b[1A\x1b[2KOK\"\r\n\"T\x9b" "31m\"\r\n";
     const string package = root_ + "/p\x1b[2K.exe";
-    Write(package, ExpectedImage(Read(stub_), {{"KERVALE.DAT", descriptor}, {"\xe9\x9b.ttf", "f"}}));
+    const string font = testfonts::WithNames(
+        Mono(), {{3, 1, 0x409, 1, u"\x1b]0;x\x07"}, {3, 1, 0x409, 5, u"\x1b[2J\u009b"}});
+    Write(package, ExpectedImage(Read(stub_), {{"KERVALE.DAT", descriptor}, {"\xe9\x9b.ttf", font}}));
     for (const Args& args : {Args{"verify", package}, Args{"list", package},
                              Args{"extract", "--force", package, root_ + "/x\x1b"}}) {
         Result r = Run(args);
@@ -547,6 +622,7 @@ TEST_F(PackTool, PrintedValuesAreEscaped) {
                 EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7f)) << args[0] << ": " << int{c};
         EXPECT_NE((r.out + r.err).find("\\x1B"), string::npos) << args[0];
     }
+    EXPECT_NE(Run({"list", package}).out.find("family \"\\x1B]0;x\\x07\""), string::npos);
 }
 
 }  // namespace
