@@ -7,10 +7,10 @@ cd "$root"
 bash scripts/setup.sh
 bash scripts/build.sh
 
+# No --font-name: the tool takes the font's own name and says so.
 font=/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf
 mkdir -p out
 dist/kervale-pack build -o out/DejaVuSansMono-Setup.exe \
-  --font-name "DejaVu Sans Mono" \
   --readme samples/README.TXT --license samples/LICENSE.TXT \
   --web-url "https://dejavu-fonts.github.io/" --link-title "DejaVu Fonts" \
   "$font"
