@@ -199,7 +199,12 @@ std::string BuildRuleProblem(const PackageListing& listing, std::vector<std::str
     if (!listing.stub_is_pe || !kv::IsWin32GuiProgram(listing.stub_image))
         return "its stub " + StubProblem(listing.stub_is_pe, listing.stub_image) +
                "; Windows cannot run this file as an installer";
-    if (listing.stub_image.security_size != 0)
+    // A signed installer's directory points at the table after the package;
+    // one that points anywhere else is the stub's own, left in by another tool.
+    const bool signed_installer =
+        listing.has_certificate_table() &&
+        listing.stub_image.security_offset == static_cast<uint64_t>(listing.package_end);
+    if (listing.stub_image.security_size != 0 && !signed_installer)
         warnings.push_back(
             "its stub still holds its own certificate table, which no longer covers the file; "
             "sign the finished installer instead");

@@ -137,6 +137,12 @@ TEST(Verify, CertificateTableAndIntegrityRecordMessages) {
     const string signed_package = testpe::Sign(good);
     const kvpack::PackageListing listing = Read(signed_package);
     EXPECT_TRUE(kvpack::JudgePackage(listing).ok());
+    // The installer's own signature is no stub's left-over table.
+    EXPECT_TRUE(kvpack::JudgePackage(listing).warnings.empty());
+    const auto stub_signed = Judge(Pack(files, testpe::Sign(testpe::Stub())));
+    ASSERT_EQ(stub_signed.warnings.size(), 1u);
+    EXPECT_NE(stub_signed.warnings[0].find("stub still holds its own certificate table"),
+              string::npos);
     EXPECT_NE(kvpack::IntegrityText(listing).find(
                   "carries a certificate table (the signature is not checked)"),
               string::npos);
