@@ -586,6 +586,55 @@ TEST_F(PackTool, ExtractRefusesWhatTheInstallerRefusesUnlessForced) {
     EXPECT_EQ(Read(root_ + "/y/A.ttf"), "second");  // the later one, as on Windows
 }
 
+// The Windows build of the tool, under Wine, says and writes exactly what the
+// Linux build does for every kind of font input: the same engine, built
+// from the same source package, must come to the same verdicts and names.
+TEST_F(PackTool, WindowsBuildJudgesFontsAlike) {
+    const string exe = KERVALE_PACK_EXE, wine_dir = KERVALE_PACK_WINE_DIR;
+    if (!StatExists(exe)) GTEST_SKIP() << exe << " is not built";
+    mkdir(wine_dir.c_str(), 0777);
+    for (const auto& [name, value] :
+         {std::pair<const char*, string>{"WINEPREFIX", wine_dir + "/prefix"}, {"WINEARCH", "win32"},
+          {"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}, {"HOME", wine_dir}})
+        setenv(name, value.c_str(), 1);
+    unsetenv("DISPLAY");  // a console program needs none
+    const string wine = "/usr/bin/wine";
+    ASSERT_TRUE(StatExists(wine));
+    // Makes the prefix on the first run, so its messages go nowhere else.
+    ASSERT_EQ(Run({"wineboot"}, wine).code, 0);
+
+    Write(in_ + "Both.otc", testfonts::Collection({testfonts::CffFont(Bold()), Mono()}));
+    Write(in_ + "Text.ttf", "This is a readme, not a font.\r\n");
+    Write(in_ + "Web.woff2", testfonts::Woff2Header());
+    Write(in_ + "Cut.ttf", Mono().substr(0, Mono().size() / 2));
+    Write(in_ + "Greek.ttf", testfonts::WithNames(Mono(), {{3, 1, 0x409, 1, u"\u03A9mega"}}));
+    auto without_cr = [](string text) {
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        return text;
+    };
+    for (const char* font : {"Sample-Regular.ttf", "Both.otc", "Sample-Bold.otf", "Text.ttf",
+                             "Web.woff2", "Cut.ttf", "Greek.ttf"}) {
+        std::vector<Args> runs = {{"build", "-o", out_ + "S.exe", "--stub", stub_, in_ + font}};
+        Result linux_build = Run(runs[0]);
+        if (linux_build.code == 0) {
+            runs.push_back({"verify", out_ + "S.exe"});
+            runs.push_back({"list", out_ + "S.exe"});
+        }
+        const string linux_package = Read(out_ + "S.exe");
+        for (const Args& args : runs) {
+            Result on_linux = Run(args);
+            Args wine_args{exe};
+            wine_args.insert(wine_args.end(), args.begin(), args.end());
+            Result on_windows = Run(wine_args, wine);
+            EXPECT_EQ(on_windows.code, on_linux.code) << font << " " << args[0];
+            EXPECT_EQ(without_cr(on_windows.out), on_linux.out) << font << " " << args[0];
+            EXPECT_EQ(without_cr(on_windows.err), on_linux.err) << font << " " << args[0];
+        }
+        EXPECT_EQ(Read(out_ + "S.exe"), linux_package) << font;
+        unlink((out_ + "S.exe").c_str());
+    }
+}
+
 // A signed stub goes in without its certificate table; the finished
 // installer is what gets signed, and verify does not call that "signed".
 TEST_F(PackTool, SignedStubIsPackedUnsigned) {
