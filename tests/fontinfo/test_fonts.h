@@ -67,6 +67,15 @@ inline std::string FamilyRecord(const std::string& font) {
     return typographic != "(none)" ? typographic : NameRecord(font, 0, 1);
 }
 
+// A face as list and verify show it: family, style and version from the
+// name table (typographic ones first), then `format`.
+inline std::string FaceLine(const std::string& font, const char* format) {
+    const std::string typographic_style = NameRecord(font, 0, 17);
+    const std::string style = typographic_style != "(none)" ? typographic_style : NameRecord(font, 0, 2);
+    return "family \"" + FamilyRecord(font) + "\", style \"" + style + "\", version \"" +
+           NameRecord(font, 0, 5) + "\", " + format;
+}
+
 // Where the table that ends last ends: the file may hold padding after it.
 inline size_t TablesEnd(const std::string& font) {
     size_t end = 0;

@@ -189,7 +189,7 @@ TEST(Verify, DamagedTrailerNamesWhereAndWhat) {
 // Each font entry is shown with what its name table says, face by face in
 // a collection; entries the installer does not take for fonts are not.
 TEST(Verify, FontLinesShowEachFontAndFace) {
-    using testfonts::NameRecord;
+    using testfonts::FaceLine;
     const string bold = testfonts::Slurp(testfonts::kDejaVu + "DejaVuSans-Bold.ttf");
     const string cff = testfonts::CffFont(bold);
     const string package = Pack({{"KERVALE.DAT", kGood},
@@ -197,17 +197,11 @@ TEST(Verify, FontLinesShowEachFontAndFace) {
                                  {"Mono.ttf", kFont},
                                  {"Both.otc", testfonts::Collection({cff, kFont})},
                                  {"Text.ttf", "text"}});
-    auto face = [&](const string& font, const char* format) {
-        const string style = NameRecord(font, 0, 17) != "(none)" ? NameRecord(font, 0, 17)
-                                                                  : NameRecord(font, 0, 2);
-        return "family \"" + testfonts::FamilyRecord(font) + "\", style \"" + style +
-               "\", version \"" + NameRecord(font, 0, 5) + "\", " + format;
-    };
     const std::vector<string> expected = {
-        "font entry 3 \"Mono.ttf\": " + face(kFont, "TrueType"),
+        "font entry 3 \"Mono.ttf\": " + FaceLine(kFont, "TrueType"),
         "font entry 4 \"Both.otc\": OpenType collection of 2 faces",
-        "  face 1: " + face(cff, "OpenType (CFF)"),
-        "  face 2: " + face(kFont, "TrueType"),
+        "  face 1: " + FaceLine(cff, "OpenType (CFF)"),
+        "  face 2: " + FaceLine(kFont, "TrueType"),
     };
     const std::vector<string> lines = kvpack::FontLines(Read(package));
     ASSERT_EQ(lines.size(), expected.size() + 1);

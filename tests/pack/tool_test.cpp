@@ -191,12 +191,8 @@ TEST_F(PackTool, BuildThenVerifyListExtractRoundTrip) {
 
     // Both show each font as its name table has it.
     const string fonts[] = {
-        "font entry 4 \"Sample-Regular.ttf\": family \"" + testfonts::FamilyRecord(Mono()) +
-            "\", style \"" + testfonts::NameRecord(Mono(), 0, 2) + "\", version \"" +
-            testfonts::NameRecord(Mono(), 0, 5) + "\", TrueType",
-        "font entry 5 \"Sample-Bold.otf\": family \"" + testfonts::FamilyRecord(Bold()) +
-            "\", style \"" + testfonts::NameRecord(Bold(), 0, 2) + "\", version \"" +
-            testfonts::NameRecord(Bold(), 0, 5) + "\", OpenType (CFF)"};
+        "font entry 4 \"Sample-Regular.ttf\": " + testfonts::FaceLine(Mono(), "TrueType"),
+        "font entry 5 \"Sample-Bold.otf\": " + testfonts::FaceLine(Bold(), "OpenType (CFF)")};
     Result verified = Run({"verify", package});
     EXPECT_EQ(verified.code, 0) << verified.err;
     EXPECT_EQ(verified.out.rfind("OK: ", 0), 0u) << verified.out;
