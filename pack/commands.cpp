@@ -92,19 +92,15 @@ bool OpenTargetFolder(const std::string& directory, Folder& folder, std::string&
     return true;
 }
 
-// What the font checks made of a font input, read while the check had it open.
-struct FontLook {
-    kv::fontinfo::FontFile font;
-    std::string read_error;
-};
-
+// Reads a font input with the font checks while its check has it open;
+// `context` is the kv::fontinfo::FontFile to fill.
 void LookAtFont(FileSource& file, void* context) {
-    auto* look = static_cast<FontLook*>(context);
+    auto* font = static_cast<kv::fontinfo::FontFile*>(context);
     // Too long to be packed at all: the size check says so, not FreeType.
     if (file.size() > kv::kMaxBodyBytes) return;
-    look->font = kv::fontinfo::Inspect(file);
-    if (look->font.verdict == kv::fontinfo::Verdict::ReadError && look->font.reason.empty())
-        look->font.reason = file.error();
+    *font = kv::fontinfo::Inspect(file);
+    if (font->verdict == kv::fontinfo::Verdict::ReadError && font->reason.empty())
+        font->reason = file.error();
 }
 
 // Opens every packaged input once, refuses what cannot be packed, and reads
@@ -119,9 +115,9 @@ std::string CheckInputs(const std::vector<PackagedInput>& inputs,
     for (const PackagedInput& input : inputs) {
         const std::string label = std::string(input.kind) + " " + Quoted(input.path);
         const bool is_font = std::strcmp(input.kind, "font") == 0;
-        FontLook look;
+        kv::fontinfo::FontFile font;
         bodies.push_back(std::make_unique<InputFile>());
-        if (!bodies.back()->Check(input.path, is_font ? LookAtFont : nullptr, &look))
+        if (!bodies.back()->Check(input.path, is_font ? LookAtFont : nullptr, &font))
             return label + " cannot be read: " + bodies.back()->error();
         const int64_t size = bodies.back()->size();
         if (size > kv::kMaxBodyBytes)
@@ -129,9 +125,9 @@ std::string CheckInputs(const std::vector<PackagedInput>& inputs,
                    " bytes long; a packaged file holds at most " +
                    std::to_string(kv::kMaxBodyBytes) + " bytes";
         if (!is_font) continue;
-        if (look.font.verdict != kv::fontinfo::Verdict::Font)
-            return kv::fontinfo::RefusalMessage(look.font, label);
-        if (first) first_font = std::move(look.font);
+        if (font.verdict != kv::fontinfo::Verdict::Font)
+            return kv::fontinfo::RefusalMessage(font, label);
+        if (first) first_font = std::move(font);
         first = false;
     }
     return std::string();

@@ -70,7 +70,6 @@ Role PackageListing::RoleAt(size_t i) const {
 namespace {
 
 void ReadFontEntries(kv::ByteSource& source, PackageListing& listing) {
-    listing.fonts_read = true;
     for (size_t i = 0; i < listing.entries.size(); ++i) {
         if (listing.RoleAt(i) != Role::Font) continue;
         const kv::TrailerEntry& e = listing.entries[i];

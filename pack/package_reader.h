@@ -50,7 +50,6 @@ struct PackageListing {
         kv::fontinfo::FontFile font;
     };
     std::vector<FontEntry> fonts;
-    bool fonts_read = false;
 
     bool walked() const { return error == kv::TrailerError::None; }
     bool has_descriptor() const { return descriptor_entry >= 0 && descriptor_error.empty(); }
