@@ -211,8 +211,8 @@ int RunBuild(const BuildOptions& options) {
     if (!problem.empty()) return Fail(problem);
     kv::Descriptor descriptor = DescriptorFor(options);
     std::string name_line, name_warning;
-    problem = TakeFontName(options, options.fonts[0], first_font, descriptor, name_line,
-                           name_warning);
+    problem =
+        TakeFontName(options, options.fonts[0], first_font, descriptor, name_line, name_warning);
     if (!problem.empty()) return Fail(problem);
 
     // The output: a fresh file in its folder, renamed over the name at the end.

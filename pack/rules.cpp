@@ -176,26 +176,33 @@ std::string DescriptorValuesProblem(const kv::Descriptor& d, const ValueLabels& 
     return problem.empty() ? WebLinkProblem(d, labels) : problem;
 }
 
+namespace {
+
+const char* FamilySource(int name_id) {
+    if (name_id == 16) return "the typographic family name (name ID 16)";
+    if (name_id == 1) return "the family name (name ID 1)";
+    return "the family name FreeType reads";  // a bitmap font's, or FreeType's guess
+}
+
+}  // namespace
+
 FontNameChoice DefaultFontName(const kv::fontinfo::FontFile& font, const std::string& path) {
     FontNameChoice choice;
-    const std::string of_font =
-        (font.collection ? "face 1 of font " : "font ") + Quoted(path);
+    const std::string of_font = (font.collection ? "face 1 of font " : "font ") + Quoted(path);
     const char* const kGiveIt = "; give the name with --font-name NAME";
     if (font.faces.empty()) {
         choice.problem = of_font + " holds no face to take the font name from" + kGiveIt;
         return choice;
     }
     const kv::fontinfo::Face& face = font.faces[0];
-    const std::string source =
-        face.family_name_id == 16 ? "the typographic family name (name ID 16)"
-        : face.family_name_id == 1 ? "the family name (name ID 1)"
-                                   : "the family name FreeType reads";
-    const std::string label = source + " of " + of_font;
+    const std::string label = std::string(FamilySource(face.family_name_id)) + " of " + of_font;
     std::string name;
     if (!kv::fontinfo::ToWindows1252(face.family, name)) {
-        choice.problem = label + ", " + Quoted(face.family) +
-                         " (UTF-8), holds a control character or one that Windows-1252, the code page "
-                         "the installer shows it in, has not" + kGiveIt;
+        choice.problem =
+            label + ", " + Quoted(face.family) +
+            " (UTF-8), holds a control character or one that Windows-1252, the code page "
+            "the installer shows it in, has not" +
+            kGiveIt;
         return choice;
     }
     choice.problem = FontNameProblem(name, label);

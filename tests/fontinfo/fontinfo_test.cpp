@@ -35,11 +35,15 @@ TEST(FontInfoTest, ReadsFamilyStyleVersionOfEachFaceAlsoInACollection) {
     } cases[] = {
         {"DejaVu Sans Mono", mono, {mono}, "TrueType"},
         {"DejaVu Sans Bold", bold, {bold}, "TrueType"},
-        {"a collection of both", Collection({mono, bold}), {mono, bold},
+        {"a collection of both",
+         Collection({mono, bold}),
+         {mono, bold},
          "TrueType collection of 2 faces"},
         {"CFF outlines", CffFont(mono), {CffFont(mono)}, "OpenType (CFF)"},
-        {"a collection with CFF outlines", Collection({CffFont(bold), mono}),
-         {CffFont(bold), mono}, "OpenType collection of 2 faces"},
+        {"a collection with CFF outlines",
+         Collection({CffFont(bold), mono}),
+         {CffFont(bold), mono},
+         "OpenType collection of 2 faces"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -101,7 +105,8 @@ TEST(FontInfoTest, RefusesWhatIsNoFontWindowsCanInstall) {
         {"an empty file", "", Verdict::NotAFont, "x is not a font file FreeType can read: "},
         {"a WOFF2 header", Woff2Header(), Verdict::WebFont, "x is a WOFF2 web font"},
         {"a WOFF header", WoffHeader(), Verdict::WebFont, "x is a WOFF web font"},
-        {"a BDF font", bdf, Verdict::NotInstallable, "x is a BDF bitmap font, which Windows cannot"},
+        {"a BDF font", bdf, Verdict::NotInstallable,
+         "x is a BDF bitmap font, which Windows cannot"},
         {"cut in its table directory", mono.substr(0, 40), Verdict::Damaged, "x is damaged"},
         {"cut in half", mono.substr(0, mono.size() / 2), Verdict::Damaged, "x is damaged"},
         {"its last table one byte short", mono.substr(0, TablesEnd(mono) - 1), Verdict::Damaged,

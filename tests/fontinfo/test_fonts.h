@@ -71,7 +71,8 @@ inline std::string FamilyRecord(const std::string& font) {
 // name table (typographic ones first), then `format`.
 inline std::string FaceLine(const std::string& font, const char* format) {
     const std::string typographic_style = NameRecord(font, 0, 17);
-    const std::string style = typographic_style != "(none)" ? typographic_style : NameRecord(font, 0, 2);
+    const std::string style =
+        typographic_style != "(none)" ? typographic_style : NameRecord(font, 0, 2);
     return "family \"" + FamilyRecord(font) + "\", style \"" + style + "\", version \"" +
            NameRecord(font, 0, 5) + "\", " + format;
 }
@@ -97,7 +98,8 @@ inline std::string Collection(const std::vector<std::string>& fonts) {
     for (std::string font : fonts) {
         out += Be32(uint32_t(at + bodies.size()));
         for (unsigned t = 0; t < Get16(font, 4); ++t)
-            Put32(font, 12 + 16 * t + 8, Get32(font, 12 + 16 * t + 8) + uint32_t(at + bodies.size()));
+            Put32(font, 12 + 16 * t + 8,
+                  Get32(font, 12 + 16 * t + 8) + uint32_t(at + bodies.size()));
         bodies += Padded(font);
     }
     return out + bodies;
@@ -110,8 +112,8 @@ struct Record {
 
 // `font` with its name table replaced by one holding `records`.
 inline std::string WithNames(std::string font, const std::vector<Record>& records) {
-    std::string table = Be16(0) + Be16(uint16_t(records.size())) +
-                        Be16(uint16_t(6 + 12 * records.size()));
+    std::string table =
+        Be16(0) + Be16(uint16_t(records.size())) + Be16(uint16_t(6 + 12 * records.size()));
     std::string strings;
     for (const Record& r : records) {
         table += Be16(r.platform) + Be16(r.encoding) + Be16(r.language) + Be16(r.id) +
@@ -136,8 +138,8 @@ inline std::string WithExtraTable(std::string font, const char (&tag)[5], uint32
         Put32(font, 12 + 16 * t + 8, Get32(font, 12 + 16 * t + 8) + 16);
     const std::string body = Padded(font.substr(12 + 16 * tables));
     const uint32_t at = uint32_t(12 + 16 * (tables + 1) + body.size());
-    return font.substr(0, 4) + Be16(uint16_t(tables + 1)) + font.substr(6, 6 + 16 * tables) +
-           tag + Be32(0) + Be32(at) + Be32(length) + body;
+    return font.substr(0, 4) + Be16(uint16_t(tables + 1)) + font.substr(6, 6 + 16 * tables) + tag +
+           Be32(0) + Be32(at) + Be32(length) + body;
 }
 
 // A CFF table written by hand from the Compact Font Format: one glyph
@@ -146,11 +148,11 @@ inline std::string WithExtraTable(std::string font, const char (&tag)[5], uint32
 inline std::string CffTable() {
     auto int5 = [](uint32_t v) { return std::string(1, '\x1d') + Be32(v); };
     const std::string header("\x01\x00\x04\x01", 4);
-    const std::string names("\x00\x01\x01\x01\x02T", 6);           // INDEX of one name
-    const size_t charstrings_at = 4 + 6 + (5 + 17) + 2 + 2;        // after the four INDEXes
+    const std::string names("\x00\x01\x01\x01\x02T", 6);     // INDEX of one name
+    const size_t charstrings_at = 4 + 6 + (5 + 17) + 2 + 2;  // after the four INDEXes
     const size_t private_at = charstrings_at + 6;
-    const std::string top = int5(uint32_t(charstrings_at)) + "\x11" +          // CharStrings
-                            int5(2) + int5(uint32_t(private_at)) + "\x12";     // Private
+    const std::string top = int5(uint32_t(charstrings_at)) + "\x11" +       // CharStrings
+                            int5(2) + int5(uint32_t(private_at)) + "\x12";  // Private
     const std::string top_index = std::string("\x00\x01\x01\x01", 4) + char(1 + top.size()) + top;
     const std::string empty_index("\x00\x00", 2);                  // strings, global subrs
     const std::string charstrings("\x00\x01\x01\x01\x02\x0e", 6);  // endchar

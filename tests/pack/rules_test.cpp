@@ -121,8 +121,7 @@ TEST(Rules, EachRefusalNamesItsInput) {
          "41 bytes"},
         {"device name", [](BuildOptions& b) { b.fonts[0] = "f/com1.ttf"; }, "f/com1.ttf"},
         {"colon", [](BuildOptions& b) { b.fonts[0] = "f/a:b.ttf"; }, "character :"},
-        {"backslash", [](BuildOptions& b) { b.readme = "d/a\\b.txt"; },
-         "readme \"d/a\\\\b.txt\""},
+        {"backslash", [](BuildOptions& b) { b.readme = "d/a\\b.txt"; }, "readme \"d/a\\\\b.txt\""},
         {"superscript COM", [](BuildOptions& b) { b.fonts[0] = "f/COM\xB9.ttf"; }, "COM\\xB9"},
         {"superscript LPT", [](BuildOptions& b) { b.fonts[0] = "f/lpt\xB3"; }, "lpt\\xB3"},
         {"COM0", [](BuildOptions& b) { b.fonts[0] = "f/COM0.otf"; }, "f/COM0.otf"},
@@ -132,9 +131,14 @@ TEST(Rules, EachRefusalNamesItsInput) {
         {"lone space", [](BuildOptions& b) { b.fonts[0] = "f/ "; }, "\"f/ \""},
         // NTFS folds the Windows-1252 letters: e-acute and E-acute, s-caron and S-caron.
         {"accented twins",
-         [](BuildOptions& b) { b.fonts = {"f/\xE9t\xE9.ttf", "g/\xC9T\xC9.TTF"}; },
+         [](BuildOptions& b) {
+             b.fonts = {"f/\xE9t\xE9.ttf", "g/\xC9T\xC9.TTF"};
+         },
          "g/\\xC9T\\xC9.TTF"},
-        {"caron twins", [](BuildOptions& b) { b.fonts = {"f/\x9A.ttf", "g/\x8A.ttf"}; },
+        {"caron twins",
+         [](BuildOptions& b) {
+             b.fonts = {"f/\x9A.ttf", "g/\x8A.ttf"};
+         },
          "one file"},
         {"control", [](BuildOptions& b) { b.fonts[0] = "f/a\tb.ttf"; }, "control"},
         {"trailing dot", [](BuildOptions& b) { b.fonts[0] = "f/a.ttf."; }, "f/a.ttf."},

@@ -203,11 +203,11 @@ TEST_F(PackTool, BuildThenVerifyListExtractRoundTrip) {
     Result listed = Run({"list", package});
     EXPECT_EQ(listed.code, 0) << listed.err;
     size_t at = 0;
-    for (const string& row : {string("descriptor  KERVALE.DAT"), string("readme      README.TXT"),
-                              string("license     LICENSE.TXT"), string("font        Sample-Regular.ttf"),
-                              string("font        Sample-Bold.otf"),
-                              string("\"https://example.com/sample/\""), "  " + fonts[0],
-                              "  " + fonts[1]}) {
+    for (const string& row :
+         {string("descriptor  KERVALE.DAT"), string("readme      README.TXT"),
+          string("license     LICENSE.TXT"), string("font        Sample-Regular.ttf"),
+          string("font        Sample-Bold.otf"), string("\"https://example.com/sample/\""),
+          "  " + fonts[0], "  " + fonts[1]}) {
         at = listed.out.find(row, at);
         EXPECT_NE(at, string::npos) << row << "\n" << listed.out;
     }
@@ -326,12 +326,21 @@ TEST_F(PackTool, FontNameDefaultsToTheFirstFontsFamily) {
         string said;  // in the line that says where it came from; "" for no line
     } cases[] = {
         {"family", {Mono()}, {}, NameRecord(Mono(), 0, 1), "(name ID 1) of font"},
-        {"typographic family", {typographic, Bold()}, {}, NameRecord(typographic, 0, 16),
+        {"typographic family",
+         {typographic, Bold()},
+         {},
+         NameRecord(typographic, 0, 16),
          "(name ID 16) of font"},
-        {"first face of a collection", {testfonts::Collection({Bold(), Mono()}), Mono()}, {},
-         testfonts::FamilyRecord(Bold()), "of face 1 of font"},
-        {"a Latin-1 letter", {testfonts::WithNames(Mono(), {{3, 1, 0x409, 1, u"Caf\u00e9"}})}, {},
-         "Caf\xE9", "Font name \"Caf\\xE9\""},
+        {"first face of a collection",
+         {testfonts::Collection({Bold(), Mono()}), Mono()},
+         {},
+         testfonts::FamilyRecord(Bold()),
+         "of face 1 of font"},
+        {"a Latin-1 letter",
+         {testfonts::WithNames(Mono(), {{3, 1, 0x409, 1, u"Caf\u00e9"}})},
+         {},
+         "Caf\xE9",
+         "Font name \"Caf\\xE9\""},
         {"--font-name wins", {Mono()}, {"--font-name", "Given"}, "Given", ""},
     };
     for (const auto& c : cases) {
@@ -344,7 +353,8 @@ TEST_F(PackTool, FontNameDefaultsToTheFirstFontsFamily) {
         Result r = Run(args);
         ASSERT_EQ(r.code, 0) << c.what << ": " << r.err;
         EXPECT_NE(Read(out_ + "S.exe").find("\"NOLICENSE\"\r\n\"" + c.name + "\"\r\n"),
-                  string::npos) << c.what;
+                  string::npos)
+            << c.what;
         const size_t line = r.out.find("Font name ");
         EXPECT_EQ(line != string::npos, !c.said.empty()) << c.what << ": " << r.out;
         if (!c.said.empty())
@@ -590,8 +600,11 @@ TEST_F(PackTool, WindowsBuildJudgesFontsAlike) {
     if (!StatExists(exe)) GTEST_SKIP() << exe << " is not built";
     mkdir(wine_dir.c_str(), 0777);
     for (const auto& [name, value] :
-         {std::pair<const char*, string>{"WINEPREFIX", wine_dir + "/prefix"}, {"WINEARCH", "win32"},
-          {"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}, {"HOME", wine_dir}})
+         {std::pair<const char*, string>{"WINEPREFIX", wine_dir + "/prefix"},
+          {"WINEARCH", "win32"},
+          {"WINEDEBUG", "-all"},
+          {"WINEDLLOVERRIDES", "mscoree,mshtml="},
+          {"HOME", wine_dir}})
         setenv(name, value.c_str(), 1);
     unsetenv("DISPLAY");  // a console program needs none
     const string wine = "/usr/bin/wine";
@@ -658,7 +671,8 @@ TEST_F(PackTool, PrintedValuesAreEscaped) {
     const string package = root_ + "/p\x1b[2K.exe";
     const string font = testfonts::WithNames(
         Mono(), {{3, 1, 0x409, 1, u"\x1b]0;x\x07"}, {3, 1, 0x409, 5, u"\x1b[2J\u009b"}});
-    Write(package, ExpectedImage(Read(stub_), {{"KERVALE.DAT", descriptor}, {"\xe9\x9b.ttf", font}}));
+    Write(package,
+          ExpectedImage(Read(stub_), {{"KERVALE.DAT", descriptor}, {"\xe9\x9b.ttf", font}}));
     for (const Args& args : {Args{"verify", package}, Args{"list", package},
                              Args{"extract", "--force", package, root_ + "/x\x1b"}}) {
         Result r = Run(args);
