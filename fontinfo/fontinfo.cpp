@@ -19,11 +19,13 @@ struct ErrorText {
     int code;
     const char* text;
 };
+// clang-format off
 #undef FTERRORS_H_
 #define FT_ERRORDEF(e, v, s) {e, s},
 #define FT_ERROR_START_LIST constexpr ErrorText kErrorTexts[] = {
 #define FT_ERROR_END_LIST {0, nullptr}};
 #include FT_ERRORS_H
+// clang-format on
 
 std::string ErrorMessage(FT_Error error) {
     const int code = FT_ERROR_BASE(error);
@@ -148,9 +150,9 @@ std::string Utf16ToUtf8(const unsigned char* p, size_t bytes) {
 
 // Windows-1252 bytes 0x80..0x9F; 0 marks the five it leaves undefined.
 constexpr uint16_t kHighControls[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 // FreeType's names of non-sfnt fonts are the font's own bytes, Windows-1252
 // for the Windows bitmap fonts we accept.
@@ -224,11 +226,16 @@ std::string InstallableFormat(FT_Face face, bool sfnt_file, std::string& refused
     if (sfnt && format == "TrueType") return "TrueType";
     if (sfnt && format == "CFF") return "OpenType (CFF)";
     if (format == "Windows FNT") return "Windows bitmap font";
-    if (format == "Type 1") refused = "PostScript Type 1 font";
-    else if (format == "CID Type 1") refused = "CID-keyed Type 1 font";
-    else if (format == "CFF") refused = "bare CFF font";
-    else if (format == "BDF" || format == "PCF") refused = format + " bitmap font";
-    else refused = format + " font";
+    if (format == "Type 1")
+        refused = "PostScript Type 1 font";
+    else if (format == "CID Type 1")
+        refused = "CID-keyed Type 1 font";
+    else if (format == "CFF")
+        refused = "bare CFF font";
+    else if (format == "BDF" || format == "PCF")
+        refused = format + " bitmap font";
+    else
+        refused = format + " font";
     return "";
 }
 
@@ -306,8 +313,10 @@ FontFile CheckSfnt(Reader& reader, uint32_t signature, bool& collection) {
         for (uint32_t i = 0; i < faces && !reader.io_failed; ++i) {
             unsigned char offset[4];
             Reader::Result r = reader.Read(12 + 4 * int64_t(i), offset, sizeof offset);
-            if (r == Reader::Ok) r = CheckTables(reader, Be32(offset), damage);
-            else damage = "its list of faces runs past the end of the file";
+            if (r == Reader::Ok)
+                r = CheckTables(reader, Be32(offset), damage);
+            else
+                damage = "its list of faces runs past the end of the file";
             if (r == Reader::PastEnd)
                 return Refused(Verdict::Damaged, "face " + std::to_string(i + 1) + ": " + damage);
         }
@@ -397,7 +406,11 @@ bool ToWindows1252(const std::string& utf8, std::string& out) {
     const auto* end = p + utf8.size();
     while (p < end) {
         uint32_t c = *p++;
-        int more = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+        int more = c < 0x80             ? 0
+                   : (c & 0xE0) == 0xC0 ? 1
+                   : (c & 0xF0) == 0xE0 ? 2
+                   : (c & 0xF8) == 0xF0 ? 3
+                                        : -1;
         if (more < 0 || end - p < more) return false;
         if (more) c &= 0x3F >> more;
         for (int i = 0; i < more; ++i, ++p) {
@@ -406,7 +419,8 @@ bool ToWindows1252(const std::string& utf8, std::string& out) {
         }
         static constexpr uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
         if (c < kLeast[more]) return false;  // an overlong form
-        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) return false;  // control characters
+        // Control characters.
+        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) return false;
         if (c < 0x100) {
             out += static_cast<char>(c);
             continue;

@@ -31,11 +31,13 @@ enum class Verdict {
 // a .pfm/.pfb pair, and it is on its way out), CID-keyed Type 1, Type 42, a
 // bare CFF font, PFR, BDF and PCF.
 struct Face {
-    std::string family;   // typographic family: name ID 16, else 1
-    int family_name_id = 0;  // 16 or 1; 0 when the font has neither and FreeType's guess stands
+    std::string family;  // typographic family: name ID 16, else 1
+    // 16 or 1; 0 when the font has neither and FreeType's guess stands.
+    int family_name_id = 0;
     std::string style;    // typographic subfamily: name ID 17, else 2
     std::string version;  // name ID 5; empty when there is none
-    std::string format;   // "TrueType", "OpenType (CFF)", "Windows bitmap font", or FreeType's name
+    // "TrueType", "OpenType (CFF)", "Windows bitmap font", or FreeType's name.
+    std::string format;
 };
 
 struct FontFile {
@@ -43,8 +45,8 @@ struct FontFile {
     // What made it anything but a Font, for the message: FreeType's word
     // ("unknown file format"), "WOFF2", a format name, the damaged table.
     std::string reason;
-    bool collection = false;   // a .ttc/.otc: several faces in one file
-    std::vector<Face> faces;   // in the file's order; filled for a Font
+    bool collection = false;  // a .ttc/.otc: several faces in one file
+    std::vector<Face> faces;  // in the file's order; filled for a Font
 };
 
 // Reads the font in `source`, which must stay open until this returns.

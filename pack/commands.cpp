@@ -54,8 +54,7 @@ bool MakeDirectories(const std::string& path) {
 // "dir/" names the same folder as "dir", but a trailing separator would
 // make the system follow a link at "dir" that the tool means to refuse.
 std::string WithoutTrailingSeparators(std::string path) {
-    while (path.size() > 1 && IsPathSeparator(path.back()) &&
-           !(path.size() == 3 && path[1] == ':'))
+    while (path.size() > 1 && IsPathSeparator(path.back()) && !(path.size() == 3 && path[1] == ':'))
         path.pop_back();
     return path;
 }
@@ -223,8 +222,9 @@ int RunBuild(const BuildOptions& options) {
     errno = 0;
     if (!folder.Open(output_folder, true))
         return Fail(output_label + ": its folder " + Quoted(output_folder) +
-                    (StatPath(output_folder).is_directory ? " cannot be opened: " + LastSystemError()
-                                                          : std::string(" does not exist")));
+                    (StatPath(output_folder).is_directory
+                         ? " cannot be opened: " + LastSystemError()
+                         : std::string(" does not exist")));
     const FileIdentity existing = folder.Look(output_name);
     if (existing.kind == EntryKind::Folder)
         return Fail(output_label + " is a folder; give a file name ending in .exe");
@@ -415,8 +415,9 @@ int RunExtract(const std::string& package, const std::string& directory, bool fo
     if (replaced) std::printf(" (%zu replaced a file already there)", replaced);
     std::printf("\n");
     if (!refusal.empty())
-        return Fail("the installer would refuse this package; its files were written only because "
-                    "of --force");
+        return Fail(
+            "the installer would refuse this package; its files were written only because "
+            "of --force");
     return kExitOk;
 }
 

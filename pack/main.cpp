@@ -79,7 +79,8 @@ int Run(const std::vector<std::string>& args) {
         return kvpack::kExitOk;
     case kvpack::Command::Build: return kvpack::RunBuild(line.build);
     case kvpack::Command::List: return kvpack::RunList(line.package);
-    case kvpack::Command::Extract: return kvpack::RunExtract(line.package, line.directory, line.force);
+    case kvpack::Command::Extract:
+        return kvpack::RunExtract(line.package, line.directory, line.force);
     case kvpack::Command::Verify: return kvpack::RunVerify(line.package);
     }
     return kvpack::kExitUsage;

@@ -132,19 +132,19 @@ std::string InstallerRefusal(const PackageListing& listing) {
     if (!listing.walked()) {
         std::string what = kv::Describe(listing.error);
         if (listing.error == kv::TrailerError::CertificateTableDamaged) {
-            what = "the certificate table at the end of the file (from signing) is damaged: its "
-                   "entries do not fill it";
+            what =
+                "the certificate table at the end of the file (from signing) is damaged: its "
+                "entries do not fill it";
         } else if (listing.count_field_failed) {
-            what = "at its count field: " +
-                   (listing.error == kv::TrailerError::PositionBeforeStart
-                        ? "the file is too short to hold one (" + std::to_string(listing.length) +
-                              " bytes)"
-                        : what);
+            what = "at its count field: " + (listing.error == kv::TrailerError::PositionBeforeStart
+                                                 ? "the file is too short to hold one (" +
+                                                       std::to_string(listing.length) + " bytes)"
+                                                 : what);
         } else {
             what = "at entry " + std::to_string(listing.entries.size() + 1) + ": " + what;
             if (listing.error == kv::TrailerError::NameNotBare)
-                what += ": " + Quoted(listing.refused_name) + " " +
-                        NameProblem(listing.refused_name);
+                what +=
+                    ": " + Quoted(listing.refused_name) + " " + NameProblem(listing.refused_name);
         }
         if (listing.error != kv::TrailerError::CertificateTableDamaged)
             what = "the package trailer is damaged " + what;
@@ -165,8 +165,7 @@ std::string InstallerRefusal(const PackageListing& listing) {
                kDamagedOutcome;
     if (listing.descriptor_fields < 5)
         return "the descriptor KERVALE.DAT ends after " +
-               std::to_string(listing.descriptor_fields) + " of its six fields; " +
-               kDamagedOutcome;
+               std::to_string(listing.descriptor_fields) + " of its six fields; " + kDamagedOutcome;
     if (!kv::HasValidSignature(listing.descriptor))
         return "the descriptor's signature is " + Quoted(listing.descriptor.signature) +
                ", not \"" + kv::kSignature +

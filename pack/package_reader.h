@@ -23,8 +23,8 @@ struct PackageListing {
     kv::TrailerError error = kv::TrailerError::None;  // the walk's, after `entries`
     bool count_field_failed = false;                  // the error came before any entry
     std::string refused_name;  // the name that failed the name rule (NameNotBare)
-    int64_t stub_length = 0;                          // valid when the walk succeeded
-    int64_t package_end = 0;  // where the package ends: before a signature's certificate table
+    int64_t stub_length = 0;   // valid when the walk succeeded
+    int64_t package_end = 0;   // where the package ends: before a signature's certificate table
     kv::IntegrityState integrity = kv::IntegrityState::Absent;  // valid when the walk succeeded
     // A certificate table after the package, from signing the installer.
     bool has_certificate_table() const { return package_end < length; }

@@ -87,8 +87,8 @@ bool IdentifyHandle(HANDLE h, FileIdentity& identity) {
     }
     identity.device = info.dwVolumeSerialNumber;
     identity.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-    identity.size = static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) |
-                                         info.nFileSizeLow);
+    identity.size =
+        static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
     if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
         identity.kind = EntryKind::Link;
     else if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
@@ -211,10 +211,9 @@ bool Folder::Open(const std::string& path, bool follow_link) {
 
 FileIdentity Folder::Look(const std::string& name) {
     FileIdentity identity;
-    const HANDLE h = CreateFileA(Join(path_, name).c_str(), 0,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING,
-                                 FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE h = CreateFileA(
+        Join(path_, name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
@@ -237,9 +236,9 @@ bool Folder::CreateTemporary(OsFile& file, std::string& name) {
         }
         InterlockedExchange(&g_temporary_set, 0);
         std::memcpy(g_temporary, path.c_str(), path.size() + 1);
-        const HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE h =
+            CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             InterlockedExchange(&g_temporary_set, 1);
             file.handle_ = reinterpret_cast<intptr_t>(h);
@@ -301,7 +300,7 @@ void Describe(const struct stat& st, FileIdentity& identity) {
     identity.device = static_cast<uint64_t>(st.st_dev);
     identity.index = static_cast<uint64_t>(st.st_ino);
     identity.size = static_cast<int64_t>(st.st_size);
-    identity.kind = S_ISREG(st.st_mode)   ? EntryKind::File
+    identity.kind = S_ISREG(st.st_mode) ? EntryKind::File
                     : S_ISDIR(st.st_mode) ? EntryKind::Folder
                     : S_ISLNK(st.st_mode) ? EntryKind::Link
                                           : EntryKind::Other;
@@ -432,8 +431,8 @@ Folder::~Folder() {
 bool Folder::Open(const std::string& path, bool follow_link) {
     path_ = path;
     if (handle_ >= 0) close(Fd(handle_));
-    handle_ = open(path.c_str(),
-                   O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow_link ? 0 : O_NOFOLLOW));
+    handle_ =
+        open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow_link ? 0 : O_NOFOLLOW));
     return handle_ >= 0;
 }
 
@@ -452,9 +451,9 @@ bool Folder::CreateTemporary(OsFile& file, std::string& name) {
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
         if (!RandomName(name)) return false;
         SignalsHeld held;  // the name is registered together with the file
-        const int fd = openat(Fd(handle_), name.c_str(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC,
-                              0666);
+        const int fd =
+            openat(Fd(handle_), name.c_str(),
+                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
         if (fd >= 0) {
             std::memcpy(g_temporary_name, name.c_str(), name.size() + 1);
             g_temporary_folder = Fd(handle_);

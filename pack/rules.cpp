@@ -110,9 +110,7 @@ std::string LinkTitleProblem(const std::string& title) {
     return "cannot name the shortcut file: it " + kv::Describe(fault, title + ".url");
 }
 
-std::string WebUrlProblem(const std::string& url) {
-    return kv::Describe(kv::CheckWebAddress(url));
-}
+std::string WebUrlProblem(const std::string& url) { return kv::Describe(kv::CheckWebAddress(url)); }
 
 std::string StubProblem(bool is_pe, const kv::PeImage& image) {
     constexpr uint16_t kX86 = 0x14C, kPe32 = 0x10B, kGui = 2, kConsole = 3;

@@ -77,8 +77,8 @@ TEST(Verify, RejectionsCarryTheirReason) {
 string Descriptor(const string& readme, const string& font, const string& url,
                   const string& title) {
     string text;
-    for (const string& field : {string("KERVALE DATAFILE 1"), readme, string("NOLICENSE"), font, url,
-                                title})
+    for (const string& field :
+         {string("KERVALE DATAFILE 1"), readme, string("NOLICENSE"), font, url, title})
         text += "\"" + field + "\"\r\n";
     return text;
 }
@@ -120,8 +120,11 @@ TEST(Verify, RefusesWhatTheBuildRefuses) {
         {"lone space", named(" "), testpe::Stub(), "\" \" ends in a space"},
         {"short alias", named("KERVAL~1.DAT"), testpe::Stub(), "8.3"},
         {"accented twins",
-         {{"KERVALE.DAT", Descriptor("NOREADME", "F", "", "")}, {"\xE9.ttf", "a"}, {"\xC9.ttf", "b"}},
-         testpe::Stub(), "one file on Windows"},
+         {{"KERVALE.DAT", Descriptor("NOREADME", "F", "", "")},
+          {"\xE9.ttf", "a"},
+          {"\xC9.ttf", "b"}},
+         testpe::Stub(),
+         "one file on Windows"},
         {"text stub", with("", ""), "root:x:0:0:root:/root:/bin/bash\n", "no PE header"},
         {"six bytes", with("", ""), string("MZ\0\0\0\0", 6), "no PE header"},
         {"64-bit stub", with("", ""), testpe::Stub(x64), "machine 0x8664"},
@@ -154,7 +157,8 @@ TEST(Verify, CertificateTableAndIntegrityRecordMessages) {
     EXPECT_EQ(kvpack::IntegrityText(listing).find("signed"), string::npos);
 
     string bad_table = signed_package;
-    bad_table[good.size() + (8 - good.size() % 8) % 8] = 0x07;  // a certificate shorter than its header
+    // A certificate shorter than its header.
+    bad_table[good.size() + (8 - good.size() % 8) % 8] = 0x07;
     const string problem = Judge(bad_table).problem;
     EXPECT_NE(problem.find("certificate table"), string::npos) << problem;
     EXPECT_EQ(problem.find("count field"), string::npos) << problem;

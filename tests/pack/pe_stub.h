@@ -11,9 +11,9 @@
 namespace testpe {
 
 struct Shape {
-    uint16_t machine = 0x14C;  // i386
-    uint16_t magic = 0x10B;    // PE32
-    uint16_t subsystem = 2;    // Windows GUI
+    uint16_t machine = 0x14C;           // i386
+    uint16_t magic = 0x10B;             // PE32
+    uint16_t subsystem = 2;             // Windows GUI
     uint16_t characteristics = 0x0102;  // executable image, 32-bit machine
 };
 

@@ -465,11 +465,14 @@ TEST_F(PackTool, NothingIsWrittenThroughANameSomeoneElsePrepared) {
         int code;
     };
     const InTheWay cases[] = {
-        {"Sample-Regular.ttf", [](const string& p, const string& v) { symlink(v.c_str(), p.c_str()); }, 1},
-        {"KERVALE.DAT", [](const string& p, const string&) {
+        {"Sample-Regular.ttf",
+         [](const string& p, const string& v) { symlink(v.c_str(), p.c_str()); }, 1},
+        {"KERVALE.DAT",
+         [](const string& p, const string&) {
              mkdir(p.c_str(), 0777);
              Write(p + "/inside", "kept");
-         }, 1},
+         },
+         1},
         {"README.TXT", [](const string& p, const string&) { mkfifo(p.c_str(), 0666); }, 1},
         {"LICENSE.TXT", [](const string& p, const string&) { Write(p, string(5000, 'o')); }, 0},
     };
@@ -540,7 +543,8 @@ TEST_F(PackTool, FatalSignalsRemoveTheTemporaryOutput) {
         const int watch = inotify_init1(IN_CLOEXEC);
         ASSERT_GE(watch, 0);
         ASSERT_GE(inotify_add_watch(watch, out_.c_str(), IN_CREATE), 0);
-        pid_t pid = Start({"build", "-o", out_ + "S.exe", "--font-name", "S", "--stub", stub_, huge});
+        pid_t pid =
+            Start({"build", "-o", out_ + "S.exe", "--font-name", "S", "--stub", stub_, huge});
         char event[sizeof(inotify_event) + 256];
         ASSERT_GT(read(watch, event, sizeof event), 0);  // the temporary output exists
         close(watch);
@@ -555,7 +559,8 @@ TEST_F(PackTool, FatalSignalsRemoveTheTemporaryOutput) {
 // What the installer would refuse is extracted only on request, and then
 // still fails; extract counts the files it wrote and names overwritten ones.
 TEST_F(PackTool, ExtractRefusesWhatTheInstallerRefusesUnlessForced) {
-    const string descriptor = "\"KERVALE DATAFILE 1\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n\"S\"\r\n\"\"\r\n\"\"\r\n";
+    const string descriptor =
+        "\"KERVALE DATAFILE 1\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n\"S\"\r\n\"\"\r\n\"\"\r\n";
     const string stub = Read(stub_);
     string flipped = ExpectedImage(stub, {{"KERVALE.DAT", descriptor}, {"A.ttf", "font"}});
     flipped[flipped.find("font")] ^= 1;
@@ -582,9 +587,9 @@ TEST_F(PackTool, ExtractRefusesWhatTheInstallerRefusesUnlessForced) {
         std::system(("rm -rf '" + folder + "'").c_str());
     }
 
-    Write(root_ + "/twice.exe", ExpectedImage(stub, {{"KERVALE.DAT", descriptor},
-                                                    {"A.ttf", "first"},
-                                                    {"A.ttf", "second"}}));
+    Write(root_ + "/twice.exe",
+          ExpectedImage(stub,
+                        {{"KERVALE.DAT", descriptor}, {"A.ttf", "first"}, {"A.ttf", "second"}}));
     Result twice = Run({"extract", root_ + "/twice.exe", root_ + "/y"});
     EXPECT_EQ(twice.code, 0) << twice.err;
     EXPECT_NE(twice.out.find("Extracted 2 files"), string::npos) << twice.out;
@@ -660,14 +665,16 @@ TEST_F(PackTool, SignedStubIsPackedUnsigned) {
     Result v = Run({"verify", out_ + "signed.exe"});
     EXPECT_EQ(v.code, 0) << v.err;
     EXPECT_NE(v.out.find("carries a certificate table (the signature is not checked)"),
-              string::npos) << v.out;
+              string::npos)
+        << v.out;
 }
 
 // Nothing a package holds reaches the terminal as it stands: every byte
 // printed is printable ASCII or a line end.
 TEST_F(PackTool, PrintedValuesAreEscaped) {
-    const string descriptor = "\"KERVALE DATAFILE 1\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n"
-                              "\"\x1b]0;title\x07\"\r\n\"http://a/\x1b[1A\x1b[2KOK\"\r\n\"T\x9b" "31m\"\r\n";
+    const string descriptor =
+        "\"KERVALE DATAFILE 1\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n"
+        "\"\x1b]0;title\x07\"\r\n\"http://a/\x1b[1A\x1b[2KOK\"\r\n\"T\23331m\"\r\n";
     const string package = root_ + "/p\x1b[2K.exe";
     const string font = testfonts::WithNames(
         Mono(), {{3, 1, 0x409, 1, u"\x1b]0;x\x07"}, {3, 1, 0x409, 5, u"\x1b[2J\u009b"}});
