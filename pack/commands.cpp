@@ -22,14 +22,9 @@ namespace {
 
 constexpr const char kStubFileName[] = "kervale-stub.exe";
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty() || IsPathSeparator(folder.back())) return folder + name;
-    return folder + kPreferredSeparator + name;
-}
-
 std::string DefaultStubPath() {
     const std::string self = SelfExecutablePath();
-    return self.empty() ? std::string(kStubFileName) : JoinPath(DirName(self), kStubFileName);
+    return self.empty() ? std::string(kStubFileName) : JoinHostPath(DirName(self), kStubFileName);
 }
 
 // The stub must be a bare installer: packing a built installer again would
@@ -373,7 +368,7 @@ int RunExtract(const std::string& package, const std::string& directory, bool fo
     };
     for (size_t i = 0; i < listing.entries.size(); ++i) {
         const kv::TrailerEntry& e = listing.entries[i];
-        const std::string label = Quoted(JoinPath(directory, e.name));
+        const std::string label = Quoted(JoinHostPath(directory, e.name));
         FileSink sink(folder);
         if (!sink.Create())
             return Fail(label + " cannot be written: no new file can be made in " +
@@ -428,8 +423,7 @@ int RunVerify(const std::string& package) {
     const PackageVerdict verdict = JudgePackage(listing);
     for (const std::string& warning : verdict.warnings) Warn(warning);
     if (!verdict.ok()) return Fail(Quoted(package) + ": " + verdict.problem);
-    const std::string name = BaseName(package);
-    if (name.size() < 4 || !kv::SameWindowsName(name.substr(name.size() - 4), ".exe"))
+    if (!kv::HasExeSuffix(BaseName(package)))
         Warn(Quoted(package) +
              " does not end in .exe; the installer finds its own file only by its .exe name");
     std::printf("OK: %s: %s\n", Quoted(package).c_str(), Summary(listing).c_str());

@@ -63,6 +63,11 @@ bool IsPathSeparator(char c) {
 #endif
 }
 
+std::string JoinHostPath(const std::string& folder, const std::string& name) {
+    if (folder.empty() || IsPathSeparator(folder.back())) return folder + name;
+    return folder + kPreferredSeparator + name;
+}
+
 bool SameFile(const FileIdentity& a, const FileIdentity& b) {
     return a.kind != EntryKind::Missing && b.kind != EntryKind::Missing && a.device == b.device &&
            a.index == b.index;
@@ -73,11 +78,6 @@ bool SameFile(const FileIdentity& a, const FileIdentity& b) {
 namespace {
 
 HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
-
-std::string Join(const std::string& folder, const std::string& name) {
-    if (folder.empty() || IsPathSeparator(folder.back())) return folder + name;
-    return folder + "\\" + name;
-}
 
 bool IdentifyHandle(HANDLE h, FileIdentity& identity) {
     BY_HANDLE_FILE_INFORMATION info;
@@ -211,9 +211,10 @@ bool Folder::Open(const std::string& path, bool follow_link) {
 
 FileIdentity Folder::Look(const std::string& name) {
     FileIdentity identity;
-    const HANDLE h = CreateFileA(
-        Join(path_, name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE h =
+        CreateFileA(JoinHostPath(path_, name).c_str(), 0,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
@@ -229,7 +230,7 @@ bool Folder::CreateTemporary(OsFile& file, std::string& name) {
     file.Close();
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
         if (!RandomName(name)) return false;
-        const std::string path = Join(path_, name);
+        const std::string path = JoinHostPath(path_, name);
         if (path.size() >= sizeof g_temporary) {
             SetLastError(ERROR_FILENAME_EXCED_RANGE);
             return false;
@@ -251,14 +252,14 @@ bool Folder::CreateTemporary(OsFile& file, std::string& name) {
 }
 
 bool Folder::Rename(const std::string& from, const std::string& to) {
-    const bool ok = MoveFileExA(Join(path_, from).c_str(), Join(path_, to).c_str(),
+    const bool ok = MoveFileExA(JoinHostPath(path_, from).c_str(), JoinHostPath(path_, to).c_str(),
                                 MOVEFILE_REPLACE_EXISTING) != 0;
     if (ok) Forget();
     return ok;
 }
 
 bool Folder::Remove(const std::string& name) {
-    const bool ok = DeleteFileA(Join(path_, name).c_str()) != 0;
+    const bool ok = DeleteFileA(JoinHostPath(path_, name).c_str()) != 0;
     Forget();
     return ok;
 }

@@ -119,5 +119,9 @@ constexpr char kPreferredSeparator =
 #else
     '/';
 #endif
+// `folder` + `name` with one separator between them, in the host's syntax
+// ("out" + "A.ttf" -> "out/A.ttf"); `name` alone for an empty folder. Not
+// the installer's kv::JoinPath, which always joins with a backslash.
+std::string JoinHostPath(const std::string& folder, const std::string& name);
 
 }  // namespace kvpack

@@ -113,25 +113,25 @@ std::string LinkTitleProblem(const std::string& title) {
 std::string WebUrlProblem(const std::string& url) { return kv::Describe(kv::CheckWebAddress(url)); }
 
 std::string StubProblem(bool is_pe, const kv::PeImage& image) {
-    constexpr uint16_t kX86 = 0x14C, kPe32 = 0x10B, kGui = 2, kConsole = 3;
-    constexpr uint16_t kExecutable = 0x0002, kDll = 0x2000;
-    auto hex = [](unsigned value) {
-        char text[16];
-        std::snprintf(text, sizeof text, "0x%X", value);
-        return std::string(text);
-    };
     if (!is_pe) return "is not a Windows program: it has no PE header";
-    if (image.machine != kX86)
-        return "is built for another processor (machine " + hex(image.machine) +
+    switch (kv::CheckWin32GuiProgram(image)) {
+    case kv::ProgramFault::None: return std::string();
+    case kv::ProgramFault::OtherMachine: {
+        char machine[16];
+        std::snprintf(machine, sizeof machine, "0x%X", unsigned{image.machine});
+        return std::string("is built for another processor (machine ") + machine +
                "), not 32-bit x86";
-    if (image.magic != kPe32) return "is not a 32-bit (PE32) image";
-    if (image.characteristics & kDll) return "is a DLL, not a program";
-    if (!(image.characteristics & kExecutable)) return "is not marked as an executable image";
-    if (image.subsystem == kConsole) return "is a console program, not a Windows GUI program";
-    if (image.subsystem != kGui)
-        return "is for Windows subsystem " + std::to_string(image.subsystem) +
-               ", not a Windows GUI program";
-    return std::string();
+    }
+    case kv::ProgramFault::NotPe32: return "is not a 32-bit (PE32) image";
+    case kv::ProgramFault::Dll: return "is a DLL, not a program";
+    case kv::ProgramFault::NotExecutable: return "is not marked as an executable image";
+    case kv::ProgramFault::NotGui: break;
+    }
+    constexpr uint16_t kConsoleSubsystem = 3;
+    if (image.subsystem == kConsoleSubsystem)
+        return "is a console program, not a Windows GUI program";
+    return "is for Windows subsystem " + std::to_string(image.subsystem) +
+           ", not a Windows GUI program";
 }
 
 const ValueLabels kOptionLabels = {"--font-name", "--web-url", "--link-title"};
@@ -254,8 +254,7 @@ std::string CheckBuildOptions(const BuildOptions& options) {
                std::to_string(kv::kMaxEntries);
 
     if (options.output.empty()) return "the output path given with -o is empty";
-    if (options.output.size() < 4 ||
-        !kv::SameWindowsName(options.output.substr(options.output.size() - 4), ".exe"))
+    if (!kv::HasExeSuffix(options.output))
         return "output " + Quoted(options.output) +
                " must end in .exe: the installer finds its own file by its .exe name";
     if (options.stub && options.stub->empty()) return "the stub path given with --stub is empty";

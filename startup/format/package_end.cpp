@@ -58,10 +58,14 @@ bool ReadPeImage(ByteSource& file, PeImage& image) {
     return true;
 }
 
-bool IsWin32GuiProgram(const PeImage& image) {
+ProgramFault CheckWin32GuiProgram(const PeImage& image) {
     constexpr uint16_t kExecutable = 0x0002, kDll = 0x2000;
-    return image.machine == 0x14C && image.magic == 0x10B && image.subsystem == 2 &&
-           (image.characteristics & kExecutable) != 0 && (image.characteristics & kDll) == 0;
+    if (image.machine != 0x14C) return ProgramFault::OtherMachine;
+    if (image.magic != 0x10B) return ProgramFault::NotPe32;
+    if (image.characteristics & kDll) return ProgramFault::Dll;
+    if (!(image.characteristics & kExecutable)) return ProgramFault::NotExecutable;
+    if (image.subsystem != 2) return ProgramFault::NotGui;
+    return ProgramFault::None;
 }
 
 PackageEndError FindPackageEnd(ByteSource& file, int64_t& end) {

@@ -27,8 +27,13 @@ struct PeImage {
 // False when the file is not a PE image this reader understands.
 bool ReadPeImage(ByteSource& file, PeImage& image);
 
-// A 32-bit x86 Windows GUI program (not a DLL): what an installer stub is.
-bool IsWin32GuiProgram(const PeImage& image);
+// What an installer stub is: a 32-bit x86 Windows GUI program, not a DLL.
+// The first of these rules an image breaks; the packaging tool names it.
+enum class ProgramFault { None, OtherMachine, NotPe32, Dll, NotExecutable, NotGui };
+ProgramFault CheckWin32GuiProgram(const PeImage& image);
+inline bool IsWin32GuiProgram(const PeImage& image) {
+    return CheckWin32GuiProgram(image) == ProgramFault::None;
+}
 
 // Real certificate tables hold one or two entries; more than this is damage,
 // and the bound keeps the read calls few.

@@ -91,11 +91,14 @@ TEST(Verify, RefusesWhatTheBuildRefuses) {
     const auto named = [](const string& name) {
         return Files{{"KERVALE.DAT", Descriptor("NOREADME", "F", "", "")}, {name, "x"}};
     };
-    testpe::Shape x64, console, dll;
+    testpe::Shape x64, pe32_plus, console, native, dll, not_executable;
     x64.machine = 0x8664;
     x64.magic = 0x20B;
+    pe32_plus.magic = 0x20B;
     console.subsystem = 3;
+    native.subsystem = 1;
     dll.characteristics = 0x2102;
+    not_executable.characteristics = 0x0100;
     const struct {
         const char* what;
         Files files;
@@ -128,8 +131,11 @@ TEST(Verify, RefusesWhatTheBuildRefuses) {
         {"text stub", with("", ""), "root:x:0:0:root:/root:/bin/bash\n", "no PE header"},
         {"six bytes", with("", ""), string("MZ\0\0\0\0", 6), "no PE header"},
         {"64-bit stub", with("", ""), testpe::Stub(x64), "machine 0x8664"},
+        {"PE32+ stub", with("", ""), testpe::Stub(pe32_plus), "not a 32-bit (PE32) image"},
         {"console stub", with("", ""), testpe::Stub(console), "console program"},
+        {"native stub", with("", ""), testpe::Stub(native), "subsystem 1,"},
         {"DLL stub", with("", ""), testpe::Stub(dll), "DLL"},
+        {"object stub", with("", ""), testpe::Stub(not_executable), "not marked as an executable"},
     };
     for (const auto& c : cases) {
         auto v = Judge(Pack(c.files, c.stub));
