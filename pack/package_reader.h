@@ -10,6 +10,7 @@
 #include "byte_source.h"
 #include "descriptor.h"
 #include "fontinfo.h"
+#include "integrity.h"
 #include "package_end.h"
 #include "rules.h"
 #include "trailer.h"

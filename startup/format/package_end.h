@@ -9,7 +9,6 @@
 #include <cstdint>
 
 #include "byte_source.h"
-#include "integrity.h"
 
 namespace kv {
 

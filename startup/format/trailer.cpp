@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "integrity.h"
 #include "name_rules.h"
 #include "package_end.h"
 #include "text_utils.h"

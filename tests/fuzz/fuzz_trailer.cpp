@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "integrity.h"
 #include "package_end.h"
 #include "name_rules.h"
 #include "trailer.h"

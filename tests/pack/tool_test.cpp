@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
-#include "package_end.h"
+#include "integrity.h"
 #include "pe_stub.h"
 #include "test_fonts.h"
 #include <signal.h>

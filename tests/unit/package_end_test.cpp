@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "integrity.h"
 #include "test_packages.h"
 #include "name_rules.h"
 #include "trailer.h"
