@@ -322,12 +322,11 @@ int RunList(const std::string& package) {
     std::printf("Descriptor (entry %d, %d of 6 fields):\n",
                 listing.entries[static_cast<size_t>(listing.descriptor_entry)].index,
                 listing.descriptor_fields);
-    const kv::Descriptor& d = listing.descriptor;
-    const std::pair<const char*, const std::string*> fields[] = {
-        {"signature", &d.signature}, {"readme", &d.readme},   {"license", &d.license},
-        {"font name", &d.font_name}, {"web url", &d.web_url}, {"link title", &d.link_name}};
-    for (int i = 0; i < listing.descriptor_fields; ++i)
-        std::printf("  %d %-10s  %s\n", i + 1, fields[i].first, Quoted(*fields[i].second).c_str());
+    for (int i = 0; i < listing.descriptor_fields; ++i) {
+        const kv::DescriptorField& field = kv::kDescriptorFieldTable[i];
+        std::printf("  %d %-10s  %s\n", i + 1, field.label,
+                    Quoted(listing.descriptor.*field.value).c_str());
+    }
     std::printf("Fonts, as FreeType reads them:\n");
     PrintFontLines(listing, "  ");
     return kExitOk;

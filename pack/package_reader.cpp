@@ -67,6 +67,13 @@ Role PackageListing::RoleAt(size_t i) const {
     return RoleOf(entries[i].name, has_descriptor() ? &descriptor : nullptr);
 }
 
+size_t PackageListing::font_count() const {
+    size_t fonts = 0;
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (RoleAt(i) == Role::Font) ++fonts;
+    return fonts;
+}
+
 namespace {
 
 void ReadFontEntries(kv::ByteSource& source, PackageListing& listing) {
@@ -219,10 +226,8 @@ std::string BuildRuleProblem(const PackageListing& listing, std::vector<std::str
     if (d.license != kv::kNoLicense && !HoldsExactly(listing, d.license))
         return "the descriptor names the license " + Quoted(d.license) +
                ", which the package does not hold" + CaseHint(listing, d.license);
-    size_t fonts = 0;
-    for (size_t i = 0; i < listing.entries.size(); ++i)
-        if (listing.RoleAt(i) == Role::Font) ++fonts;
-    if (fonts == 0) return "the package holds no font file: the installer would install nothing";
+    if (listing.font_count() == 0)
+        return "the package holds no font file: the installer would install nothing";
     return std::string();
 }
 
@@ -274,9 +279,7 @@ std::string IntegrityText(const PackageListing& listing) {
 }
 
 std::string Summary(const PackageListing& listing) {
-    size_t fonts = 0;
-    for (size_t i = 0; i < listing.entries.size(); ++i)
-        if (listing.RoleAt(i) == Role::Font) ++fonts;
+    const size_t fonts = listing.font_count();
     const kv::Descriptor& d = listing.descriptor;
     std::string text = std::to_string(listing.entries.size()) + " files (descriptor, ";
     text += d.readme == kv::kNoReadme ? std::string("no readme") : "readme " + Quoted(d.readme);

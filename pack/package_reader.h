@@ -55,6 +55,8 @@ struct PackageListing {
     bool walked() const { return error == kv::TrailerError::None; }
     bool has_descriptor() const { return descriptor_entry >= 0 && descriptor_error.empty(); }
     Role RoleAt(size_t i) const;
+    // How many entries the installer copies into the Fonts folder.
+    size_t font_count() const;
 };
 
 // The stub as the build copies it. A signed stub's certificate table is left
