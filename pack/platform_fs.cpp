@@ -113,17 +113,6 @@ BOOL WINAPI DeleteTemporaryOnControl(DWORD) {
 
 }  // namespace
 
-FileStatus StatPath(const std::string& path) {
-    FileStatus status;
-    struct _stat64 st;
-    if (_stat64(path.c_str(), &st) != 0) return status;
-    status.exists = true;
-    status.is_directory = (st.st_mode & _S_IFMT) == _S_IFDIR;
-    status.is_regular = (st.st_mode & _S_IFMT) == _S_IFREG;
-    status.size = st.st_size;
-    return status;
-}
-
 bool OsFile::Close() {
     if (handle_ == kNone) return true;
     const bool ok = CloseHandle(H(handle_)) != 0;
@@ -131,65 +120,36 @@ bool OsFile::Close() {
     return ok;
 }
 
-bool OsFile::ReadAt(int64_t offset, void* out, size_t n, bool& ended) {
-    ended = false;
-    unsigned char* p = static_cast<unsigned char*>(out);
-    while (n > 0) {
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset) >> 32);
-        const DWORD want = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
-        DWORD got = 0;
-        if (!ReadFile(H(handle_), p, want, &got, &at)) {
-            if (GetLastError() == ERROR_HANDLE_EOF) ended = true;
-            return false;
-        }
-        if (got == 0) {
-            ended = true;
-            return false;
-        }
-        p += got;
-        n -= got;
-        offset += got;
-    }
-    return true;
+namespace {
+
+// At most 1 GiB a call: ReadFile and WriteFile count in 32 bits.
+DWORD CallSize(size_t n) { return n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n); }
+
+}  // namespace
+
+intptr_t OsFile::ReadOnce(int64_t offset, void* out, size_t n) {
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset) >> 32);
+    DWORD got = 0;
+    if (!ReadFile(H(handle_), out, CallSize(n), &got, &at))
+        return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+    return static_cast<intptr_t>(got);
 }
 
-bool OsFile::Write(const void* data, size_t n) {
-    const unsigned char* p = static_cast<const unsigned char*>(data);
-    while (n > 0) {
-        const DWORD want = n > 0x40000000u ? 0x40000000u : static_cast<DWORD>(n);
-        DWORD put = 0;
-        if (!WriteFile(H(handle_), p, want, &put, nullptr) || put == 0) return false;
-        p += put;
-        n -= put;
-    }
-    return true;
+intptr_t OsFile::WriteOnce(const void* data, size_t n) {
+    DWORD put = 0;
+    if (!WriteFile(H(handle_), data, CallSize(n), &put, nullptr)) return -1;
+    return static_cast<intptr_t>(put);
 }
 
 bool OsFile::Identify(FileIdentity& identity) { return IdentifyHandle(H(handle_), identity); }
 
-bool OpenForReading(const std::string& path, OsFile& file, FileIdentity& identity,
-                    std::string& error) {
-    file.Close();
+bool OsFile::OpenNoWait(const std::string& path) {
     const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        error = LastSystemError();
-        return false;
-    }
-    file.handle_ = reinterpret_cast<intptr_t>(h);
-    identity = FileIdentity();
-    if (!IdentifyHandle(h, identity)) {
-        error = LastSystemError();
-        file.Close();
-        return false;
-    }
-    if (identity.kind == EntryKind::File) return true;
-    error = identity.kind == EntryKind::Folder ? "it is a folder, not a file"
-                                               : "it is not a regular file";
-    file.Close();
-    return false;
+    if (h != INVALID_HANDLE_VALUE) handle_ = reinterpret_cast<intptr_t>(h);
+    return h != INVALID_HANDLE_VALUE;
 }
 
 Folder::~Folder() = default;
@@ -347,17 +307,6 @@ private:
 
 }  // namespace
 
-FileStatus StatPath(const std::string& path) {
-    FileStatus status;
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) return status;
-    status.exists = true;
-    status.is_directory = S_ISDIR(st.st_mode);
-    status.is_regular = S_ISREG(st.st_mode);
-    status.size = static_cast<int64_t>(st.st_size);
-    return status;
-}
-
 bool OsFile::Close() {
     if (handle_ == kNone) return true;
     const bool ok = close(Fd(handle_)) == 0;
@@ -365,34 +314,20 @@ bool OsFile::Close() {
     return ok;
 }
 
-bool OsFile::ReadAt(int64_t offset, void* out, size_t n, bool& ended) {
-    ended = false;
-    unsigned char* p = static_cast<unsigned char*>(out);
-    while (n > 0) {
-        const ssize_t got = pread(Fd(handle_), p, n, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return false;
-        if (got == 0) {
-            ended = true;
-            return false;
-        }
-        p += got;
-        n -= static_cast<size_t>(got);
-        offset += got;
-    }
-    return true;
+intptr_t OsFile::ReadOnce(int64_t offset, void* out, size_t n) {
+    ssize_t got;
+    do {
+        got = pread(Fd(handle_), out, n, static_cast<off_t>(offset));
+    } while (got < 0 && errno == EINTR);
+    return got;
 }
 
-bool OsFile::Write(const void* data, size_t n) {
-    const unsigned char* p = static_cast<const unsigned char*>(data);
-    while (n > 0) {
-        const ssize_t put = write(Fd(handle_), p, n);
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        p += put;
-        n -= static_cast<size_t>(put);
-    }
-    return true;
+intptr_t OsFile::WriteOnce(const void* data, size_t n) {
+    ssize_t put;
+    do {
+        put = write(Fd(handle_), data, n);
+    } while (put < 0 && errno == EINTR);
+    return put;
 }
 
 bool OsFile::Identify(FileIdentity& identity) {
@@ -402,27 +337,11 @@ bool OsFile::Identify(FileIdentity& identity) {
     return true;
 }
 
-bool OpenForReading(const std::string& path, OsFile& file, FileIdentity& identity,
-                    std::string& error) {
-    file.Close();
+bool OsFile::OpenNoWait(const std::string& path) {
     // O_NONBLOCK: opening a FIFO that no one writes to returns at once.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        error = LastSystemError();
-        return false;
-    }
-    file.handle_ = fd;
-    identity = FileIdentity();
-    if (!file.Identify(identity)) {
-        error = LastSystemError();
-        file.Close();
-        return false;
-    }
-    if (identity.kind == EntryKind::File) return true;
-    error = identity.kind == EntryKind::Folder ? "it is a folder, not a file"
-                                               : "it is not a regular file";
-    file.Close();
-    return false;
+    if (fd >= 0) handle_ = fd;
+    return fd >= 0;
 }
 
 Folder::~Folder() {
@@ -517,5 +436,71 @@ std::string SelfExecutablePath() {
 }
 
 #endif
+
+// What both systems share: whole reads and writes out of partial ones, the
+// judgement of an opened input, a look at a path.
+
+FileStatus StatPath(const std::string& path) {
+    FileStatus status;
+#ifdef _WIN32
+    struct _stat64 st;  // sizes beyond 2 GiB
+    if (_stat64(path.c_str(), &st) != 0) return status;
+#else
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return status;
+#endif
+    status.exists = true;
+    status.is_directory = (st.st_mode & S_IFMT) == S_IFDIR;
+    status.is_regular = (st.st_mode & S_IFMT) == S_IFREG;
+    status.size = static_cast<int64_t>(st.st_size);
+    return status;
+}
+
+bool OsFile::ReadAt(int64_t offset, void* out, size_t n, bool& ended) {
+    ended = false;
+    unsigned char* p = static_cast<unsigned char*>(out);
+    while (n > 0) {
+        const intptr_t got = ReadOnce(offset, p, n);
+        if (got <= 0) {
+            ended = got == 0;
+            return false;
+        }
+        p += got;
+        n -= static_cast<size_t>(got);
+        offset += got;
+    }
+    return true;
+}
+
+bool OsFile::Write(const void* data, size_t n) {
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    while (n > 0) {
+        const intptr_t put = WriteOnce(p, n);
+        if (put <= 0) return false;
+        p += put;
+        n -= static_cast<size_t>(put);
+    }
+    return true;
+}
+
+bool OpenForReading(const std::string& path, OsFile& file, FileIdentity& identity,
+                    std::string& error) {
+    file.Close();
+    if (!file.OpenNoWait(path)) {
+        error = LastSystemError();
+        return false;
+    }
+    identity = FileIdentity();
+    if (!file.Identify(identity)) {
+        error = LastSystemError();
+        file.Close();
+        return false;
+    }
+    if (identity.kind == EntryKind::File) return true;
+    error = identity.kind == EntryKind::Folder ? "it is a folder, not a file"
+                                               : "it is not a regular file";
+    file.Close();
+    return false;
+}
 
 }  // namespace kvpack

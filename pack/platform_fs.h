@@ -54,6 +54,12 @@ public:
 private:
     friend bool OpenForReading(const std::string&, OsFile&, FileIdentity&, std::string&);
     friend class Folder;
+    // The system's calls, which may move fewer bytes than asked: the count
+    // moved, 0 at the end of the file, -1 on an error.
+    intptr_t ReadOnce(int64_t offset, void* out, size_t n);
+    intptr_t WriteOnce(const void* data, size_t n);
+    // Opens an existing file for reading, never blocking on a FIFO or device.
+    bool OpenNoWait(const std::string& path);
     static constexpr intptr_t kNone = -1;
     intptr_t handle_ = kNone;  // a descriptor, or a HANDLE on Windows
 };
