@@ -1,16 +1,11 @@
 #include "commands.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
-#include <memory>
 #include <vector>
 
 #include "file_io.h"
-#include "fontinfo.h"
 #include "name_rules.h"
-#include "package_end.h"
 #include "package_reader.h"
 #include "platform_fs.h"
 #include "rules.h"
@@ -19,24 +14,6 @@
 namespace kvpack {
 
 namespace {
-
-constexpr const char kStubFileName[] = "kervale-stub.exe";
-
-std::string DefaultStubPath() {
-    const std::string self = SelfExecutablePath();
-    return self.empty() ? std::string(kStubFileName) : JoinHostPath(DirName(self), kStubFileName);
-}
-
-// The stub must be a bare installer: packing a built installer again would
-// hide the new package behind the old one's trailer walk.
-bool CarriesPackage(kv::ByteSource& stub) {
-    bool found = false;
-    kv::WalkTrailer(stub, [&](const kv::TrailerEntry& e) {
-        found = e.name == kv::kDescriptorName;
-        return !found;
-    });
-    return found;
-}
 
 bool MakeDirectories(const std::string& path) {
     const FileStatus status = StatPath(path);
@@ -86,61 +63,6 @@ bool OpenTargetFolder(const std::string& directory, Folder& folder, std::string&
     return true;
 }
 
-// Reads a font input with the font checks while its check has it open;
-// `context` is the kv::fontinfo::FontFile to fill.
-void LookAtFont(FileSource& file, void* context) {
-    auto* font = static_cast<kv::fontinfo::FontFile*>(context);
-    // Too long to be packed at all: the size check says so, not FreeType.
-    if (file.size() > kv::kMaxBodyBytes) return;
-    *font = kv::fontinfo::Inspect(file);
-    if (font->verdict == kv::fontinfo::Verdict::ReadError && font->reason.empty())
-        font->reason = file.error();
-}
-
-// Opens every packaged input once, refuses what cannot be packed, and reads
-// each font with the font checks while it is open; readme and license are
-// any text. `first_font` receives what the first font is. Returns the first
-// problem, naming its input, or "".
-std::string CheckInputs(const std::vector<PackagedInput>& inputs,
-                        std::vector<std::unique_ptr<InputFile>>& bodies,
-                        kv::fontinfo::FontFile& first_font) {
-    bodies.reserve(inputs.size());
-    bool first = true;
-    for (const PackagedInput& input : inputs) {
-        const std::string label = std::string(input.kind) + " " + Quoted(input.path);
-        const bool is_font = std::strcmp(input.kind, "font") == 0;
-        kv::fontinfo::FontFile font;
-        bodies.push_back(std::make_unique<InputFile>());
-        if (!bodies.back()->Check(input.path, is_font ? LookAtFont : nullptr, &font))
-            return label + " cannot be read: " + bodies.back()->error();
-        const int64_t size = bodies.back()->size();
-        if (size > kv::kMaxBodyBytes)
-            return label + " is " + std::to_string(size) +
-                   " bytes long; a packaged file holds at most " +
-                   std::to_string(kv::kMaxBodyBytes) + " bytes";
-        if (!is_font) continue;
-        if (font.verdict != kv::fontinfo::Verdict::Font)
-            return kv::fontinfo::RefusalMessage(font, label);
-        if (first) first_font = std::move(font);
-        first = false;
-    }
-    return std::string();
-}
-
-// The descriptor's font name: --font-name, else the first font's own, which
-// is announced in `line` (and `warning`). Returns a problem or "".
-std::string TakeFontName(const BuildOptions& options, const std::string& first_font_path,
-                         const kv::fontinfo::FontFile& first_font, kv::Descriptor& descriptor,
-                         std::string& line, std::string& warning) {
-    if (options.font_name) return std::string();  // judged with the other options
-    const FontNameChoice choice = DefaultFontName(first_font, first_font_path);
-    if (!choice.problem.empty()) return choice.problem;
-    descriptor.font_name = choice.name;
-    line = choice.line;
-    warning = choice.warning;
-    return std::string();
-}
-
 const char* KindText(EntryKind kind) {
     switch (kind) {
     case EntryKind::Folder: return "a folder";
@@ -158,123 +80,6 @@ int Fail(const std::string& message) {
 
 void Warn(const std::string& message) {
     std::fprintf(stderr, "kervale-pack: warning: %s\n", message.c_str());
-}
-
-int RunBuild(const BuildOptions& options) {
-    const std::string rule = CheckBuildOptions(options);
-    if (!rule.empty()) return Fail(rule);
-    RemoveTemporaryOnSignals();
-
-    // The stub: opened once, judged by what was opened.
-    const bool default_stub = !options.stub;
-    const std::string stub_path = default_stub ? DefaultStubPath() : *options.stub;
-    const std::string stub_label = "stub " + Quoted(stub_path);
-    FileSource stub;
-    if (!stub.Open(stub_path)) {
-        if (StatPath(stub_path).exists)
-            return Fail(stub_label + " cannot be read: " + stub.error());
-        return Fail(stub_label + " not found; " +
-                    (default_stub
-                         ? "the tool looks for kervale-stub.exe next to itself. Point to the "
-                           "installer stub with --stub PATH"
-                         : std::string("check the path given with --stub")));
-    }
-    if (stub.size() == 0)
-        return Fail(stub_label + " is empty; point to the installer stub with --stub PATH");
-    kv::PeImage image;
-    const bool is_pe = kv::ReadPeImage(stub, image);
-    const std::string stub_problem = StubProblem(is_pe, image);
-    if (!stub_problem.empty())
-        return Fail(stub_label + " " + stub_problem +
-                    "; the installer stub is a 32-bit Windows GUI program: point to "
-                    "kervale-stub.exe with --stub PATH");
-    if (CarriesPackage(stub))
-        return Fail(stub_label +
-                    " already carries a package (it is a built installer); use the bare " +
-                    kStubFileName);
-    StubWithoutSignature bare_stub(stub, image);
-    if (!bare_stub.sound())
-        return Fail(stub_label +
-                    " has a certificate table that does not end the file: the stub is damaged");
-
-    // The packaged files, checked before anything is written.
-    const std::vector<PackagedInput> inputs = PackagedInputs(options);
-    std::vector<std::unique_ptr<InputFile>> bodies;
-    kv::fontinfo::FontFile first_font;
-    std::string problem = CheckInputs(inputs, bodies, first_font);
-    if (!problem.empty()) return Fail(problem);
-    kv::Descriptor descriptor = DescriptorFor(options);
-    std::string name_line, name_warning;
-    problem =
-        TakeFontName(options, options.fonts[0], first_font, descriptor, name_line, name_warning);
-    if (!problem.empty()) return Fail(problem);
-
-    // The output: a fresh file in its folder, renamed over the name at the end.
-    const std::string output_label = "output " + Quoted(options.output);
-    const std::string output_folder = DirName(options.output);
-    const std::string output_name = BaseName(options.output);
-    Folder folder;
-    errno = 0;
-    if (!folder.Open(output_folder, true))
-        return Fail(output_label + ": its folder " + Quoted(output_folder) +
-                    (StatPath(output_folder).is_directory
-                         ? " cannot be opened: " + LastSystemError()
-                         : std::string(" does not exist")));
-    const FileIdentity existing = folder.Look(output_name);
-    if (existing.kind == EntryKind::Folder)
-        return Fail(output_label + " is a folder; give a file name ending in .exe");
-    if (SameFile(existing, stub.identity()))
-        return Fail(output_label + " is the stub itself; choose another output path");
-    for (size_t i = 0; i < inputs.size(); ++i) {
-        if (SameFile(existing, bodies[i]->identity()))
-            return Fail(output_label + " is also the " + inputs[i].kind + " " +
-                        Quoted(inputs[i].path) + "; choose another output path");
-    }
-
-    for (const std::string& warning : BuildWarnings(options)) Warn(warning);
-    if (!name_warning.empty()) Warn(name_warning);
-    if (bare_stub.removed() > 0)
-        Warn(stub_label + " is signed: its certificate table (" +
-             std::to_string(bare_stub.removed()) +
-             " bytes) is left out and its security directory cleared, since packing voids the "
-             "signature; sign the finished installer");
-
-    // Entry 1, nearest the end, is the descriptor; then readme, license, fonts.
-    const std::string descriptor_text = kv::FormatDescriptor(descriptor);
-    kv::MemorySource descriptor_body(descriptor_text.data(), descriptor_text.size());
-    std::vector<kv::PackageFile> files;
-    files.reserve(inputs.size() + 1);
-    files.push_back({kv::kDescriptorName, &descriptor_body});
-    for (size_t i = 0; i < inputs.size(); ++i) files.push_back({inputs[i].name, bodies[i].get()});
-
-    FileSink sink(folder);
-    if (!sink.Create())
-        return Fail(output_label + " cannot be written: no new file can be made in " +
-                    Quoted(output_folder) + ": " + sink.error());
-    const bool written =
-        kv::WritePackage(bare_stub, files.data(), static_cast<int>(files.size()), sink);
-    if (!written || !sink.Close()) {
-        if (!stub.error().empty()) return Fail(stub_label + " cannot be read: " + stub.error());
-        for (size_t i = 0; i < bodies.size(); ++i)
-            if (!bodies[i]->error().empty())
-                return Fail(std::string(inputs[i].kind) + " " + Quoted(inputs[i].path) + " " +
-                            bodies[i]->error());
-        return Fail(output_label + " cannot be written: " +
-                    (sink.error().empty() ? "write failed" : sink.error()));
-    }
-    if (!sink.PutInPlace(output_name))
-        return Fail(output_label + " cannot be put in place: " + sink.error());
-
-    if (!name_line.empty()) std::printf("%s\n", name_line.c_str());
-    size_t fonts = options.fonts.size();
-    std::printf(
-        "Wrote %s: %lld bytes (stub %lld bytes + %zu files: descriptor, %s, %s, %zu font%s)\n",
-        Quoted(options.output).c_str(), static_cast<long long>(sink.written()),
-        static_cast<long long>(bare_stub.size()), files.size(),
-        options.readme ? ("readme " + Quoted(descriptor.readme)).c_str() : "no readme",
-        options.license ? ("license " + Quoted(descriptor.license)).c_str() : "no license", fonts,
-        fonts == 1 ? "" : "s");
-    return kExitOk;
 }
 
 namespace {
@@ -332,81 +137,120 @@ int RunList(const std::string& package) {
     return kExitOk;
 }
 
-int RunExtract(const std::string& package, const std::string& directory, bool force) {
-    FileSource source;
-    PackageListing listing;
-    if (!OpenPackage(package, source, listing, ReadFonts::No)) return kExitFailed;
-    // Like the installer: the whole package is judged before anything is written.
-    const std::string refusal = InstallerRefusal(listing);
-    if (!refusal.empty()) {
-        if (!force)
-            return Fail(Quoted(package) + ": " + refusal +
-                        "; nothing was extracted (extract --force writes out what can be read)");
-        if (listing.entries.empty()) return Fail(Quoted(package) + ": " + refusal);
-        Warn(Quoted(package) + ": " + refusal + "; extracting what can be read (--force)");
-    }
+namespace {
 
-    if (directory.empty()) return Fail("the target folder is empty");
-    RemoveTemporaryOnSignals();
+// One extract run: where the entries go, and what it has put there so far.
+struct Extraction {
+    Extraction(FileSource& package_file, const std::string& package_path, const std::string& target,
+               const PackageListing& package_listing)
+        : source(package_file),
+          package(package_path),
+          directory(target),
+          listing(package_listing) {}
+
+    FileSource& source;
+    const std::string& package;
+    const std::string& directory;
+    const PackageListing& listing;
     Folder folder;
-    std::string problem;
-    if (!OpenTargetFolder(directory, folder, problem)) return Fail(problem);
-
-    // Each file is written under a fresh name and renamed into place, so
-    // nothing that was already in the folder is ever written through.
     struct Placed {
         FileIdentity identity;
         size_t entry;
     };
     std::vector<Placed> placed;
     size_t files = 0, replaced = 0;
-    auto written_so_far = [&]() {
+
+    // Ends every message about a failed entry.
+    std::string WrittenSoFar() const {
         return files == 0 ? std::string()
                           : " (" + std::to_string(files) + " file" + (files == 1 ? "" : "s") +
                                 " were written before)";
-    };
-    for (size_t i = 0; i < listing.entries.size(); ++i) {
-        const kv::TrailerEntry& e = listing.entries[i];
-        const std::string label = Quoted(JoinHostPath(directory, e.name));
-        FileSink sink(folder);
-        if (!sink.Create())
-            return Fail(label + " cannot be written: no new file can be made in " +
-                        Quoted(directory) + ": " + sink.error() + written_so_far());
-        if (!kv::CopyRange(source, e.body_offset, e.size, sink) || !sink.Close()) {
-            if (!source.error().empty())
-                return Fail("package " + Quoted(package) + " cannot be read: " + source.error() +
-                            written_so_far());
-            return Fail(label + " cannot be written: " + sink.error() + written_so_far());
-        }
-        const FileIdentity there = folder.Look(e.name);
-        if (there.kind != EntryKind::Missing && there.kind != EntryKind::File)
-            return Fail(label + " is " + KindText(there.kind) +
-                        " already; it is left as it is and nothing is written in its place" +
-                        written_so_far());
-        if (SameFile(there, source.identity()))
-            return Fail(label + " is the package itself; extract into another folder" +
-                        written_so_far());
-        const Placed* earlier = nullptr;
-        for (const Placed& p : placed)
-            if (SameFile(p.identity, there)) earlier = &p;
-        if (!sink.PutInPlace(e.name))
-            return Fail(label + " cannot be put in place: " + sink.error() + written_so_far());
-        if (earlier) {
-            const kv::TrailerEntry& first = listing.entries[earlier->entry];
-            Warn("entry " + std::to_string(e.index) + " " + Quoted(e.name) + " overwrote entry " +
-                 std::to_string(first.index) + " " + Quoted(first.name) +
-                 (first.name == e.name ? ": the package holds that name twice"
-                                       : ": this folder, like Windows, takes both names as one "
-                                         "file"));
-        } else {
-            ++files;
-            if (there.kind == EntryKind::File) ++replaced;
-        }
-        placed.push_back({sink.identity(), i});
     }
-    std::printf("Extracted %zu file%s from %s into %s", files, files == 1 ? "" : "s",
+};
+
+// Like the installer, extract judges the whole package before it writes
+// anything; --force writes what can be read all the same. False when the
+// run stops here.
+bool MayExtract(const std::string& package, const PackageListing& listing,
+                const std::string& refusal, bool force) {
+    if (refusal.empty()) return true;
+    if (!force) {
+        Fail(Quoted(package) + ": " + refusal +
+             "; nothing was extracted (extract --force writes out what can be read)");
+        return false;
+    }
+    if (listing.entries.empty()) {
+        Fail(Quoted(package) + ": " + refusal);
+        return false;
+    }
+    Warn(Quoted(package) + ": " + refusal + "; extracting what can be read (--force)");
+    return true;
+}
+
+// A later entry that landed on an earlier one's file: the same name twice,
+// or names this folder, like Windows, takes for one.
+void WarnOverwritten(const kv::TrailerEntry& first, const kv::TrailerEntry& later) {
+    Warn("entry " + std::to_string(later.index) + " " + Quoted(later.name) + " overwrote entry " +
+         std::to_string(first.index) + " " + Quoted(first.name) +
+         (first.name == later.name ? ": the package holds that name twice"
+                                   : ": this folder, like Windows, takes both names as one file"));
+}
+
+// Each file is written under a fresh name and renamed into place, so
+// nothing that was already in the folder is ever written through.
+std::string ExtractEntry(Extraction& x, size_t i) {
+    const kv::TrailerEntry& e = x.listing.entries[i];
+    const std::string label = Quoted(JoinHostPath(x.directory, e.name));
+    FileSink sink(x.folder);
+    if (!sink.Create())
+        return label + " cannot be written: no new file can be made in " + Quoted(x.directory) +
+               ": " + sink.error();
+    if (!kv::CopyRange(x.source, e.body_offset, e.size, sink) || !sink.Close()) {
+        if (!x.source.error().empty())
+            return "package " + Quoted(x.package) + " cannot be read: " + x.source.error();
+        return label + " cannot be written: " + sink.error();
+    }
+    const FileIdentity there = x.folder.Look(e.name);
+    if (there.kind != EntryKind::Missing && there.kind != EntryKind::File)
+        return label + " is " + KindText(there.kind) +
+               " already; it is left as it is and nothing is written in its place";
+    if (SameFile(there, x.source.identity()))
+        return label + " is the package itself; extract into another folder";
+    const Extraction::Placed* earlier = nullptr;
+    for (const Extraction::Placed& p : x.placed)
+        if (SameFile(p.identity, there)) earlier = &p;
+    if (!sink.PutInPlace(e.name)) return label + " cannot be put in place: " + sink.error();
+    if (earlier) {
+        WarnOverwritten(x.listing.entries[earlier->entry], e);
+    } else {
+        ++x.files;
+        if (there.kind == EntryKind::File) ++x.replaced;
+    }
+    x.placed.push_back({sink.identity(), i});
+    return std::string();
+}
+
+}  // namespace
+
+int RunExtract(const std::string& package, const std::string& directory, bool force) {
+    FileSource source;
+    PackageListing listing;
+    if (!OpenPackage(package, source, listing, ReadFonts::No)) return kExitFailed;
+    const std::string refusal = InstallerRefusal(listing);
+    if (!MayExtract(package, listing, refusal, force)) return kExitFailed;
+
+    if (directory.empty()) return Fail("the target folder is empty");
+    RemoveTemporaryOnSignals();
+    Extraction x{source, package, directory, listing};
+    std::string problem;
+    if (!OpenTargetFolder(directory, x.folder, problem)) return Fail(problem);
+    for (size_t i = 0; i < listing.entries.size(); ++i) {
+        problem = ExtractEntry(x, i);
+        if (!problem.empty()) return Fail(problem + x.WrittenSoFar());
+    }
+    std::printf("Extracted %zu file%s from %s into %s", x.files, x.files == 1 ? "" : "s",
                 Quoted(package).c_str(), Quoted(directory).c_str());
-    if (replaced) std::printf(" (%zu replaced a file already there)", replaced);
+    if (x.replaced) std::printf(" (%zu replaced a file already there)", x.replaced);
     std::printf("\n");
     if (!refusal.empty())
         return Fail(

@@ -26,11 +26,6 @@ const char kAnsiNote[] =
     " holds non-ASCII bytes; Windows reads them in the user's ANSI code page, so they may show "
     "differently";
 
-// Names an input in a message: `font "a/B.ttf"`.
-std::string Label(const PackagedInput& input) {
-    return std::string(input.kind) + " " + Quoted(input.path);
-}
-
 }  // namespace
 
 std::string Escaped(const std::string& value) {
@@ -214,6 +209,10 @@ FontNameChoice DefaultFontName(const kv::fontinfo::FontFile& font, const std::st
     return choice;
 }
 
+std::string InputLabel(const PackagedInput& input) {
+    return std::string(input.kind) + " " + Quoted(input.path);
+}
+
 std::vector<PackagedInput> PackagedInputs(const BuildOptions& options) {
     std::vector<PackagedInput> inputs;
     inputs.reserve(options.fonts.size() + 2);
@@ -269,18 +268,18 @@ std::string CheckBuildOptions(const BuildOptions& options) {
         if (input.path.empty()) return std::string("an empty path is given as ") + input.kind;
         std::string problem = NameProblem(input.name);
         if (!problem.empty())
-            return Label(input) + ": its name " + Quoted(input.name) + " " + problem;
+            return InputLabel(input) + ": its name " + Quoted(input.name) + " " + problem;
         if (kv::SameWindowsName(input.name, kv::kDescriptorName))
-            return Label(input) + ": the name " + Quoted(input.name) +
+            return InputLabel(input) + ": the name " + Quoted(input.name) +
                    " is taken by the package descriptor KERVALE.DAT; rename the file";
         if (input.name == kv::kNoReadme || input.name == kv::kNoLicense)
-            return Label(input) + ": the name " + Quoted(input.name) +
+            return InputLabel(input) + ": the name " + Quoted(input.name) +
                    " is the descriptor's marker for a missing file; rename the file";
         auto inserted = seen.emplace(kv::FoldCase(input.name), i);
         if (!inserted.second) {
             const PackagedInput& first = inputs[inserted.first->second];
             const bool same = first.name == input.name;
-            return Label(input) + " and " + Label(first) +
+            return InputLabel(input) + " and " + InputLabel(first) +
                    (same ? " have the same name "
                          : " have names that differ only in letter case, ") +
                    Quoted(input.name) + (same ? "" : " and " + Quoted(first.name)) +
@@ -298,7 +297,8 @@ std::string CheckBuildOptions(const BuildOptions& options) {
 std::vector<std::string> BuildWarnings(const BuildOptions& options) {
     std::vector<std::string> warnings;
     for (const PackagedInput& input : PackagedInputs(options))
-        if (HasNonAscii(input.name)) warnings.push_back(Label(input) + ": its name" + kAnsiNote);
+        if (HasNonAscii(input.name))
+            warnings.push_back(InputLabel(input) + ": its name" + kAnsiNote);
     if (options.font_name && HasNonAscii(*options.font_name))
         warnings.push_back("--font-name " + Quoted(*options.font_name) + kAnsiNote);
     if (options.link_title && HasNonAscii(*options.link_title))

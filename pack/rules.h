@@ -77,6 +77,9 @@ struct PackagedInput {
     std::string name;  // its base name: the name stored in the package
 };
 
+// How messages name an input: `font "a/B.ttf"`.
+std::string InputLabel(const PackagedInput& input);
+
 // The inputs in package order after the descriptor: readme, license, fonts.
 std::vector<PackagedInput> PackagedInputs(const BuildOptions& options);
 
