@@ -1,7 +1,6 @@
 #include "package_reader.h"
 
 #include <cstring>
-#include <unordered_map>
 
 #include "name_rules.h"
 
@@ -185,12 +184,12 @@ namespace {
 // Names that Windows stores as one file (NTFS folds the accented letters
 // too) overwrite each other when the installer extracts them.
 std::vector<std::string> SameFileNames(const PackageListing& listing) {
-    std::vector<std::string> found;
-    std::unordered_map<std::string, size_t> seen;
+    std::vector<std::string> found, names;
+    for (const kv::TrailerEntry& e : listing.entries) names.push_back(e.name);
+    const std::vector<size_t> first_of = FirstOfSameFile(names);
     for (size_t i = 0; i < listing.entries.size(); ++i) {
-        auto inserted = seen.emplace(kv::FoldCase(listing.entries[i].name), i);
-        if (inserted.second) continue;
-        const size_t first = inserted.first->second;
+        const size_t first = first_of[i];
+        if (first == i) continue;
         found.push_back("entries " + std::to_string(first + 1) + " and " + std::to_string(i + 1) +
                         ", " + Quoted(listing.entries[first].name) + " and " +
                         Quoted(listing.entries[i].name) +

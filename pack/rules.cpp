@@ -234,7 +234,21 @@ kv::Descriptor DescriptorFor(const BuildOptions& options) {
     return d;
 }
 
-std::string CheckBuildOptions(const BuildOptions& options) {
+std::vector<size_t> FirstOfSameFile(const std::vector<std::string>& names) {
+    std::vector<size_t> first(names.size());
+    std::unordered_map<std::string, size_t> seen;
+    seen.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        first[i] = seen.emplace(kv::FoldCase(names[i]), i).first->second;
+    return first;
+}
+
+namespace {
+
+// The rules of CheckBuildOptions, in the order they are applied; each gives
+// a problem or "".
+
+std::string MissingOptionProblem(const BuildOptions& options) {
     if (options.fonts.empty())
         return "no font file given: name at least one font file after the options";
     if (options.link_title && !options.web_url)
@@ -244,54 +258,85 @@ std::string CheckBuildOptions(const BuildOptions& options) {
     if (options.web_url && !options.link_title)
         return "--web-url " + Quoted(*options.web_url) +
                " is given without --link-title: the web shortcut needs a title to name its file";
+    return std::string();
+}
 
+std::string EntryCountProblem(const BuildOptions& options) {
     const size_t entries =
         1 + options.fonts.size() + (options.readme ? 1 : 0) + (options.license ? 1 : 0);
-    if (entries > static_cast<size_t>(kv::kMaxEntries))
-        return "too many files: " + std::to_string(entries) +
-               " packaged files with the descriptor KERVALE.DAT; a package holds at most " +
-               std::to_string(kv::kMaxEntries);
+    if (entries <= static_cast<size_t>(kv::kMaxEntries)) return std::string();
+    return "too many files: " + std::to_string(entries) +
+           " packaged files with the descriptor KERVALE.DAT; a package holds at most " +
+           std::to_string(kv::kMaxEntries);
+}
 
+std::string OutputAndStubProblem(const BuildOptions& options) {
     if (options.output.empty()) return "the output path given with -o is empty";
     if (!kv::HasExeSuffix(options.output))
         return "output " + Quoted(options.output) +
                " must end in .exe: the installer finds its own file by its .exe name";
     if (options.stub && options.stub->empty()) return "the stub path given with --stub is empty";
+    return std::string();
+}
 
+// One input's path and the name it is stored under.
+std::string InputNameProblem(const PackagedInput& input) {
+    if (input.path.empty()) return std::string("an empty path is given as ") + input.kind;
+    const std::string problem = NameProblem(input.name);
+    if (!problem.empty())
+        return InputLabel(input) + ": its name " + Quoted(input.name) + " " + problem;
+    if (kv::SameWindowsName(input.name, kv::kDescriptorName))
+        return InputLabel(input) + ": the name " + Quoted(input.name) +
+               " is taken by the package descriptor KERVALE.DAT; rename the file";
+    if (input.name == kv::kNoReadme || input.name == kv::kNoLicense)
+        return InputLabel(input) + ": the name " + Quoted(input.name) +
+               " is the descriptor's marker for a missing file; rename the file";
+    return std::string();
+}
+
+// Every input's name in package order, and no two that Windows would store
+// as one file.
+std::string InputNamesProblem(const BuildOptions& options) {
     const std::vector<PackagedInput> inputs = PackagedInputs(options);
-    // Windows treats names that differ only in case as one file, for the
-    // accented letters too: the key is the name as NTFS folds it.
-    std::unordered_map<std::string, size_t> seen;
-    seen.reserve(inputs.size());
+    std::vector<std::string> names;
+    names.reserve(inputs.size());
+    for (const PackagedInput& input : inputs) names.push_back(input.name);
+    const std::vector<size_t> first_of = FirstOfSameFile(names);
     for (size_t i = 0; i < inputs.size(); ++i) {
         const PackagedInput& input = inputs[i];
-        if (input.path.empty()) return std::string("an empty path is given as ") + input.kind;
-        std::string problem = NameProblem(input.name);
-        if (!problem.empty())
-            return InputLabel(input) + ": its name " + Quoted(input.name) + " " + problem;
-        if (kv::SameWindowsName(input.name, kv::kDescriptorName))
-            return InputLabel(input) + ": the name " + Quoted(input.name) +
-                   " is taken by the package descriptor KERVALE.DAT; rename the file";
-        if (input.name == kv::kNoReadme || input.name == kv::kNoLicense)
-            return InputLabel(input) + ": the name " + Quoted(input.name) +
-                   " is the descriptor's marker for a missing file; rename the file";
-        auto inserted = seen.emplace(kv::FoldCase(input.name), i);
-        if (!inserted.second) {
-            const PackagedInput& first = inputs[inserted.first->second];
-            const bool same = first.name == input.name;
-            return InputLabel(input) + " and " + InputLabel(first) +
-                   (same ? " have the same name "
-                         : " have names that differ only in letter case, ") +
-                   Quoted(input.name) + (same ? "" : " and " + Quoted(first.name)) +
-                   "; Windows would store them as one file";
-        }
+        const std::string problem = InputNameProblem(input);
+        if (!problem.empty()) return problem;
+        if (first_of[i] == i) continue;
+        const PackagedInput& first = inputs[first_of[i]];
+        const bool same = first.name == input.name;
+        return InputLabel(input) + " and " + InputLabel(first) +
+               (same ? " have the same name " : " have names that differ only in letter case, ") +
+               Quoted(input.name) + (same ? "" : " and " + Quoted(first.name)) +
+               "; Windows would store them as one file";
     }
+    return std::string();
+}
 
+// The values the descriptor will hold; a font name taken from the font is
+// judged by the build once it has read the font.
+std::string DescriptorOptionsProblem(const BuildOptions& options) {
     if (options.web_url && options.web_url->empty())
         return "--web-url \"\" is empty; leave out --web-url and --link-title for no web link";
     const kv::Descriptor descriptor = DescriptorFor(options);
     return options.font_name ? DescriptorValuesProblem(descriptor, kOptionLabels)
                              : WebLinkProblem(descriptor, kOptionLabels);
+}
+
+}  // namespace
+
+std::string CheckBuildOptions(const BuildOptions& options) {
+    for (std::string (*rule)(const BuildOptions&) :
+         {MissingOptionProblem, EntryCountProblem, OutputAndStubProblem, InputNamesProblem,
+          DescriptorOptionsProblem}) {
+        std::string problem = rule(options);
+        if (!problem.empty()) return problem;
+    }
+    return std::string();
 }
 
 std::vector<std::string> BuildWarnings(const BuildOptions& options) {

@@ -86,6 +86,11 @@ std::vector<PackagedInput> PackagedInputs(const BuildOptions& options);
 // The descriptor the build writes for these options.
 kv::Descriptor DescriptorFor(const BuildOptions& options);
 
+// For each name, the index of the first name that Windows stores as the
+// same file (NTFS folds letter case, the accented letters too); its own
+// index when no earlier name is.
+std::vector<size_t> FirstOfSameFile(const std::vector<std::string>& names);
+
 // The first rule the options break, as a one-line message that names the
 // offending input; "" when the options can be packaged. Only the names and
 // values are judged here; the files themselves are checked by the build,
