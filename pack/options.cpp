@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include <cstring>
+#include <utility>
 
 #include "rules.h"
 
@@ -23,112 +24,134 @@ std::optional<std::string>* BuildSlot(BuildOptions& b, const std::string& name) 
     return nullptr;
 }
 
-void ParseBuild(const std::vector<std::string>& args, CommandLine& line) {
-    BuildOptions& b = line.build;
-    std::optional<std::string> output;
+enum class Walk { Done, Help, Stopped };
+
+// Walks the arguments after the command word as every command reads them:
+// each operand goes to `on_operand`, each option to `on_option` with its
+// index, which it moves past a value it takes; `on_option` returns false to
+// stop. "--" ends the options; -h/--help where an option may stand asks for
+// the help.
+template <typename OnOperand, typename OnOption>
+Walk WalkArguments(const std::vector<std::string>& args, OnOperand on_operand, OnOption on_option) {
     bool options_ended = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (options_ended || !IsOption(arg)) {
-            b.fonts.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
+            on_operand(arg);
+        } else if (arg == "--") {
             options_ended = true;
-            continue;
+        } else if (IsHelpOption(arg)) {
+            return Walk::Help;
+        } else if (!on_option(i)) {
+            return Walk::Stopped;
         }
-        if (IsHelpOption(arg)) {
-            line.command = Command::Help;
-            return;
-        }
-        std::string name = arg;
-        std::optional<std::string> value;
-        size_t equals = arg.find('=');
-        if (arg.compare(0, 2, "--") == 0 && equals != std::string::npos) {
-            name = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-        }
-        std::optional<std::string>* slot =
-            (name == "-o" || name == "--output") ? &output : BuildSlot(b, name);
-        if (!slot) {
-            line.error = "unknown option " + Quoted(name) + " for build";
-            return;
-        }
-        if (slot->has_value()) {
-            line.error = name + " is given twice";
-            return;
-        }
-        if (!value) {
-            if (i + 1 >= args.size()) {
-                line.error = name + " needs a value";
-                return;
-            }
-            value = args[++i];
-        }
-        *slot = *value;
     }
+    return Walk::Done;
+}
+
+// Takes the build option at args[i] and its value, given after "=" or as
+// the next argument; false with `error` set when it cannot.
+bool TakeBuildOption(const std::vector<std::string>& args, size_t& i, BuildOptions& b,
+                     std::optional<std::string>& output, std::string& error) {
+    const std::string& arg = args[i];
+    std::string name = arg;
+    std::optional<std::string> value;
+    size_t equals = arg.find('=');
+    if (arg.compare(0, 2, "--") == 0 && equals != std::string::npos) {
+        name = arg.substr(0, equals);
+        value = arg.substr(equals + 1);
+    }
+    std::optional<std::string>* slot =
+        (name == "-o" || name == "--output") ? &output : BuildSlot(b, name);
+    if (!slot) {
+        error = "unknown option " + Quoted(name) + " for build";
+        return false;
+    }
+    if (slot->has_value()) {
+        error = name + " is given twice";
+        return false;
+    }
+    if (!value) {
+        if (i + 1 >= args.size()) {
+            error = name + " needs a value";
+            return false;
+        }
+        value = args[++i];
+    }
+    *slot = *value;
+    return true;
+}
+
+void ParseBuild(const std::vector<std::string>& args, CommandLine& line) {
+    std::optional<std::string> output;
+    const Walk walk = WalkArguments(
+        args, [&](const std::string& font) { line.build.fonts.push_back(font); },
+        [&](size_t& i) { return TakeBuildOption(args, i, line.build, output, line.error); });
+    if (walk == Walk::Help) line.command = Command::Help;
+    if (walk != Walk::Done) return;
     if (!output) {
         line.error = "no output file given: add -o OUT.exe";
         return;
     }
-    b.output = *output;
+    line.build.output = *output;
+}
+
+// The command of a verb that takes a package; false for any other verb.
+bool PackageCommand(const std::string& verb, Command& command) {
+    static const std::pair<const char*, Command> kCommands[] = {
+        {"list", Command::List}, {"verify", Command::Verify}, {"extract", Command::Extract}};
+    for (const auto& [name, value] : kCommands) {
+        if (verb != name) continue;
+        command = value;
+        return true;
+    }
+    return false;
+}
+
+// list, verify and extract: options, then the package (and the folder).
+void ParsePackageCommand(const std::vector<std::string>& args, CommandLine& line) {
+    const std::string& verb = args[0];
+    std::vector<std::string> operands;
+    const Walk walk = WalkArguments(
+        args, [&](const std::string& operand) { operands.push_back(operand); },
+        [&](size_t& i) {
+            if (line.command == Command::Extract && args[i] == "--force") {
+                line.force = true;
+                return true;
+            }
+            line.error = "unknown option " + Quoted(args[i]) + " for " + verb;
+            return false;
+        });
+    if (walk == Walk::Help) line.command = Command::Help;
+    if (walk != Walk::Done) return;
+    const size_t wanted = line.command == Command::Extract ? 2 : 1;
+    if (operands.size() != wanted) {
+        line.error = verb + (wanted == 2 ? " needs a package and a folder: " + verb +
+                                               " [--force] PACKAGE.exe DIR"
+                                         : " needs one package: " + verb + " PACKAGE.exe");
+        return;
+    }
+    line.package = operands[0];
+    if (wanted == 2) line.directory = operands[1];
 }
 
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
-    if (args.empty() || IsHelpOption(args[0]) || args[0] == "help") {
+    const std::string verb = args.empty() ? "help" : args[0];
+    if (IsHelpOption(verb) || verb == "help") {
         line.command = Command::Help;
-        return line;
-    }
-    const std::string& verb = args[0];
-    if (verb == "--version" || verb == "version") {
+    } else if (verb == "--version" || verb == "version") {
         line.command = Command::Version;
-        return line;
-    }
-    if (verb == "build") {
+    } else if (verb == "build") {
         line.command = Command::Build;
         ParseBuild(args, line);
-        return line;
-    }
-    const size_t wanted = verb == "extract" ? 2 : 1;
-    if (verb == "list") {
-        line.command = Command::List;
-    } else if (verb == "verify") {
-        line.command = Command::Verify;
-    } else if (verb == "extract") {
-        line.command = Command::Extract;
+    } else if (PackageCommand(verb, line.command)) {
+        ParsePackageCommand(args, line);
     } else {
         line.error = "unknown command " + Quoted(verb);
-        return line;
     }
-    std::vector<std::string> operands;
-    bool options_ended = false;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (options_ended || !IsOption(arg)) {
-            operands.push_back(arg);
-        } else if (arg == "--") {
-            options_ended = true;
-        } else if (IsHelpOption(arg)) {
-            line.command = Command::Help;
-            return line;
-        } else if (verb == "extract" && arg == "--force") {
-            line.force = true;
-        } else {
-            line.error = "unknown option " + Quoted(arg) + " for " + verb;
-            return line;
-        }
-    }
-    if (operands.size() != wanted) {
-        line.error = verb + (wanted == 2 ? " needs a package and a folder: " + verb +
-                                               " [--force] PACKAGE.exe DIR"
-                                         : " needs one package: " + verb + " PACKAGE.exe");
-        return line;
-    }
-    line.package = operands[0];
-    if (wanted == 2) line.directory = operands[1];
     return line;
 }
 
