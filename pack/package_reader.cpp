@@ -84,11 +84,9 @@ void ReadFontEntries(kv::ByteSource& source, PackageListing& listing) {
     }
 }
 
-}  // namespace
-
-PackageListing ReadPackage(kv::ByteSource& source, ReadFonts fonts) {
-    PackageListing listing;
-    listing.length = source.size();
+// The trailer walk as the installer makes it, keeping the entries read
+// before an error and the name that broke the name rule.
+void WalkEntries(kv::ByteSource& source, PackageListing& listing) {
     kv::TrailerWalker walker(source);
     listing.error = walker.Start();
     listing.count_field_failed = listing.error != kv::TrailerError::None;
@@ -105,13 +103,11 @@ PackageListing ReadPackage(kv::ByteSource& source, ReadFonts fonts) {
         if (source.read(walker.lowest_offset() - kv::kEntryHeadBytes, field, kv::kNameBytes))
             listing.refused_name = kv::DecodeNameField(field);
     }
-    if (!listing.walked()) return listing;
-    listing.stub_length = walker.lowest_offset();
-    listing.integrity = kv::CheckIntegrity(source, listing.package_end, listing.stub_length);
-    kv::SliceSource stub(source, 0, listing.stub_length);
-    listing.stub_is_pe = kv::ReadPeImage(stub, listing.stub_image);
+    if (listing.walked()) listing.stub_length = walker.lowest_offset();
+}
 
-    if (!HoldsExactly(listing, kv::kDescriptorName)) return listing;
+// The descriptor the installer would open, read up to kDescriptorReadLimit.
+void ReadDescriptorEntry(kv::ByteSource& source, PackageListing& listing) {
     // Entries are extracted in order into one folder, so the last of the
     // same name, in any case, is the file the installer opens.
     for (size_t i = 0; i < listing.entries.size(); ++i)
@@ -123,39 +119,52 @@ PackageListing ReadPackage(kv::ByteSource& source, ReadFonts fonts) {
     std::string text(static_cast<size_t>(n), '\0');
     if (n > 0 && !source.read(d.body_offset, &text[0], text.size())) {
         listing.descriptor_error = "its body cannot be read";
-        return listing;
+        return;
     }
     listing.descriptor_fields =
         kv::ReadDescriptor(text.data(), text.size(), kv::kDescriptorFields, listing.descriptor);
     if (listing.descriptor_fields < kv::kDescriptorFields && d.size > n)
         listing.descriptor_error =
             "it is " + std::to_string(d.size) + " bytes long, far more than a descriptor holds";
+}
+
+// Why the trailer walk stopped, and where.
+std::string TrailerDamage(const PackageListing& listing) {
+    if (listing.error == kv::TrailerError::CertificateTableDamaged)
+        return "the certificate table at the end of the file (from signing) is damaged: its "
+               "entries do not fill it";
+    std::string what = kv::Describe(listing.error);
+    if (listing.count_field_failed) {
+        if (listing.error == kv::TrailerError::PositionBeforeStart)
+            what =
+                "the file is too short to hold one (" + std::to_string(listing.length) + " bytes)";
+        what = "at its count field: " + what;
+    } else {
+        what = "at entry " + std::to_string(listing.entries.size() + 1) + ": " + what;
+        if (listing.error == kv::TrailerError::NameNotBare)
+            what += ": " + Quoted(listing.refused_name) + " " + NameProblem(listing.refused_name);
+    }
+    return "the package trailer is damaged " + what;
+}
+
+}  // namespace
+
+PackageListing ReadPackage(kv::ByteSource& source, ReadFonts fonts) {
+    PackageListing listing;
+    listing.length = source.size();
+    WalkEntries(source, listing);
+    if (!listing.walked()) return listing;
+    listing.integrity = kv::CheckIntegrity(source, listing.package_end, listing.stub_length);
+    kv::SliceSource stub(source, 0, listing.stub_length);
+    listing.stub_is_pe = kv::ReadPeImage(stub, listing.stub_image);
+    if (!HoldsExactly(listing, kv::kDescriptorName)) return listing;
+    ReadDescriptorEntry(source, listing);
     if (fonts == ReadFonts::Yes && listing.has_descriptor()) ReadFontEntries(source, listing);
     return listing;
 }
 
 std::string InstallerRefusal(const PackageListing& listing) {
-    if (!listing.walked()) {
-        std::string what = kv::Describe(listing.error);
-        if (listing.error == kv::TrailerError::CertificateTableDamaged) {
-            what =
-                "the certificate table at the end of the file (from signing) is damaged: its "
-                "entries do not fill it";
-        } else if (listing.count_field_failed) {
-            what = "at its count field: " + (listing.error == kv::TrailerError::PositionBeforeStart
-                                                 ? "the file is too short to hold one (" +
-                                                       std::to_string(listing.length) + " bytes)"
-                                                 : what);
-        } else {
-            what = "at entry " + std::to_string(listing.entries.size() + 1) + ": " + what;
-            if (listing.error == kv::TrailerError::NameNotBare)
-                what +=
-                    ": " + Quoted(listing.refused_name) + " " + NameProblem(listing.refused_name);
-        }
-        if (listing.error != kv::TrailerError::CertificateTableDamaged)
-            what = "the package trailer is damaged " + what;
-        return what + "; " + kDamagedOutcome;
-    }
+    if (!listing.walked()) return TrailerDamage(listing) + "; " + kDamagedOutcome;
     if (listing.integrity == kv::IntegrityState::Mismatch)
         return "the package's checksum does not match its content: the file is damaged; " +
                std::string(kDamagedOutcome);
