@@ -325,6 +325,35 @@ FontFile CheckSfnt(Reader& reader, uint32_t signature, bool& collection) {
     return Refused(Verdict::Font, "");
 }
 
+// Every face as FreeType reads it, into `font`; the first one FreeType
+// cannot read, or Windows cannot install, makes the whole file a refusal.
+FontFile ReadFaces(Reader& reader, bool sfnt_file, FontFile font) {
+    Library library;
+    if (!library.handle) return Refused(Verdict::NotAFont, "FreeType could not start");
+    long count = 1;
+    for (long index = 0; index < count; ++index) {
+        FT_StreamRec stream;
+        FT_Face face = nullptr;
+        const FT_Error error = OpenFace(library.handle, reader, stream, index, face);
+        if (reader.io_failed) return Refused(Verdict::ReadError, "");
+        if (error) {
+            std::string reason = ErrorMessage(error);
+            if (index > 0) reason = "face " + std::to_string(index + 1) + ": " + reason;
+            return Refused(Verdict::NotAFont, reason);
+        }
+        if (index == 0) count = face->num_faces;
+        std::string refused;
+        Face described = Describe(face);
+        described.format = InstallableFormat(face, sfnt_file, refused);
+        FT_Done_Face(face);
+        if (count > kMaxFaces)
+            return Refused(Verdict::Damaged, "it claims " + std::to_string(count) + " faces");
+        if (!refused.empty()) return Refused(Verdict::NotInstallable, refused);
+        font.faces.push_back(std::move(described));
+    }
+    return font;
+}
+
 }  // namespace
 
 FontFile Inspect(ByteSource& source) {
@@ -343,32 +372,7 @@ FontFile Inspect(ByteSource& source) {
     FontFile font = CheckSfnt(reader, signature, collection);
     if (font.verdict != Verdict::Font) return font;
     font.collection = collection;
-
-    Library library;
-    if (!library.handle) return Refused(Verdict::NotAFont, "FreeType could not start");
-    long count = 1;
-    for (long index = 0; index < count; ++index) {
-        FT_StreamRec stream;
-        FT_Face face = nullptr;
-        const FT_Error error = OpenFace(library.handle, reader, stream, index, face);
-        if (reader.io_failed) return Refused(Verdict::ReadError, "");
-        if (error) {
-            std::string reason = ErrorMessage(error);
-            if (index > 0) reason = "face " + std::to_string(index + 1) + ": " + reason;
-            return Refused(Verdict::NotAFont, reason);
-        }
-        if (index == 0) count = face->num_faces;
-        std::string refused;
-        Face described = Describe(face);
-        described.format =
-            InstallableFormat(face, IsSfntSignature(signature) || collection, refused);
-        FT_Done_Face(face);
-        if (count > kMaxFaces)
-            return Refused(Verdict::Damaged, "it claims " + std::to_string(count) + " faces");
-        if (!refused.empty()) return Refused(Verdict::NotInstallable, refused);
-        font.faces.push_back(std::move(described));
-    }
-    return font;
+    return ReadFaces(reader, IsSfntSignature(signature) || collection, std::move(font));
 }
 
 std::string RefusalMessage(const FontFile& font, const std::string& shown_name) {
