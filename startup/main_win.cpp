@@ -1,12 +1,27 @@
 // The installer starts with its start-up window, whose load step does the
 // whole start-up; from then on everything happens in event handlers.
+//
+// The entry point is ours, not the C runtime's (the stub links with
+// -nostartfiles): the runtime's start-up code parses a command line, sets up
+// TLS callbacks, the FPU, exit handlers and unwinding tables, none of which
+// this program uses, and it weighs about 10 KB in a stub that ships in every
+// package. msvcrt's DLL functions (malloc, memcpy, ...) still come from the
+// DLL, which initialises itself when it is loaded.
 #include <windows.h>
 
 #include "form.h"
 #include "frm_startup.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    kv::ui::Initialise(instance);
+extern "C" void __main();  // libgcc/mingw: runs the globals' constructors
+
+// The constructors register the globals' destructors here. The program ends
+// only through EndProgram (ExitProcess), which runs none of them, so there
+// is nothing to record.
+extern "C" int atexit(void (*)()) { return 0; }
+
+extern "C" [[noreturn]] void __stdcall KervaleStart() {
+    __main();
+    kv::ui::Initialise(GetModuleHandleA(nullptr));
     kv::frmStartup.Load();
     kv::ui::RunMessageLoop();
     kv::ui::EndProgram();
