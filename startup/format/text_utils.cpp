@@ -42,6 +42,18 @@ private:
     const char* end_;
 };
 
+// 10 to the power `exponent`, by multiplication, so the stub does without
+// the maths library's pow (about 3 KB). A power up to 10^22 is exact, and
+// 1 / 10^k is then the double nearest 10^-k, as pow gives it; beyond, the
+// result may be a few units in the last place off, which no count can show:
+// a count field's five bytes then hold a number far out of range or under
+// one half.
+double PowerOfTen(int exponent) {
+    double power = 1;
+    for (int i = exponent < 0 ? -exponent : exponent; i > 0; --i) power *= 10;
+    return exponent < 0 ? 1 / power : power;
+}
+
 }  // namespace
 
 double LeadingNumber(const char* text, size_t length) {
@@ -86,7 +98,7 @@ double LeadingNumber(const char* text, size_t length) {
         }
         // A zero mantissa stays 0 whatever the exponent: 0 * 10^309 would
         // be 0 * infinity, not a number.
-        if (value != 0) value *= std::pow(10.0, negative_exp ? -exponent : exponent);
+        if (value != 0) value *= PowerOfTen(negative_exp ? -exponent : exponent);
     }
     return negative ? -value : value;
 }
@@ -96,7 +108,7 @@ double RoundHalfEven(double value) {
     double diff = value - floor_value;
     if (diff > 0.5) return floor_value + 1;
     if (diff < 0.5) return floor_value;
-    return std::fmod(floor_value, 2.0) == 0 ? floor_value : floor_value + 1;
+    return std::floor(floor_value / 2) * 2 == floor_value ? floor_value : floor_value + 1;
 }
 
 std::string JoinPath(std::string folder, const char* name) {

@@ -109,6 +109,33 @@ TEST(CountField, DecodesLikeTheInstaller) {
     EXPECT_EQ(count("1E9  ", n), kv::TrailerError::CountOutOfRange);
 }
 
+// An exponent scales the number by a power of ten; each field's count is its
+// decimal value taken to the nearest whole number, a half to the even one.
+TEST(CountField, ScalesByTheExponent) {
+    constexpr int kOut = -99999;  // not a count: the field is out of range
+    const struct {
+        const char* field;
+        int count;
+    } cases[] = {
+        {"25E-1", 2},    {"35E-1", 4},     {"-5E-1", 0},     {"15D-1", 2},      {"75E-2", 1},
+        {"125E1", 1250}, {"32E3 ", 32000}, {"1E4  ", 10000}, {"-3E4 ", -30000}, {"33E3 ", kOut},
+        {"-4E4 ", kOut}, {"1E22 ", kOut},  {"9E999", kOut},  {"1E-22", 0},      {"1E-99", 0},
+        {"9E-9 ", 0},    {"0E999", 0},     {"65E-1", 6},     {"45D-1", 4},
+    };
+    for (const auto& c : cases) {
+        char f[5];
+        std::memcpy(f, c.field, 5);
+        int n = -12345;
+        const kv::TrailerError error = kv::DecodeCountField(f, n);
+        if (c.count == kOut) {
+            EXPECT_EQ(error, kv::TrailerError::CountOutOfRange) << c.field;
+        } else {
+            EXPECT_EQ(error, kv::TrailerError::None) << c.field;
+            EXPECT_EQ(n, c.count) << c.field;
+        }
+    }
+}
+
 TEST(SizeField, AcceptsOneNumberWithSpacesAround) {
     auto size = [](const string& field10, int64_t& out) {
         char f[10];
