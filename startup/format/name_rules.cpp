@@ -6,8 +6,6 @@ namespace kv {
 
 namespace {
 
-constexpr char kReserved[] = "\\/:*?\"<>|";
-
 unsigned char FoldByte(unsigned char c) {
     if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
     // Windows-1252: à..þ (not ÷) -> À..Þ; š ž œ -> Š Ž Œ; ÿ -> Ÿ.
@@ -82,7 +80,7 @@ NameFault CheckFileName(const std::string& name, size_t max_length) {
     if (name == "." || name == "..") return NameFault::DotName;
     for (unsigned char c : name) {
         if (c < 32) return NameFault::ControlByte;
-        if (std::strchr(kReserved, c) != nullptr) return NameFault::ReservedCharacter;
+        if (std::strchr(kReservedCharacters, c) != nullptr) return NameFault::ReservedCharacter;
     }
     if (name.back() == ' ' || name.back() == '.') return NameFault::TrailingDotOrSpace;
     if (IsDeviceName(name)) return NameFault::DeviceName;
@@ -92,31 +90,6 @@ NameFault CheckFileName(const std::string& name, size_t max_length) {
 
 bool IsBareFileName(const std::string& name, size_t max_length) {
     return CheckFileName(name, max_length) == NameFault::None;
-}
-
-std::string Describe(NameFault fault, const std::string& name, size_t max_length) {
-    switch (fault) {
-    case NameFault::None: return std::string();
-    case NameFault::Empty: return "is empty";
-    case NameFault::TooLong:
-        return "is " + std::to_string(name.size()) + " bytes long; it may hold at most " +
-               std::to_string(max_length) + " bytes";
-    case NameFault::DotName: return "is not a file name";
-    case NameFault::ControlByte: return "holds a control character";
-    case NameFault::ReservedCharacter:
-        for (char c : name)
-            if (c != '\0' && std::strchr(kReserved, c) != nullptr)
-                return std::string("holds the character ") + c +
-                       ", which Windows file names cannot hold";
-        return "holds a character that Windows file names cannot hold";
-    case NameFault::TrailingDotOrSpace:
-        return "ends in a space or a dot, which Windows drops from file names";
-    case NameFault::DeviceName: return "is a reserved Windows device name";
-    case NameFault::ShortAlias:
-        return "has the shape of a Windows short (8.3) name such as KERVAL~1.DAT, which can "
-               "stand for another file";
-    }
-    return "is not a file name";
 }
 
 std::string FoldCase(const std::string& name) {
@@ -156,16 +129,5 @@ WebAddressFault CheckWebAddress(const std::string& url) {
 }
 
 bool IsWebAddress(const std::string& url) { return CheckWebAddress(url) == WebAddressFault::None; }
-
-const char* Describe(WebAddressFault fault) {
-    switch (fault) {
-    case WebAddressFault::None: return "";
-    case WebAddressFault::NotWeb:
-        return "is not a web address: it must start with http:// or https://";
-    case WebAddressFault::NoSite: return "names no site after the scheme";
-    case WebAddressFault::BlankOrControl: return "holds a space or a control character";
-    }
-    return "is not a web address";
-}
 
 }  // namespace kv

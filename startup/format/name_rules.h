@@ -11,6 +11,8 @@ namespace kv {
 
 constexpr size_t kMaxNameLength = 40;     // a packaged name, the trailer's name field
 constexpr size_t kMaxLinkFileName = 200;  // title + ".url", well within a Windows path
+// The characters a Windows file name cannot hold.
+constexpr char kReservedCharacters[] = "\\/:*?\"<>|";
 
 enum class NameFault {
     None,

@@ -10,23 +10,6 @@
 
 namespace kv {
 
-const char* Describe(TrailerError error) {
-    switch (error) {
-    case TrailerError::None: return "no error";
-    case TrailerError::ReadFailed: return "the file could not be read";
-    case TrailerError::CountOutOfRange: return "the entry count is out of range";
-    case TrailerError::PositionBeforeStart: return "an entry lies before the start of the file";
-    case TrailerError::SizeNotNumber: return "a size field is not a number";
-    case TrailerError::SizeNegative: return "a size field is negative";
-    case TrailerError::SizeTooLarge: return "a size field exceeds 2147483647 bytes";
-    case TrailerError::BodyBeforeStart: return "a file body lies before the start of the file";
-    case TrailerError::NameNotBare: return "a packaged name is not a bare file name";
-    case TrailerError::CertificateTableDamaged:
-        return "the signature's certificate table is damaged";
-    }
-    return "unknown error";
-}
-
 TrailerError DecodeCountField(const char (&field)[kCountBytes], int& count) {
     std::string text(field, kCountBytes);
     StripCrLf(text);
