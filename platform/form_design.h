@@ -74,11 +74,14 @@ struct FormDesign {
 constexpr int kMaxControls = 16;
 constexpr int kTwipsPerInch = 1440;
 
-// Rounds to the nearest pixel: 15 twips per pixel at 96 DPI.
+// Rounds to the nearest pixel, a half away from zero: 15 twips per pixel at
+// 96 DPI. Whole inches first, so no product leaves int's range and no 64-bit
+// division (a runtime helper in 32-bit code) is needed.
 constexpr int TwipsToPixels(int twips, int dpi) {
-    const long long scaled = static_cast<long long>(twips) * dpi;
-    return static_cast<int>(scaled >= 0 ? (scaled + kTwipsPerInch / 2) / kTwipsPerInch
-                                        : -((-scaled + kTwipsPerInch / 2) / kTwipsPerInch));
+    const int rest = twips % kTwipsPerInch * dpi;  // same sign as twips
+    return twips / kTwipsPerInch * dpi + (rest >= 0
+                                              ? (rest + kTwipsPerInch / 2) / kTwipsPerInch
+                                              : -((-rest + kTwipsPerInch / 2) / kTwipsPerInch));
 }
 
 // Absolute position of control `index` in its window's client area, in

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -26,6 +27,19 @@ TEST(TwipsToPixels, FifteenTwipsPerPixelAtStandardDpiAndScalesWithIt) {
     EXPECT_EQ(TwipsToPixels(1440, 144), 144);
     EXPECT_EQ(TwipsToPixels(-15, 96), -1);
     EXPECT_EQ(TwipsToPixels(2000000, 192), 266667);  // no overflow on large values
+}
+
+// Every length of a design (and past it) at the usual DPI settings rounds to
+// the nearest pixel, halves away from zero, as std::round does the quotient.
+TEST(TwipsToPixels, RoundsTheQuotientAtEveryDpi) {
+    for (int dpi : {72, 96, 120, 144, 168, 192, 240, 288, 384, 480}) {
+        for (int twips = -20000; twips <= 20000; ++twips) {
+            const int expected = static_cast<int>(std::round(double(twips) * dpi / 1440));
+            ASSERT_EQ(TwipsToPixels(twips, dpi), expected) << twips << " twips at " << dpi;
+        }
+    }
+    EXPECT_EQ(TwipsToPixels(2147483647, 96), 143165576);
+    EXPECT_EQ(TwipsToPixels(-2147483647 - 1, 96), -143165577);
 }
 
 // A window with a frame inside a frame, as the options page has.
