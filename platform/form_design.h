@@ -39,19 +39,36 @@ constexpr uint32_t kWhite = 0x00FFFFFFu;
 
 constexpr int8_t kNoFrame = -1;
 
+// A window's or control's name as the designs call it ("cmdNext"). Only the
+// native tests read names; in the Windows build, the stub's, a DesignName
+// holds nothing, so the tables that ship in every package carry no names.
+class DesignName {
+public:
+#ifdef _WIN32
+    constexpr DesignName(const char*) {}
+#else
+    constexpr DesignName(const char* name) : name_(name) {}
+    operator const char*() const { return name_; }
+
+private:
+    const char* name_;
+#endif
+};
+
 // One control. Left/top are relative to the parent frame when there is one,
 // else to the window's client area. A Line runs from (left, top) to
 // (left + width, top); its height is the pen width (15 twips per pixel).
+// Narrow fields: the tables ship in every package.
 struct ControlDesign {
-    const char* name;
+    DesignName name;
     Kind kind;
     const char* text;
-    int left, top, width, height;
+    int16_t left, top, width, height;
     uint16_t flags;
     Font font;
-    uint32_t colour;  // text colour; the fill of a Line
-    int8_t frame;     // index of the containing Frame, or kNoFrame
-    int picture;      // bitmap resource of an Image, 0 for none
+    uint32_t colour;   // text colour; the fill of a Line
+    int8_t frame;      // index of the containing Frame, or kNoFrame
+    uint16_t picture;  // bitmap resource of an Image, 0 for none
 };
 
 enum class Border : uint8_t { Sizable, FixedSingle, FixedToolWindow };
@@ -59,14 +76,14 @@ enum class TitleButtons : uint8_t { None, CloseOnly };
 enum class Placement : uint8_t { CenterScreen, SystemDefault };
 
 struct FormDesign {
-    const char* name;
+    DesignName name;
     const char* caption;
-    int client_width, client_height;  // twips
+    int16_t client_width, client_height;  // twips
     Border border;
     TitleButtons buttons;
     bool taskbar_button;
     Placement placement;
-    int icon;  // icon resource, 0 for none
+    uint16_t icon;  // icon resource, 0 for none
     const ControlDesign* controls;
     int control_count;
 };

@@ -62,7 +62,7 @@ protected:
             const ui::ControlDesign& d = form.controls[index];
             if (d.kind == ui::Kind::Image || d.kind == ui::Kind::Line ||
                 d.kind == ui::Kind::TextBox || d.kind == ui::Kind::ListBox ||
-                std::find(varying.begin(), varying.end(), d.name) != varying.end())
+                std::find(varying.begin(), varying.end(), std::string(d.name)) != varying.end())
                 continue;
             SCOPED_TRACE(std::string(d.name) + " \"" + c.text + "\"");
             const int width = Px(d.width), height = Px(d.height);
