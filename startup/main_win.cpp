@@ -12,7 +12,20 @@
 #include "form.h"
 #include "frm_startup.h"
 
-extern "C" void __main();  // libgcc/mingw: runs the globals' constructors
+// The linker's table of the globals' constructors, which its default script
+// lays out as -1, the constructors, 0. The runtime's start-up runs them
+// last to first; so do we.
+extern "C" void (*__CTOR_LIST__[])();
+
+namespace {
+
+void RunConstructors() {
+    int count = 0;
+    while (__CTOR_LIST__[count + 1]) ++count;
+    for (int i = count; i > 0; --i) __CTOR_LIST__[i]();
+}
+
+}  // namespace
 
 // The constructors register the globals' destructors here. The program ends
 // only through EndProgram (ExitProcess), which runs none of them, so there
@@ -20,7 +33,7 @@ extern "C" void __main();  // libgcc/mingw: runs the globals' constructors
 extern "C" int atexit(void (*)()) { return 0; }
 
 extern "C" [[noreturn]] void __stdcall KervaleStart() {
-    __main();
+    RunConstructors();
     kv::ui::Initialise(GetModuleHandleA(nullptr));
     kv::frmStartup.Load();
     kv::ui::RunMessageLoop();
