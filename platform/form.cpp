@@ -9,7 +9,7 @@ constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL
 
 HINSTANCE g_instance = nullptr;
 ATOM g_form_atom = 0;
-int g_dpi = 96;
+int g_dpi = 0;                  // the screen's, from Initialise
 HWND g_hidden_owner = nullptr;  // owner of windows without a taskbar button
 
 // Owns a font or brush for the life of the program.
@@ -231,6 +231,8 @@ void SetIcons(HWND hwnd, int icon) {
 }
 
 }  // namespace
+
+Form::Form(const FormDesign& design, const FormEvents& events) : design_(design), events_(events) {}
 
 void Form::Create() {
     DWORD style = WS_OVERLAPPED | WS_CAPTION;

@@ -35,9 +35,9 @@ constexpr FormEvents Events(void (*load)(), void (*unload)(int&)) {
 
 class Form {
 public:
-    // constexpr: the forms are globals, set up without start-up code.
-    constexpr Form(const FormDesign& design, const FormEvents& events)
-        : design_(design), events_(events) {}
+    // Not constexpr: the forms are globals, and one that is all zero until
+    // the start-up code runs this sits in .bss, which takes no file bytes.
+    Form(const FormDesign& design, const FormEvents& events);
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 

@@ -22,8 +22,7 @@ ui::Form* g_file_form = nullptr;
 int g_file_list = 0;
 
 ui::Form* g_about = nullptr;
-constexpr int kMaxWindows = 8;
-ui::Form* g_end_order[kMaxWindows] = {};
+ui::Form* const* g_end_order = nullptr;
 int g_window_count = 0;
 
 // Once the program has begun to end, no window may ask the exit question
@@ -50,11 +49,10 @@ void ForEachPackagedFile(void (*visit)(const std::string& name, void* context), 
     for (int i = 0; i < count; ++i) visit(g_file_form->Item(g_file_list, i), context);
 }
 
-void SetWindows(ui::Form& about, std::initializer_list<ui::Form*> end_order) {
+void SetWindows(ui::Form& about, ui::Form* const* end_order, int count) {
     g_about = &about;
-    g_window_count = 0;
-    for (ui::Form* form : end_order)
-        if (g_window_count < kMaxWindows) g_end_order[g_window_count++] = form;
+    g_end_order = end_order;
+    g_window_count = count;
 }
 
 std::string GetWinDir() { return platform::WindowsDirectory(); }

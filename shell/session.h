@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 
 #include "extraction_record.h"
@@ -45,7 +44,12 @@ void ForEachPackagedFile(Visit&& visit) {
 
 // The windows the ends of a run hide: `about` beside the page on the exit
 // question; `end_order`, every window in the order the clean end hides them.
-void SetWindows(ui::Form& about, std::initializer_list<ui::Form*> end_order);
+// The list is kept, not copied.
+void SetWindows(ui::Form& about, ui::Form* const* end_order, int count);
+template <int N>
+void SetWindows(ui::Form& about, ui::Form* const (&end_order)[N]) {
+    SetWindows(about, end_order, N);
+}
 
 // The Windows directory, without a trailing backslash unless the system
 // gives one; empty when the system cannot tell.

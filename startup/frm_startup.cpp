@@ -50,9 +50,12 @@ void ListPackagedFiles(const std::string& exe) {
     if (!descriptor_listed) DamagedFile();
 }
 
+// The order in which the clean end hides the windows.
+ui::Form* const kEndOrder[] = {&frmAbout, &frmLicense, &frmStartup, &frmTwo, &frmOne};
+
 void Form_Load() {
     UseFileList(frmStartup, lstFiles);
-    SetWindows(frmAbout, {&frmAbout, &frmLicense, &frmStartup, &frmTwo, &frmOne});
+    SetWindows(frmAbout, kEndOrder);
     frmStartup.Show();
     const std::string exe = OwnExecutable();
     // Only tests that the file is there: opening it must not create it.

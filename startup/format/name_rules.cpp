@@ -38,8 +38,9 @@ size_t DeviceStemLength(const std::string& name) {
 bool IsDeviceName(const std::string& name) {
     const size_t stem = DeviceStemLength(name);
     const char* p = name.data();
+    static constexpr const char* kThreeLetterDevices[] = {"CON", "PRN", "AUX", "NUL"};
     if (stem == 3)
-        for (const char* d : {"CON", "PRN", "AUX", "NUL"})
+        for (const char* d : kThreeLetterDevices)
             if (EqualsAsciiNoCase(p, d, 3)) return true;
     if (stem == 4 && (EqualsAsciiNoCase(p, "COM", 3) || EqualsAsciiNoCase(p, "LPT", 3))) {
         const unsigned char digit = static_cast<unsigned char>(name[3]);
