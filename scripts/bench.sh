@@ -8,8 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 [ -x build/host/bench/bench-installer ] || bash scripts/build.sh >/dev/null
 
-echo "== installer stub"
-echo "kervale-stub.exe: $(stat -c %s build/win32/kervale-stub.exe) bytes (target <= 65536)"
+echo "== installer stub: its size and where the bytes go"
+bash scripts/stub-size.sh
 echo
 echo "== packing a 256 MiB font: kervale-pack build against cat"
 bash scripts/bench-pack.sh | grep -E '^(cat|kervale-pack|ratio|peak)'
