@@ -551,7 +551,8 @@ int MsgBox(const char* prompt, int style, const char* title) {
     // Modal to the whole program, not only to its owner.
     DisabledWindows disabled = {owner, {}, 0};
     EnumThreadWindows(GetCurrentThreadId(), DisableOther, reinterpret_cast<LPARAM>(&disabled));
-    const int answer = MessageBoxA(owner, prompt, title, static_cast<UINT>(style));
+    const int answer =
+        MessageBoxA(owner, prompt, title ? title : kAppTitle, static_cast<UINT>(style));
     for (int i = 0; i < disabled.count; ++i) EnableWindow(disabled.list[i], TRUE);
     return answer;
 }

@@ -123,7 +123,8 @@ enum : int {
 enum : int { kAnswerAbort = 3, kAnswerRetry = 4, kAnswerIgnore = 5, kAnswerYes = 6, kAnswerNo = 7 };
 
 // A message box modal to the whole program: every other window of the
-// program takes no input while it is open.
-int MsgBox(const char* prompt, int style = kMsgOk, const char* title = kAppTitle);
+// program takes no input while it is open. No title: kAppTitle (one copy of
+// it in the stub, not one in every caller).
+int MsgBox(const char* prompt, int style = kMsgOk, const char* title = nullptr);
 
 }  // namespace kv::ui
