@@ -12,15 +12,14 @@ ATOM g_form_atom = 0;
 int g_dpi = 0;                  // the screen's, from Initialise
 HWND g_hidden_owner = nullptr;  // owner of windows without a taskbar button
 
-// Owns a font or brush for the life of the program.
+// Owns a font, brush or picture for the life of the program. No destructor:
+// these live until ExitProcess, which runs none and frees them; one would
+// only add start-up code that registers it.
 class GdiObject {
 public:
     GdiObject() = default;
     GdiObject(const GdiObject&) = delete;
     GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject() {
-        if (h_) DeleteObject(h_);
-    }
     HGDIOBJ get() const { return h_; }
     void reset(HGDIOBJ h) {
         if (h_) DeleteObject(h_);
