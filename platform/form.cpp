@@ -37,7 +37,7 @@ int Px(int twips) { return TwipsToPixels(twips, g_dpi); }
 GdiObject g_fonts[4];
 
 struct BrushSlot {
-    uint32_t colour;
+    uint32_t colour = 0;
     GdiObject brush;
 };
 BrushSlot g_brushes[4];

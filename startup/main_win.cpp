@@ -20,9 +20,9 @@ extern "C" void (*__CTOR_LIST__[])();
 namespace {
 
 void RunConstructors() {
-    int count = 0;
-    while (__CTOR_LIST__[count + 1]) ++count;
-    for (int i = count; i > 0; --i) __CTOR_LIST__[i]();
+    auto ctor = __CTOR_LIST__ + 1;
+    while (*ctor) ++ctor;
+    while (--ctor != __CTOR_LIST__) (*ctor)();
 }
 
 }  // namespace
@@ -32,9 +32,12 @@ void RunConstructors() {
 // is nothing to record.
 extern "C" int atexit(void (*)()) { return 0; }
 
+// The linker's symbol at the start of the program's image: its instance.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 extern "C" [[noreturn]] void __stdcall KervaleStart() {
     RunConstructors();
-    kv::ui::Initialise(GetModuleHandleA(nullptr));
+    kv::ui::Initialise(reinterpret_cast<HINSTANCE>(&__ImageBase));
     kv::frmStartup.Load();
     kv::ui::RunMessageLoop();
     kv::ui::EndProgram();
