@@ -36,11 +36,7 @@ int Px(int twips) { return TwipsToPixels(twips, g_dpi); }
 // thread-safe guards would pull the C++ exception runtime into the stub.)
 GdiObject g_fonts[4];
 
-struct BrushSlot {
-    uint32_t colour = 0;
-    GdiObject brush;
-};
-BrushSlot g_brushes[4];
+GdiObject g_brushes[kColourCount];
 
 HFONT FontFor(Font font) {
     GdiObject& slot = g_fonts[static_cast<int>(font)];
@@ -57,16 +53,10 @@ HFONT FontFor(Font font) {
     return static_cast<HFONT>(slot.get());
 }
 
-HBRUSH BrushFor(uint32_t colour) {
-    for (BrushSlot& s : g_brushes) {
-        if (s.brush.get() && s.colour == colour) return static_cast<HBRUSH>(s.brush.get());
-        if (!s.brush.get()) {
-            s.colour = colour;
-            s.brush.reset(CreateSolidBrush(colour));
-            return static_cast<HBRUSH>(s.brush.get());
-        }
-    }
-    return GetSysColorBrush(COLOR_BTNFACE);
+HBRUSH BrushFor(Colour colour) {
+    GdiObject& slot = g_brushes[static_cast<int>(colour)];
+    if (!slot.get()) slot.reset(CreateSolidBrush(ColourRef(colour)));
+    return static_cast<HBRUSH>(slot.get());
 }
 
 bool IsForm(HWND hwnd) {
@@ -479,7 +469,7 @@ HBRUSH Form::OnCtlColorStatic(HDC dc, HWND control) {
         return GetSysColorBrush(COLOR_WINDOW);
     }
     if (c.colour == kSystemColour) return nullptr;
-    SetTextColor(dc, c.colour);
+    SetTextColor(dc, ColourRef(c.colour));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return GetSysColorBrush(COLOR_BTNFACE);
 }

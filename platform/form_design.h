@@ -31,11 +31,18 @@ enum class Font : uint8_t {
     Large,            // MS Sans Serif 12 pt
 };
 
-// Colours as 0x00BBGGRR; kSystemColour keeps the system's dialog colours.
-constexpr uint32_t kSystemColour = 0xFFFFFFFFu;
-constexpr uint32_t kBlue = 0x00FF0000u;
-constexpr uint32_t kGrey = 0x00808080u;
-constexpr uint32_t kWhite = 0x00FFFFFFu;
+// The colours the designs use, one byte in a table row; kSystemColour keeps
+// the system's dialog colours.
+enum class Colour : uint8_t { System, Blue, Grey, White };
+constexpr Colour kSystemColour = Colour::System;
+constexpr Colour kBlue = Colour::Blue;
+constexpr Colour kGrey = Colour::Grey;
+constexpr Colour kWhite = Colour::White;
+constexpr int kColourCount = 4;
+
+// As Windows takes a colour, 0x00BBGGRR (System: none, all bits set).
+constexpr uint32_t kColourRefs[kColourCount] = {0xFFFFFFFFu, 0x00FF0000u, 0x00808080u, 0x00FFFFFFu};
+constexpr uint32_t ColourRef(Colour colour) { return kColourRefs[static_cast<int>(colour)]; }
 
 constexpr int8_t kNoFrame = -1;
 
@@ -66,7 +73,7 @@ struct ControlDesign {
     int16_t left, top, width, height;
     uint16_t flags;
     Font font;
-    uint32_t colour;   // text colour; the fill of a Line
+    Colour colour;     // text colour; the fill of a Line
     int8_t frame;      // index of the containing Frame, or kNoFrame
     uint16_t picture;  // bitmap resource of an Image, 0 for none
 };

@@ -42,6 +42,19 @@ TEST(TwipsToPixels, RoundsTheQuotientAtEveryDpi) {
     EXPECT_EQ(TwipsToPixels(-2147483647 - 1, 96), -143165577);
 }
 
+// The named colours reach Windows as the layouts give them in red, green
+// and blue; the system colour as "none" (all bits set).
+TEST(Colours, ReachWindowsAsTheirRedGreenBlue) {
+    const struct {
+        Colour colour;
+        uint32_t red, green, blue;
+    } cases[] = {{kBlue, 0, 0, 255}, {kGrey, 128, 128, 128}, {kWhite, 255, 255, 255}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ColourRef(c.colour), c.red | c.green << 8 | c.blue << 16)
+            << static_cast<int>(c.colour);
+    EXPECT_EQ(ColourRef(kSystemColour), 0xFFFFFFFFu);
+}
+
 // A window with a frame inside a frame, as the options page has.
 constexpr ControlDesign kNested[] = {
     {"cmdGo", Kind::Button, "Go", 10, 20, 100, 30, kDisabled, Font::Dialog, kSystemColour, kNoFrame,
