@@ -3,7 +3,6 @@
 #include <cstring>
 #include <memory>
 
-#include "integrity.h"
 #include "name_rules.h"
 #include "package_end.h"
 #include "text_utils.h"
