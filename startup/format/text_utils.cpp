@@ -46,16 +46,15 @@ private:
     const char* end_;
 };
 
-// 10 to the power `exponent`, by multiplication, so the stub does without
-// the maths library's pow (about 3 KB). A power up to 10^22 is exact, and
-// 1 / 10^k is then the double nearest 10^-k, as pow gives it; beyond, the
-// result may be a few units in the last place off, which no count can show:
-// a count field's five bytes then hold a number far out of range or under
-// one half.
+// 10 to the power `exponent` (0 or more), by multiplication, so the stub
+// does without the maths library's pow (about 3 KB). A power up to 10^22 is
+// exact; beyond, the result may be a few units in the last place off, which
+// no count can show: a count field's five bytes then hold a number far out
+// of range or under one half.
 double PowerOfTen(int exponent) {
     double power = 1;
-    for (int i = exponent < 0 ? -exponent : exponent; i > 0; --i) power *= 10;
-    return exponent < 0 ? 1 / power : power;
+    for (int i = exponent; i > 0; --i) power *= 10;
+    return power;
 }
 
 }  // namespace
@@ -68,25 +67,27 @@ double LeadingNumber(const char* text, size_t length) {
         negative = c == '-';
         in.take();
     }
-    double value = 0;
+    // The digits are gathered as one whole number and scaled once at the
+    // end: summing 0.6 + 0.05 would give 0.65000000000000002, and .65E1 would
+    // then round to 7 instead of the even 6.
+    double mantissa = 0;
     int digits = 0;
-    while ((c = in.peek()) >= '0' && c <= '9') {
-        value = value * 10 + (c - '0');
-        ++digits;
-        in.take();
-    }
-    if (in.peek() == '.') {
-        in.take();
-        double scale = 0.1;
-        while ((c = in.peek()) >= '0' && c <= '9') {
-            value += (c - '0') * scale;
-            scale /= 10;
+    int scale = 0;  // the power of ten the mantissa is multiplied by
+    bool fraction = false;
+    for (;;) {
+        c = in.peek();
+        if (c == '.' && !fraction) {
+            fraction = true;
+        } else if (c >= '0' && c <= '9') {
+            mantissa = mantissa * 10 + (c - '0');
             ++digits;
-            in.take();
+            if (fraction) --scale;
+        } else {
+            break;
         }
+        in.take();
     }
     if (digits == 0) return 0;
-    c = in.peek();
     if (c == 'e' || c == 'E' || c == 'd' || c == 'D') {
         in.take();
         bool negative_exp = false;
@@ -100,10 +101,14 @@ double LeadingNumber(const char* text, size_t length) {
             if (exponent < 10000) exponent = exponent * 10 + (c - '0');
             in.take();
         }
-        // A zero mantissa stays 0 whatever the exponent: 0 * 10^309 would
-        // be 0 * infinity, not a number.
-        if (value != 0) value *= PowerOfTen(negative_exp ? -exponent : exponent);
+        scale += negative_exp ? -exponent : exponent;
     }
+    // A zero mantissa stays 0 whatever the exponent: 0 * 10^309 would be
+    // 0 * infinity, not a number. Dividing by an exact power of ten rounds
+    // once, where multiplying by an inexact 10^-k would round twice.
+    double value = mantissa;
+    if (value != 0 && scale > 0) value *= PowerOfTen(scale);
+    if (value != 0 && scale < 0) value /= PowerOfTen(-scale);
     return negative ? -value : value;
 }
 
