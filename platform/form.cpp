@@ -403,7 +403,11 @@ void Form::FitToText(int control) {
         SelectObject(dc, old);
         ReleaseDC(c, dc);
     }
-    SetWindowPos(c, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // A static control may draw a glyph's overhang past the measured extent
+    // (Wine does, and then drops a final "."): a little slack keeps the last
+    // character whole and is invisible on the dialog colour.
+    SetWindowPos(c, nullptr, 0, 0, size.cx + Px(kSizedLabelSlackTwips), size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int Form::IndexOf(HWND child) const {

@@ -97,6 +97,9 @@ struct FormDesign {
 
 constexpr int kMaxControls = 16;
 constexpr int kTwipsPerInch = 1440;
+// What a label sized to its text gets beyond its measured width: 2 pixels at
+// 96 DPI.
+constexpr int kSizedLabelSlackTwips = 30;
 
 // Rounds to the nearest pixel, a half away from zero: 15 twips per pixel at
 // 96 DPI. Whole inches first, so no product leaves int's range and no 64-bit
