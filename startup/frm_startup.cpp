@@ -24,9 +24,7 @@ namespace {
 
 // Lists every packaged name into lstFiles; the trailer is read whole before
 // anything is written.
-void ListPackagedFiles(const std::string& exe) {
-    platform::FileSource package(platform::OpenForReading(exe));
-    if (!package.valid()) DamagedFile();
+void ListPackagedFiles(ByteSource& package) {
     TrailerWalker walker(package);
     if (walker.Start() != TrailerError::None) DamagedFile();
     intFileCount = static_cast<int16_t>(walker.count());
@@ -57,12 +55,14 @@ void Form_Load() {
     UseFileList(frmStartup, lstFiles);
     SetWindows(frmAbout, kEndOrder);
     frmStartup.Show();
-    const std::string exe = OwnExecutable();
-    // Only tests that the file is there: opening it must not create it.
-    if (!platform::OpenForReading(exe).valid()) DamagedFile();
-    ListPackagedFiles(exe);
+    // Opened once, without creating it, and held to the end of the
+    // extraction: what is extracted is the very file that was listed and
+    // checked, even if another file has since taken its name.
+    platform::FileSource package(platform::OpenForReading(OwnExecutable()));
+    if (!package.valid()) DamagedFile();
+    ListPackagedFiles(package);
 
-    if (!ExtractFiles()) DamagedFile();
+    if (!ExtractFiles(package)) DamagedFile();
 
     // The welcome page has read the descriptor already; read it again here
     // so a descriptor that is missing or too short ends the program.

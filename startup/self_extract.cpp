@@ -42,21 +42,11 @@ void DeleteExtractedFiles() {
 
 }  // namespace
 
-bool ExtractFiles() {
+bool ExtractFiles(ByteSource& package) {
     platform::SetFatalCleanUp(DeleteExtractedFiles);
     InstallerExtractHost host;
     strTempPath = FolderUnder(GetWinDir(), "Temp");
-    const std::string exe = OwnExecutable();
-    platform::FileSource package(platform::Handle{});
-    const StepOutcome opened = RunStep(
-        [&] {
-            package = platform::FileSource(platform::OpenForReading(exe));
-            return package.valid();
-        },
-        host);
-    if (opened == StepOutcome::Aborted) ui::EndProgram();
-    if (opened == StepOutcome::Done && !ExtractEntries(package, strTempPath, host, extractedFiles))
-        ui::EndProgram();
+    if (!ExtractEntries(package, strTempPath, host, extractedFiles)) ui::EndProgram();
     if (!extractedFiles.Holds(kDescriptorName)) return false;
 
     frmStartup.Hide();

@@ -4,16 +4,19 @@
 
 #include <string>
 
+#include "byte_source.h"
+
 namespace kv {
 
 // The installer's own executable.
 std::string OwnExecutable();
 
-// Writes every packaged file into the Temp folder below the Windows
-// directory, then hides the start-up window and shows the welcome page.
-// False, with nothing shown, when the descriptor was not written: the
+// Writes every packaged file of `package`, the installer's own file as the
+// start-up opened, listed and checked it, into the Temp folder below the
+// Windows directory, then hides the start-up window and shows the welcome
+// page. False, with nothing shown, when the descriptor was not written: the
 // start-up then ends as for a damaged file rather than read a KERVALE.DAT
 // that this run did not put there.
-bool ExtractFiles();
+bool ExtractFiles(ByteSource& package);
 
 }  // namespace kv
