@@ -24,6 +24,11 @@ bool InChunks(Byte* p, size_t n, Call&& call) {
     return true;
 }
 
+// The access list of every extracted file, made once and kept to the end of
+// the program. Protected, so the folder's inheritable entries (the
+// creator's full control among them) do not apply.
+PSECURITY_DESCRIPTOR g_fresh_file_descriptor = nullptr;
+
 }  // namespace
 
 Handle OpenForReading(const std::string& path) {
@@ -38,17 +43,13 @@ Handle CreateForWriting(const std::string& path) {
 
 Handle CreateFresh(const std::string& path) {
     if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return Handle();
-    // Protected, so the folder's inheritable entries (the creator's full
-    // control among them) do not apply.
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
-            "D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FR;;;BU)", SDDL_REVISION_1, &descriptor, nullptr))
+    if (!g_fresh_file_descriptor && !ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                                        "D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FR;;;BU)", SDDL_REVISION_1,
+                                        &g_fresh_file_descriptor, nullptr))
         return Handle();
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
-    Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    LocalFree(descriptor);
-    return file;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, g_fresh_file_descriptor, FALSE};
+    return Handle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 int64_t FileSource::size() {
