@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "descriptor.h"
+
 namespace e2e {
 
 struct PackagedFile {
@@ -28,13 +30,15 @@ int64_t SizeFieldOffset(const std::string& package, const std::vector<PackagedFi
 // Replaces bytes in place; the text must fit.
 void Overwrite(std::string& package, int64_t offset, const std::string& bytes);
 
-struct DescriptorFields {
-    std::string signature = "KERVALE DATAFILE 1";
-    std::string readme = "README.TXT";
-    std::string license = "LICENSE.TXT";
-    std::string font_name = "Sample Sans";
-    std::string web_url = "http://www.example.com/sample-sans";
-    std::string link_name = "Sample Sans Home";
+// A descriptor with a typical package's values, to change field by field.
+struct DescriptorFields : kv::Descriptor {
+    DescriptorFields()
+        : kv::Descriptor{"KERVALE DATAFILE 1",
+                         "README.TXT",
+                         "LICENSE.TXT",
+                         "Sample Sans",
+                         "http://www.example.com/sample-sans",
+                         "Sample Sans Home"} {}
 };
 std::string DescriptorText(const DescriptorFields& fields);
 
