@@ -125,9 +125,9 @@ protected:
         ASSERT_TRUE(driver().Key(window, key));
     }
 
-    // Asks the exit question by `how` and answers No; the page must stay as it was.
-    void AskAndStay(const std::string& page, const std::string& how) {
-        const std::vector<std::string> before = Looks(driver().Controls(page));
+    // Asks the exit question by `how` (Escape, the close box or Cancel) and
+    // gives `answer`.
+    void AskExitQuestion(const std::string& page, const std::string& how, const char* answer) {
         if (how == "escape")
             Key(page, "escape");
         else if (how == "close")
@@ -136,7 +136,13 @@ protected:
             Press(page, "&Cancel");
         std::string box = ExpectMessageBox(kExitTitle, kExitQuestion, {"Yes", "No"}, false);
         ASSERT_FALSE(box.empty()) << how;
-        Answer(box, "No");
+        Answer(box, answer);
+    }
+
+    // Asks the exit question by `how` and answers No; the page must stay as it was.
+    void AskAndStay(const std::string& page, const std::string& how) {
+        const std::vector<std::string> before = Looks(driver().Controls(page));
+        ASSERT_NO_FATAL_FAILURE(AskExitQuestion(page, how, "No"));
         EXPECT_TRUE(run_->Running()) << "No after " << how << " ended the program";
         EXPECT_FALSE(
             driver().WaitWindow(run_->windows_pid(), kWelcomeCaption, kStepTimeoutMs).empty());
@@ -148,15 +154,7 @@ protected:
     // and the program ends.
     void AskAndLeave(const std::string& page, const std::string& how,
                      const std::vector<PackagedFile>& files) {
-        if (how == "escape")
-            Key(page, "escape");
-        else if (how == "close")
-            ASSERT_TRUE(driver().Close(page));
-        else
-            Press(page, "&Cancel");
-        std::string box = ExpectMessageBox(kExitTitle, kExitQuestion, {"Yes", "No"}, false);
-        ASSERT_FALSE(box.empty()) << how;
-        Answer(box, "Yes");
+        ASSERT_NO_FATAL_FAILURE(AskExitQuestion(page, how, "Yes"));
         ExpectEnds();
         for (const PackagedFile& file : files)
             EXPECT_FALSE(PathExists(TempPath(file.name))) << file.name << " was left behind";
