@@ -3,14 +3,15 @@
 #include <cstring>
 
 #include "name_rules.h"
+#include "text_utils.h"
 
 namespace kvpack {
 
 namespace {
 
-// The installer reads the whole descriptor; a sound one is a few hundred
-// bytes, so a bounded prefix is all the tool ever loads.
-constexpr int64_t kDescriptorReadLimit = 1 << 20;
+// The installer reads a descriptor up to kv::kMaxTextBytes, as it reads
+// every text; the tool reads as much, so both find the same fields.
+constexpr int64_t kDescriptorReadLimit = static_cast<int64_t>(kv::kMaxTextBytes);
 
 const char kDamagedOutcome[] =
     "the installer would show \"This file is damaged. Try downloading the file again.\"";
@@ -106,7 +107,7 @@ void WalkEntries(kv::ByteSource& source, PackageListing& listing) {
     if (listing.walked()) listing.stub_length = walker.lowest_offset();
 }
 
-// The descriptor the installer would open, read up to kDescriptorReadLimit.
+// The descriptor the installer would open, read as far as the installer reads it.
 void ReadDescriptorEntry(kv::ByteSource& source, PackageListing& listing) {
     // Entries are extracted in order into one folder, so the last of the
     // same name, in any case, is the file the installer opens.
