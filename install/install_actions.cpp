@@ -1,7 +1,7 @@
 #include "install_actions.h"
 
 #include "files.h"
-#include "install_rules.h"
+#include "installed_files.h"
 #include "session.h"
 #include "text_utils.h"
 

@@ -15,7 +15,7 @@
 #include "package_end.h"
 #include "package_reader.h"
 #include "platform_fs.h"
-#include "rules.h"
+#include "option_checks.h"
 #include "trailer.h"
 
 namespace kvpack {

@@ -8,7 +8,7 @@
 #include "name_rules.h"
 #include "package_reader.h"
 #include "platform_fs.h"
-#include "rules.h"
+#include "option_checks.h"
 #include "trailer.h"
 
 namespace kvpack {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <utility>
 
-#include "rules.h"
+#include "option_checks.h"
 
 namespace kvpack {
 

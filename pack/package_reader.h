@@ -12,7 +12,7 @@
 #include "fontinfo.h"
 #include "integrity.h"
 #include "package_end.h"
-#include "rules.h"
+#include "option_checks.h"
 #include "trailer.h"
 
 namespace kvpack {

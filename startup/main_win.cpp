@@ -10,7 +10,7 @@
 #include <windows.h>
 
 #include "form.h"
-#include "frm_startup.h"
+#include "startup_window.h"
 
 // The linker's table of the globals' constructors, which its default script
 // lays out as -1, the constructors, 0. The runtime's start-up runs them

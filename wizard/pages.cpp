@@ -1,8 +1,8 @@
 #include "pages.h"
 
-#include "frm_license.h"
-#include "frm_one.h"
-#include "frm_two.h"
+#include "license_page.h"
+#include "welcome_page.h"
+#include "options_page.h"
 #include "session.h"
 
 namespace kv {

@@ -1,4 +1,4 @@
-#include "frm_install.h"
+#include "installing_window.h"
 
 namespace kv {
 

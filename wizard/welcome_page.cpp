@@ -1,8 +1,8 @@
-#include "frm_one.h"
+#include "welcome_page.h"
 
 #include "descriptor.h"
-#include "frm_about.h"
-#include "mod_web.h"
+#include "about_box.h"
+#include "links.h"
 #include "name_rules.h"
 #include "pages.h"
 #include "session.h"

@@ -1,6 +1,6 @@
-#include "frm_about.h"
+#include "about_box.h"
 
-#include "mod_web.h"
+#include "links.h"
 #include "version.h"
 
 namespace kv {

@@ -1,4 +1,4 @@
-#include "mod_web.h"
+#include "links.h"
 
 #include "files.h"
 

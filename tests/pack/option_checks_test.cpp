@@ -1,5 +1,5 @@
 // The packaging rules and the command line, without files.
-#include "rules.h"
+#include "option_checks.h"
 
 #include <gtest/gtest.h>
 

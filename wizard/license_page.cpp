@@ -1,4 +1,4 @@
-#include "frm_license.h"
+#include "license_page.h"
 
 #include "pages.h"
 #include "session.h"

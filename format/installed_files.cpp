@@ -1,4 +1,4 @@
-#include "install_rules.h"
+#include "installed_files.h"
 
 #include "descriptor.h"
 #include "name_rules.h"

@@ -1,10 +1,10 @@
-#include "rules.h"
+#include "option_checks.h"
 
 #include <cstdio>
 #include <cstring>
 #include <unordered_map>
 
-#include "install_rules.h"
+#include "installed_files.h"
 #include "name_rules.h"
 #include "platform_fs.h"
 #include "text_utils.h"

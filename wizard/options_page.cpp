@@ -1,6 +1,6 @@
-#include "frm_two.h"
+#include "options_page.h"
 
-#include "frm_install.h"
+#include "installing_window.h"
 #include "install_actions.h"
 #include "pages.h"
 #include "session.h"
