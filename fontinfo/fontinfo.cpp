@@ -10,6 +10,8 @@
 #include FT_SFNT_NAMES_H
 #include FT_TRUETYPE_IDS_H
 
+#include "windows1252.h"
+
 namespace kv::fontinfo {
 namespace {
 
@@ -148,19 +150,13 @@ std::string Utf16ToUtf8(const unsigned char* p, size_t bytes) {
     return out;
 }
 
-// Windows-1252 bytes 0x80..0x9F; 0 marks the five it leaves undefined.
-constexpr uint16_t kHighControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 // FreeType's names of non-sfnt fonts are the font's own bytes, Windows-1252
 // for the Windows bitmap fonts we accept.
 std::string Windows1252ToUtf8(const char* text) {
     std::string out;
     for (; text && *text; ++text) {
         const auto b = static_cast<unsigned char>(*text);
-        const uint32_t c = b >= 0x80 && b < 0xA0 ? kHighControls[b - 0x80] : b;
+        const uint32_t c = FromWindows1252(b);
         AppendUtf8(c ? c : kReplacement, out);
     }
     return out;
@@ -402,38 +398,6 @@ std::string FileFormat(const FontFile& font) {
     const size_t n = font.faces.size();
     return std::string(cff ? "OpenType" : "TrueType") + " collection of " + std::to_string(n) +
            (n == 1 ? " face" : " faces");
-}
-
-bool ToWindows1252(const std::string& utf8, std::string& out) {
-    out.clear();
-    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-    const auto* end = p + utf8.size();
-    while (p < end) {
-        uint32_t c = *p++;
-        int more = c < 0x80             ? 0
-                   : (c & 0xE0) == 0xC0 ? 1
-                   : (c & 0xF0) == 0xE0 ? 2
-                   : (c & 0xF8) == 0xF0 ? 3
-                                        : -1;
-        if (more < 0 || end - p < more) return false;
-        if (more) c &= 0x3F >> more;
-        for (int i = 0; i < more; ++i, ++p) {
-            if ((*p & 0xC0) != 0x80) return false;
-            c = c << 6 | (*p & 0x3F);
-        }
-        static constexpr uint32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
-        if (c < kLeast[more]) return false;  // an overlong form
-        // Control characters.
-        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) return false;
-        if (c < 0x100) {
-            out += static_cast<char>(c);
-            continue;
-        }
-        const uint16_t* found = std::find(std::begin(kHighControls), std::end(kHighControls), c);
-        if (found == std::end(kHighControls)) return false;
-        out += static_cast<char>(0x80 + (found - kHighControls));
-    }
-    return true;
 }
 
 }  // namespace kv::fontinfo

@@ -64,10 +64,4 @@ std::string RefusalMessage(const FontFile& font, const std::string& shown_name);
 // as list and verify show it.
 std::string FileFormat(const FontFile& font);
 
-// `utf8` in Windows-1252, the code page the package descriptor is written
-// in. False when a character has no Windows-1252 form, is a control
-// character, or the UTF-8 is malformed: the caller then asks for the name
-// (--font-name) instead of storing a wrong one.
-bool ToWindows1252(const std::string& utf8, std::string& out);
-
 }  // namespace kv::fontinfo

@@ -1,7 +1,7 @@
-// kervale-pack build: from the options to the installer, in the order the
-// steps below stand. Everything is checked before the first byte is written,
-// and the installer is written under a fresh name, renamed over OUT.exe only
-// when it is whole.
+// kervale-pack build: from the options to the installer. Every input and
+// option is checked before the first byte is written, and every problem
+// found is reported, one line each; only then, when there are none, is the
+// installer written, under a fresh name renamed over OUT.exe when it is whole.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +16,7 @@
 #include "package_reader.h"
 #include "platform_fs.h"
 #include "option_checks.h"
+#include "text_encoding.h"
 #include "trailer.h"
 
 namespace kvpack {
@@ -29,22 +30,31 @@ struct Build {
     explicit Build(const BuildOptions& build_options) : options(build_options) {}
 
     const BuildOptions& options;
+    // Every problem found, in the order found; the installer is written only
+    // when there is none. Warnings do not stop the build.
+    std::vector<std::string> problems, warnings;
     // The stub: opened once, judged by what was opened, copied without its
     // signature.
     std::string stub_label;
     FileSource stub;
+    bool stub_open = false;
     kv::PeImage stub_image;
     std::optional<StubWithoutSignature> bare_stub;
-    // The packaged files in package order, each opened for its check.
+    // The packaged files in package order, each opened for its check. A
+    // font is copied from its file; a text from `texts`, as converted.
     std::vector<PackagedInput> inputs;
     std::vector<std::unique_ptr<InputFile>> bodies;
-    kv::fontinfo::FontFile first_font;
+    std::vector<bool> opened;
+    std::vector<kv::fontinfo::FontFile> fonts;  // per input; empty for texts
+    std::vector<ConvertedText> texts;           // per input; empty for fonts
     kv::Descriptor descriptor;
-    std::string name_line, name_warning;  // the font name taken from the first font
+    std::string name_line, name_warning;  // the font name taken from the fonts
     // The output's folder, where the new file is made.
     std::string output_label;
     Folder folder;
     int64_t written = 0;
+
+    void Refuse(std::string problem) { problems.push_back(std::move(problem)); }
 };
 
 std::string DefaultStubPath() {
@@ -63,7 +73,7 @@ bool CarriesPackage(kv::ByteSource& stub) {
     return found;
 }
 
-std::string OpenStub(Build& b) {
+std::string StubProblemText(Build& b) {
     const bool default_stub = !b.options.stub;
     const std::string path = default_stub ? DefaultStubPath() : *b.options.stub;
     b.stub_label = "stub " + Quoted(path);
@@ -74,6 +84,7 @@ std::string OpenStub(Build& b) {
                                "installer stub with --stub PATH"
                              : "check the path given with --stub");
     }
+    b.stub_open = true;
     if (b.stub.size() == 0)
         return b.stub_label + " is empty; point to the installer stub with --stub PATH";
     const bool is_pe = kv::ReadPeImage(b.stub, b.stub_image);
@@ -90,7 +101,22 @@ std::string OpenStub(Build& b) {
     if (!b.bare_stub->sound())
         return b.stub_label +
                " has a certificate table that does not end the file: the stub is damaged";
+    if (b.bare_stub->removed() > 0)
+        b.warnings.push_back(
+            b.stub_label + " is signed: its certificate table (" +
+            std::to_string(b.bare_stub->removed()) +
+            " bytes) is left out and its security directory cleared, since packing voids the "
+            "signature; sign the finished installer");
     return std::string();
+}
+
+void OpenStub(Build& b) {
+    if (b.options.stub && b.options.stub->empty()) return;  // refused with the options
+    const std::string problem = StubProblemText(b);
+    if (!problem.empty()) {
+        b.bare_stub.reset();
+        b.Refuse(problem);
+    }
 }
 
 // Reads a font input with the font checks while its check has it open;
@@ -104,49 +130,89 @@ void LookAtFont(FileSource& file, void* context) {
         font->reason = file.error();
 }
 
-// Opens every packaged input once, refuses what cannot be packed, and reads
-// each font with the font checks while it is open; readme and license are
-// any text. Keeps what the first font is, for its name.
-std::string CheckInputs(Build& b) {
-    b.inputs = PackagedInputs(b.options);
-    b.bodies.reserve(b.inputs.size());
-    bool first = true;
-    for (const PackagedInput& input : b.inputs) {
-        const bool is_font = std::strcmp(input.kind, "font") == 0;
-        kv::fontinfo::FontFile font;
-        b.bodies.push_back(std::make_unique<InputFile>());
-        if (!b.bodies.back()->Check(input.path, is_font ? LookAtFont : nullptr, &font))
-            return InputLabel(input) + " cannot be read: " + b.bodies.back()->error();
-        const int64_t size = b.bodies.back()->size();
-        if (size > kv::kMaxBodyBytes)
-            return InputLabel(input) + " is " + std::to_string(size) +
-                   " bytes long; a packaged file holds at most " +
-                   std::to_string(kv::kMaxBodyBytes) + " bytes";
-        if (!is_font) continue;
-        if (font.verdict != kv::fontinfo::Verdict::Font)
-            return kv::fontinfo::RefusalMessage(font, InputLabel(input));
-        if (first) b.first_font = std::move(font);
-        first = false;
+// Reads a readme or license whole while its check has it open, and
+// converts it; `context` is the ConvertedText to fill. The package holds
+// what was read here, never the file read again.
+void LookAtText(FileSource& file, void* context) {
+    auto* text = static_cast<ConvertedText*>(context);
+    if (file.size() > kMaxTextInputBytes) return;
+    std::string bytes(static_cast<size_t>(file.size()), '\0');
+    if (!bytes.empty() && !file.read(0, &bytes[0], bytes.size())) {
+        text->damage = "it cannot be read: " + file.error();
+        return;
     }
-    return std::string();
+    *text = ConvertFileText(bytes);
 }
 
-// The descriptor, with its font name: --font-name, else the first font's
-// own, which the build announces.
-std::string TakeFontName(Build& b) {
+// Opens every packaged input once and refuses what cannot be packed: each
+// font is read with the font checks, each text converted to the code page
+// the installer reads it in.
+void CheckInputs(Build& b) {
+    b.inputs = PackagedInputs(b.options);
+    const size_t n = b.inputs.size();
+    // Past the entry limit nothing can be packed; the options said so.
+    if (n + 1 > static_cast<size_t>(kv::kMaxEntries)) return;
+    b.bodies.reserve(n);
+    b.opened.assign(n, false);
+    b.fonts.resize(n);
+    b.texts.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        const PackagedInput& input = b.inputs[i];
+        const bool is_font = std::strcmp(input.kind, "font") == 0;
+        b.bodies.push_back(std::make_unique<InputFile>());
+        if (input.path.empty()) continue;  // refused with the options
+        if (!b.bodies[i]->Check(input.path, is_font ? LookAtFont : LookAtText,
+                                is_font ? static_cast<void*>(&b.fonts[i]) : &b.texts[i])) {
+            b.Refuse(InputLabel(input) + " cannot be read: " + b.bodies[i]->error());
+            continue;
+        }
+        b.opened[i] = true;
+        const int64_t size = b.bodies[i]->size();
+        if (size > kv::kMaxBodyBytes) {
+            b.Refuse(InputLabel(input) + " is " + std::to_string(size) +
+                     " bytes long; a packaged file holds at most " +
+                     std::to_string(kv::kMaxBodyBytes) + " bytes");
+        } else if (is_font) {
+            if (b.fonts[i].verdict != kv::fontinfo::Verdict::Font)
+                b.Refuse(kv::fontinfo::RefusalMessage(b.fonts[i], InputLabel(input)));
+        } else if (size > kMaxTextInputBytes) {
+            b.Refuse(InputLabel(input) + " is " + std::to_string(size) + " bytes long; a " +
+                     input.kind + " is read whole to be converted, up to " +
+                     std::to_string(kMaxTextInputBytes) +
+                     " bytes (the installer shows only the first 4 MiB)");
+        } else {
+            const std::string problem = TextProblem(input, b.texts[i]);
+            if (!problem.empty()) b.Refuse(problem);
+            const std::string warning = TextWarning(input, b.texts[i]);
+            if (!warning.empty()) b.warnings.push_back(warning);
+        }
+    }
+}
+
+// The fonts that were read, for the rules over all of them.
+std::vector<FontSeen> FontsRead(const Build& b) {
+    std::vector<FontSeen> fonts;
+    for (size_t i = 0; i < b.fonts.size(); ++i)
+        if (b.opened[i] && b.fonts[i].verdict == kv::fontinfo::Verdict::Font)
+            fonts.push_back({InputLabel(b.inputs[i]), &b.fonts[i]});
+    return fonts;
+}
+
+// The descriptor, with its font name: --font-name, else the one family all
+// fonts share, which the build announces. Faces that clash get a word.
+void TakeFontName(Build& b) {
     b.descriptor = DescriptorFor(b.options);
-    if (b.options.font_name) return std::string();  // judged with the other options
-    const FontNameChoice choice = DefaultFontName(b.first_font, b.options.fonts[0]);
-    if (!choice.problem.empty()) return choice.problem;
+    const std::vector<FontSeen> fonts = FontsRead(b);
+    for (std::string& warning : SameFaceWarnings(fonts)) b.warnings.push_back(std::move(warning));
+    if (b.options.font_name) return;  // judged with the other options
+    const FontNameChoice choice = DefaultFontName(fonts);
+    if (!choice.problem.empty()) b.Refuse(choice.problem);
     b.descriptor.font_name = choice.name;
     b.name_line = choice.line;
-    b.name_warning = choice.warning;
-    return std::string();
+    if (!choice.warning.empty()) b.warnings.push_back(choice.warning);
 }
 
-// The output's folder, opened once; what stands at the output's name may be
-// replaced, unless it is a folder, the stub or one of the inputs.
-std::string OpenOutputFolder(Build& b) {
+std::string OutputFolderProblem(Build& b) {
     b.output_label = "output " + Quoted(b.options.output);
     const std::string folder = DirName(b.options.output);
     errno = 0;
@@ -157,24 +223,22 @@ std::string OpenOutputFolder(Build& b) {
     const FileIdentity existing = b.folder.Look(BaseName(b.options.output));
     if (existing.kind == EntryKind::Folder)
         return b.output_label + " is a folder; give a file name ending in .exe";
-    if (SameFile(existing, b.stub.identity()))
+    if (b.stub_open && SameFile(existing, b.stub.identity()))
         return b.output_label + " is the stub itself; choose another output path";
-    for (size_t i = 0; i < b.inputs.size(); ++i) {
-        if (SameFile(existing, b.bodies[i]->identity()))
+    for (size_t i = 0; i < b.bodies.size(); ++i) {
+        if (b.opened[i] && SameFile(existing, b.bodies[i]->identity()))
             return b.output_label + " is also the " + InputLabel(b.inputs[i]) +
                    "; choose another output path";
     }
     return std::string();
 }
 
-void WarnBeforeWriting(const Build& b) {
-    for (const std::string& warning : BuildWarnings(b.options)) Warn(warning);
-    if (!b.name_warning.empty()) Warn(b.name_warning);
-    if (b.bare_stub->removed() > 0)
-        Warn(b.stub_label + " is signed: its certificate table (" +
-             std::to_string(b.bare_stub->removed()) +
-             " bytes) is left out and its security directory cleared, since packing voids the "
-             "signature; sign the finished installer");
+// The output's folder, opened once; what stands at the output's name may be
+// replaced, unless it is a folder, the stub or one of the inputs.
+void OpenOutputFolder(Build& b) {
+    if (b.options.output.empty()) return;  // refused with the options
+    const std::string problem = OutputFolderProblem(b);
+    if (!problem.empty()) b.Refuse(problem);
 }
 
 // Which file let the write down: a source that could no longer be read, or
@@ -192,11 +256,19 @@ std::string WriteFailure(const Build& b, const FileSink& sink) {
 std::string WriteInstaller(Build& b) {
     const std::string descriptor_text = kv::FormatDescriptor(b.descriptor);
     kv::MemorySource descriptor_body(descriptor_text.data(), descriptor_text.size());
+    std::vector<std::unique_ptr<kv::MemorySource>> text_bodies;
     std::vector<kv::PackageFile> files;
     files.reserve(b.inputs.size() + 1);
     files.push_back({kv::kDescriptorName, &descriptor_body});
-    for (size_t i = 0; i < b.inputs.size(); ++i)
-        files.push_back({b.inputs[i].name, b.bodies[i].get()});
+    for (size_t i = 0; i < b.inputs.size(); ++i) {
+        kv::ByteSource* body = b.bodies[i].get();
+        if (std::strcmp(b.inputs[i].kind, "font") != 0) {
+            const std::string& text = b.texts[i].windows1252;
+            text_bodies.push_back(std::make_unique<kv::MemorySource>(text.data(), text.size()));
+            body = text_bodies.back().get();
+        }
+        files.push_back({b.inputs[i].name, body});
+    }
 
     FileSink sink(b.folder);
     if (!sink.Create())
@@ -211,8 +283,18 @@ std::string WriteInstaller(Build& b) {
     return std::string();
 }
 
+// What the build took and did beyond copying: the font name, each text it
+// converted, each name given with --name; then what it wrote.
 void PrintBuildSummary(Build& b) {
     if (!b.name_line.empty()) std::printf("%s\n", b.name_line.c_str());
+    for (size_t i = 0; i < b.inputs.size(); ++i) {
+        const PackagedInput& input = b.inputs[i];
+        const std::string note = ConversionNote(b.texts[i]);
+        if (!note.empty()) std::printf("%s: %s\n", InputLabel(input).c_str(), note.c_str());
+        if (input.named)
+            std::printf("%s is stored as %s (--name)\n", InputLabel(input).c_str(),
+                        Quoted(input.name).c_str());
+    }
     const BuildOptions& options = b.options;
     const size_t fonts = options.fonts.size();
     std::printf(
@@ -227,18 +309,20 @@ void PrintBuildSummary(Build& b) {
 }  // namespace
 
 int RunBuild(const BuildOptions& options) {
-    std::string problem = CheckBuildOptions(options);
-    if (!problem.empty()) return Fail(problem);
     RemoveTemporaryOnSignals();
     Build build(options);
-    // Each step judges what the one before it opened; nothing is written
-    // before the last of them.
-    for (std::string (*step)(Build&) : {OpenStub, CheckInputs, TakeFontName, OpenOutputFolder}) {
-        problem = step(build);
-        if (!problem.empty()) return Fail(problem);
+    build.problems = CheckBuildOptions(options);
+    build.warnings = BuildWarnings(options);
+    // Each step looks at what it can whatever the others found, so one run
+    // names every problem; nothing is written while any stands.
+    for (void (*step)(Build&) : {OpenStub, CheckInputs, TakeFontName, OpenOutputFolder})
+        step(build);
+    for (const std::string& warning : build.warnings) Warn(warning);
+    if (!build.problems.empty()) {
+        for (const std::string& problem : build.problems) Fail(problem);
+        return kExitFailed;
     }
-    WarnBeforeWriting(build);
-    problem = WriteInstaller(build);
+    const std::string problem = WriteInstaller(build);
     if (!problem.empty()) return Fail(problem);
     PrintBuildSummary(build);
     return kExitOk;

@@ -85,7 +85,7 @@ void Warn(const std::string& message) {
 namespace {
 
 // Opens and reads a package; prints the reason and returns false when the
-// file itself cannot be opened.
+// file itself cannot be opened or is no installer at all.
 bool OpenPackage(const std::string& path, FileSource& source, PackageListing& listing,
                  ReadFonts fonts) {
     if (!source.Open(path)) {
@@ -93,6 +93,10 @@ bool OpenPackage(const std::string& path, FileSource& source, PackageListing& li
         return false;
     }
     listing = ReadPackage(source, fonts);
+    if (listing.no_trailer) {
+        Fail(Quoted(path) + " " + NotAnInstallerText(listing));
+        return false;
+    }
     return true;
 }
 
@@ -113,7 +117,7 @@ int RunList(const std::string& package) {
     for (size_t i = 0; i < listing.entries.size(); ++i) {
         const kv::TrailerEntry& e = listing.entries[i];
         std::printf("%5d  %10lld  %-10s  %s\n", e.index, static_cast<long long>(e.size),
-                    RoleName(listing.RoleAt(i)), Escaped(e.name).c_str());
+                    RoleName(listing.RoleAt(i)), EscapedWindows1252(e.name).c_str());
     }
     if (!listing.walked()) return Fail(InstallerRefusal(listing));
     const std::string stub = StubProblem(listing.stub_is_pe, listing.stub_image);
@@ -130,7 +134,7 @@ int RunList(const std::string& package) {
     for (int i = 0; i < listing.descriptor_fields; ++i) {
         const kv::DescriptorField& field = kv::kDescriptorFieldTable[i];
         std::printf("  %d %-10s  %s\n", i + 1, field.label,
-                    Quoted(listing.descriptor.*field.value).c_str());
+                    QuotedWindows1252(listing.descriptor.*field.value).c_str());
     }
     std::printf("Fonts, as FreeType reads them:\n");
     PrintFontLines(listing, "  ");
@@ -190,8 +194,8 @@ bool MayExtract(const std::string& package, const PackageListing& listing,
 // A later entry that landed on an earlier one's file: the same name twice,
 // or names this folder, like Windows, takes for one.
 void WarnOverwritten(const kv::TrailerEntry& first, const kv::TrailerEntry& later) {
-    Warn("entry " + std::to_string(later.index) + " " + Quoted(later.name) + " overwrote entry " +
-         std::to_string(first.index) + " " + Quoted(first.name) +
+    Warn("entry " + std::to_string(later.index) + " " + QuotedWindows1252(later.name) +
+         " overwrote entry " + std::to_string(first.index) + " " + QuotedWindows1252(first.name) +
          (first.name == later.name ? ": the package holds that name twice"
                                    : ": this folder, like Windows, takes both names as one file"));
 }

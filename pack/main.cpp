@@ -74,6 +74,7 @@ int Run(const std::vector<std::string>& args) {
     }
     switch (line.command) {
     case kvpack::Command::Help: std::fputs(kUsage, stdout); return kvpack::kExitOk;
+    case kvpack::Command::Usage: std::fputs(kUsage, stderr); return kvpack::kExitUsage;
     case kvpack::Command::Version:
         std::puts("kervale-pack " KERVALE_VERSION);
         return kvpack::kExitOk;

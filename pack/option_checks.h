@@ -3,12 +3,14 @@
 #pragma once
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "descriptor.h"
 #include "fontinfo.h"
 #include "options.h"
 #include "package_end.h"
+#include "text_encoding.h"
 
 namespace kvpack {
 
@@ -33,37 +35,58 @@ std::string NameProblem(const std::string& name);
 // Why `title` cannot name the web shortcut files (title + ".url"), or "".
 // Stricter than the installer, which writes ".url" for an empty title.
 std::string LinkTitleProblem(const std::string& title);
-// Why `url` cannot be the package's web address, or "".
+// Why `url` cannot be the package's web address, or "". It must be ASCII;
+// a value that is not UTF-8 is read as Windows-1252 to name the character.
 std::string WebUrlProblem(const std::string& url);
+// Why `name` cannot be a packaged name in a new package, or "": the
+// installer's rule, and ASCII only, since Windows spells other characters
+// differently under other code pages (and folds their case by them).
+std::string PackagedNameProblem(const std::string& name);
 
 // How messages name the descriptor's values: the build names its options,
-// verify the descriptor's fields.
+// verify the descriptor's fields. The font name and link title are always
+// Windows-1252 (the build converts them first); the web address is as typed
+// in the build, and Windows-1252 in a package.
 struct ValueLabels {
     const char* font_name;
     const char* web_url;
     const char* link_title;
+    std::string (*quote_web_url)(const std::string& value);
 };
 extern const ValueLabels kOptionLabels;      // "--font-name", ...
 extern const ValueLabels kDescriptorLabels;  // "the font name", ...
 
-// The first rule the descriptor's font name and web link break, one line
-// that names the value; "" when they are sound. The build judges what it is
-// about to write and verify what a package holds by this one rule.
-std::string DescriptorValuesProblem(const kv::Descriptor& descriptor, const ValueLabels& labels);
-// The font name's part of that rule, for a name labelled `label`.
+// The rules the descriptor's font name and web link break, one line each
+// that names the value; none when they are sound. The build judges what it
+// is about to write and verify what a package holds by these rules.
+std::vector<std::string> DescriptorValuesProblems(const kv::Descriptor& descriptor,
+                                                  const ValueLabels& labels);
+// The font name's part of them, for a name labelled `label`; "" when sound.
 std::string FontNameProblem(const std::string& name, const std::string& label);
 
-// The font name a build takes when --font-name is not given: the first
-// font's family (the first face's, in a collection) in Windows-1252, the
-// code page the installer shows it in.
+// One font input as the build read it, for the rules over all fonts.
+struct FontSeen {
+    std::string label;  // how messages name it: `font "a/B.ttf"`
+    const kv::fontinfo::FontFile* font;
+};
+
+// The font name a build takes when --font-name is not given: the family of
+// every face of every font, when they all share one, in Windows-1252, the
+// code page the installer shows it in. Several families are a problem that
+// lists them: which one the installer should show is the maker's call, and
+// the order of the fonts on the command line (a glob's order) never decides.
 struct FontNameChoice {
     std::string name;     // Windows-1252; empty when `problem` says why not
     std::string line;     // says which name was taken and from where
     std::string warning;  // a word about non-ASCII characters, or ""
-    std::string problem;  // why the font's own name cannot be taken
+    std::string problem;  // why no name can be taken from the fonts
 };
-// `font` is the first font as read, given as `path`.
-FontNameChoice DefaultFontName(const kv::fontinfo::FontFile& font, const std::string& path);
+// `fonts` are the fonts that were read; none gives an empty choice.
+FontNameChoice DefaultFontName(const std::vector<FontSeen>& fonts);
+
+// Faces of the same family and style in two places: they clash once
+// installed. One warning per clash, naming both.
+std::vector<std::string> SameFaceWarnings(const std::vector<FontSeen>& fonts);
 
 // Why a stub with these PE headers cannot be the installer stub (a 32-bit
 // Windows GUI program), e.g. "is a console program, not a Windows GUI
@@ -74,38 +97,67 @@ std::string StubProblem(bool is_pe, const kv::PeImage& image);
 struct PackagedInput {
     const char* kind;  // "readme", "license" or "font"
     std::string path;
-    std::string name;  // its base name: the name stored in the package
+    std::string name;    // the name stored in the package
+    bool named = false;  // `name` was given with --name; else the base name
 };
 
 // How messages name an input: `font "a/B.ttf"`.
 std::string InputLabel(const PackagedInput& input);
 
-// The inputs in package order after the descriptor: readme, license, fonts.
+// The inputs in package order after the descriptor: readme, license, fonts,
+// each under its --name if it has one.
 std::vector<PackagedInput> PackagedInputs(const BuildOptions& options);
 
-// The descriptor the build writes for these options.
+// The descriptor the build writes for these options: the font name and the
+// link title in Windows-1252.
 kv::Descriptor DescriptorFor(const BuildOptions& options);
+
+// A name to store `name` under that the package can hold: ASCII, at most 40
+// bytes, its extension kept, style words shortened ("ExtraCondensed" ->
+// "XCn") before anything is cut, and unique in `taken` (names as
+// kv::FoldCase gives them), to which it is added. "" when none is found.
+// `fallback` stands for a name with nothing left ("font" for "Шрифт.ttf").
+std::string SuggestedName(const std::string& name, const char* fallback,
+                          std::unordered_set<std::string>& taken);
+
+// `text` as one word for the shell the tool runs in, to paste: bare when it
+// can stand so, else quoted; escaped (no longer pasteable, but safe) when
+// it holds what a terminal must not get.
+std::string ShellWord(const std::string& text);
+
+// A readme or license is read whole to be converted; the installer shows
+// only the first kv::kMaxTextBytes of it.
+constexpr int64_t kMaxTextInputBytes = int64_t{64} << 20;
+
+// Why a readme or license, converted, cannot be packed ("" when it can),
+// and a word when the installer will show only its start ("" when not).
+std::string TextProblem(const PackagedInput& input, const ConvertedText& text);
+std::string TextWarning(const PackagedInput& input, const ConvertedText& text);
 
 // For each name, the index of the first name that Windows stores as the
 // same file (NTFS folds letter case, the accented letters too); its own
 // index when no earlier name is.
 std::vector<size_t> FirstOfSameFile(const std::vector<std::string>& names);
 
-// The first rule the options break, as a one-line message that names the
-// offending input; "" when the options can be packaged. Only the names and
+// Every rule the options break, one line each that names the offending
+// input or option; none when the options can be packaged. Only the names and
 // values are judged here; the files themselves are checked by the build,
-// and so is the font name taken from a font when --font-name is not given.
-std::string CheckBuildOptions(const BuildOptions& options);
+// and so is the font name taken from the fonts when --font-name is not given.
+std::vector<std::string> CheckBuildOptions(const BuildOptions& options);
 
 // Things worth a word that do not stop the build.
 std::vector<std::string> BuildWarnings(const BuildOptions& options);
 
-// A value from a package or the command line made safe to print: every
-// byte outside printable ASCII spelled \xNN (\r, \n, \t by name), and the
-// backslash and double quote escaped, so no value can move the cursor,
-// start a terminal sequence or end its quotes early.
+// A value made safe to print, as the terminal's UTF-8: characters stay,
+// controls and the characters that reorder or hide text are spelled out
+// (\r, \n, \t, \xNN, \uNNNN), bytes that are not UTF-8 become \xNN, and
+// the backslash and double quote are escaped, so no value can move the
+// cursor, start a terminal sequence or end its quotes early.
 std::string Escaped(const std::string& value);
 // Escaped and in double quotes: how messages name a value.
 std::string Quoted(const std::string& value);
+// A text the installer shows (Windows-1252 bytes) as the user will read it,
+// escaped and in double quotes.
+std::string QuotedWindows1252(const std::string& bytes);
 
 }  // namespace kvpack

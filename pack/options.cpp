@@ -49,6 +49,28 @@ Walk WalkArguments(const std::vector<std::string>& args, OnOperand on_operand, O
     return Walk::Done;
 }
 
+// --name INPUT=NAME, as often as there are inputs to name. The name is
+// what follows the last "=", so a path may hold one.
+bool TakeInputName(const std::vector<std::string>& args, size_t& i,
+                   std::optional<std::string> value, BuildOptions& b, std::string& error) {
+    if (!value) {
+        if (i + 1 >= args.size()) {
+            error = "--name needs a value: --name INPUT=NAME";
+            return false;
+        }
+        value = args[++i];
+    }
+    const size_t equals = value->rfind('=');
+    if (equals == std::string::npos || equals == 0) {
+        error = "--name " + Quoted(*value) +
+                " is not INPUT=NAME: give the input as on the command line, then = and the "
+                "name to store it under (--name fonts/LongName.ttf=Short.ttf)";
+        return false;
+    }
+    b.names.push_back({value->substr(0, equals), value->substr(equals + 1)});
+    return true;
+}
+
 // Takes the build option at args[i] and its value, given after "=" or as
 // the next argument; false with `error` set when it cannot.
 bool TakeBuildOption(const std::vector<std::string>& args, size_t& i, BuildOptions& b,
@@ -61,6 +83,7 @@ bool TakeBuildOption(const std::vector<std::string>& args, size_t& i, BuildOptio
         name = arg.substr(0, equals);
         value = arg.substr(equals + 1);
     }
+    if (name == "--name") return TakeInputName(args, i, value, b, error);
     std::optional<std::string>* slot =
         (name == "-o" || name == "--output") ? &output : BuildSlot(b, name);
     if (!slot) {
@@ -139,7 +162,11 @@ void ParsePackageCommand(const std::vector<std::string>& args, CommandLine& line
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
-    const std::string verb = args.empty() ? "help" : args[0];
+    if (args.empty()) {
+        line.command = Command::Usage;
+        return line;
+    }
+    const std::string& verb = args[0];
     if (IsHelpOption(verb) || verb == "help") {
         line.command = Command::Help;
     } else if (verb == "--version" || verb == "version") {

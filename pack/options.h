@@ -8,7 +8,14 @@
 
 namespace kvpack {
 
-enum class Command { Help, Version, Build, List, Extract, Verify };
+// No command at all: the usage goes to stderr and the exit status is 2.
+enum class Command { Help, Usage, Version, Build, List, Extract, Verify };
+
+// --name INPUT=NAME: the input given exactly as INPUT is stored as NAME.
+struct InputName {
+    std::string input;
+    std::string name;
+};
 
 struct BuildOptions {
     std::string output;
@@ -19,6 +26,7 @@ struct BuildOptions {
     std::optional<std::string> link_title;
     std::optional<std::string> stub;  // path; default: next to the tool
     std::vector<std::string> fonts;   // paths, in package order
+    std::vector<InputName> names;     // in the order given
 };
 
 struct CommandLine {

@@ -20,7 +20,7 @@ const char kDamagedOutcome[] =
 std::string CaseHint(const PackageListing& listing, const std::string& name) {
     for (const kv::TrailerEntry& e : listing.entries)
         if (kv::SameWindowsName(e.name, name))
-            return " (it holds " + Quoted(e.name) + "; the names must match in case)";
+            return " (it holds " + QuotedWindows1252(e.name) + "; the names must match in case)";
     return std::string();
 }
 
@@ -85,6 +85,30 @@ void ReadFontEntries(kv::ByteSource& source, PackageListing& listing) {
     }
 }
 
+// Whether the end of the file carries what a package writer leaves there:
+// an integrity record (sound or not), or a count field in the writer's form
+// (digits, then NUL bytes or spaces). A walk that fails without either found
+// no trailer, not a damaged one: any other file fails the walk too.
+bool HasTrailerMarks(kv::ByteSource& source, int64_t package_end) {
+    const int64_t count_at = package_end - kv::kTrailerTailBytes;
+    if (count_at < 0) return false;
+    unsigned char record[kv::kRecordBytes];
+    kv::IntegrityRecord unused;
+    if (source.read(package_end - kv::kFillerBytes, record, sizeof record) &&
+        kv::DecodeRecord(record, unused) != kv::RecordState::Absent)
+        return true;
+    char field[kv::kCountBytes];
+    if (!source.read(count_at, field, sizeof field)) return false;
+    size_t i = 0;
+    while (i < sizeof field && field[i] == ' ') ++i;
+    if (i < sizeof field && field[i] == '-') ++i;
+    const size_t digits_from = i;
+    while (i < sizeof field && field[i] >= '0' && field[i] <= '9') ++i;
+    if (i == digits_from) return false;
+    while (i < sizeof field && (field[i] == '\0' || field[i] == ' ')) ++i;
+    return i == sizeof field;
+}
+
 // The trailer walk as the installer makes it, keeping the entries read
 // before an error and the name that broke the name rule.
 void WalkEntries(kv::ByteSource& source, PackageListing& listing) {
@@ -98,6 +122,10 @@ void WalkEntries(kv::ByteSource& source, PackageListing& listing) {
         if (listing.error == kv::TrailerError::None) listing.entries.push_back(entry);
     }
     listing.package_end = walker.package_end();
+    listing.no_trailer = listing.error != kv::TrailerError::None &&
+                         listing.error != kv::TrailerError::ReadFailed &&
+                         listing.error != kv::TrailerError::CertificateTableDamaged &&
+                         !HasTrailerMarks(source, listing.package_end);
     if (listing.error == kv::TrailerError::NameNotBare) {
         // The walk stopped at the entry just below the last one it took.
         char field[kv::kNameBytes];
@@ -143,7 +171,8 @@ std::string TrailerDamage(const PackageListing& listing) {
     } else {
         what = "at entry " + std::to_string(listing.entries.size() + 1) + ": " + what;
         if (listing.error == kv::TrailerError::NameNotBare)
-            what += ": " + Quoted(listing.refused_name) + " " + NameProblem(listing.refused_name);
+            what += ": " + QuotedWindows1252(listing.refused_name) + " " +
+                    NameProblem(listing.refused_name);
     }
     return "the package trailer is damaged " + what;
 }
@@ -154,6 +183,7 @@ PackageListing ReadPackage(kv::ByteSource& source, ReadFonts fonts) {
     PackageListing listing;
     listing.length = source.size();
     WalkEntries(source, listing);
+    if (listing.no_trailer) listing.stub_is_pe = kv::ReadPeImage(source, listing.stub_image);
     if (!listing.walked()) return listing;
     listing.integrity = kv::CheckIntegrity(source, listing.package_end, listing.stub_length);
     kv::SliceSource stub(source, 0, listing.stub_length);
@@ -164,7 +194,15 @@ PackageListing ReadPackage(kv::ByteSource& source, ReadFonts fonts) {
     return listing;
 }
 
+std::string NotAnInstallerText(const PackageListing& listing) {
+    std::string text = "is not a Kervale installer (it has no package trailer)";
+    // A download cut short loses the trailer first.
+    if (listing.stub_is_pe) text += "; an installer cut short in a download looks the same";
+    return text;
+}
+
 std::string InstallerRefusal(const PackageListing& listing) {
+    if (listing.no_trailer) return "the file " + NotAnInstallerText(listing);
     if (!listing.walked()) return TrailerDamage(listing) + "; " + kDamagedOutcome;
     if (listing.integrity == kv::IntegrityState::Mismatch)
         return "the package's checksum does not match its content: the file is damaged; " +
@@ -183,7 +221,7 @@ std::string InstallerRefusal(const PackageListing& listing) {
         return "the descriptor KERVALE.DAT ends after " +
                std::to_string(listing.descriptor_fields) + " of its six fields; " + kDamagedOutcome;
     if (!kv::HasValidSignature(listing.descriptor))
-        return "the descriptor's signature is " + Quoted(listing.descriptor.signature) +
+        return "the descriptor's signature is " + QuotedWindows1252(listing.descriptor.signature) +
                ", not \"" + kv::kSignature +
                "\"; the installer would show \"The kervale datafile is corrupted.\" and stop";
     return std::string();
@@ -201,8 +239,8 @@ std::vector<std::string> SameFileNames(const PackageListing& listing) {
         const size_t first = first_of[i];
         if (first == i) continue;
         found.push_back("entries " + std::to_string(first + 1) + " and " + std::to_string(i + 1) +
-                        ", " + Quoted(listing.entries[first].name) + " and " +
-                        Quoted(listing.entries[i].name) +
+                        ", " + QuotedWindows1252(listing.entries[first].name) + " and " +
+                        QuotedWindows1252(listing.entries[i].name) +
                         ", are one file on Windows: the later one overwrites the earlier");
     }
     return found;
@@ -227,13 +265,13 @@ std::string BuildRuleProblem(const PackageListing& listing, std::vector<std::str
     if (listing.descriptor_fields == 5)
         return "the descriptor KERVALE.DAT holds only five fields: the link title (field 6) is "
                "missing, and the installer's welcome page stops when it reads it";
-    std::string problem = DescriptorValuesProblem(d, kDescriptorLabels);
-    if (!problem.empty()) return problem;
+    const std::vector<std::string> problems = DescriptorValuesProblems(d, kDescriptorLabels);
+    if (!problems.empty()) return problems.front();
     if (d.readme != kv::kNoReadme && !HoldsExactly(listing, d.readme))
-        return "the descriptor names the readme " + Quoted(d.readme) +
+        return "the descriptor names the readme " + QuotedWindows1252(d.readme) +
                ", which the package does not hold" + CaseHint(listing, d.readme);
     if (d.license != kv::kNoLicense && !HoldsExactly(listing, d.license))
-        return "the descriptor names the license " + Quoted(d.license) +
+        return "the descriptor names the license " + QuotedWindows1252(d.license) +
                ", which the package does not hold" + CaseHint(listing, d.license);
     if (listing.font_count() == 0)
         return "the package holds no font file: the installer would install nothing";
@@ -243,7 +281,7 @@ std::string BuildRuleProblem(const PackageListing& listing, std::vector<std::str
 // "font entry 3 "A.ttf"": how messages name a font entry.
 std::string FontEntryLabel(const PackageListing& listing, const PackageListing::FontEntry& f) {
     const kv::TrailerEntry& e = listing.entries[f.entry];
-    return "font entry " + std::to_string(e.index) + " " + Quoted(e.name);
+    return "font entry " + std::to_string(e.index) + " " + QuotedWindows1252(e.name);
 }
 
 // The build packs only fonts Windows can install; the installer would copy
@@ -291,14 +329,16 @@ std::string Summary(const PackageListing& listing) {
     const size_t fonts = listing.font_count();
     const kv::Descriptor& d = listing.descriptor;
     std::string text = std::to_string(listing.entries.size()) + " files (descriptor, ";
-    text += d.readme == kv::kNoReadme ? std::string("no readme") : "readme " + Quoted(d.readme);
+    text += d.readme == kv::kNoReadme ? std::string("no readme")
+                                      : "readme " + QuotedWindows1252(d.readme);
     text += ", ";
-    text +=
-        d.license == kv::kNoLicense ? std::string("no license") : "license " + Quoted(d.license);
+    text += d.license == kv::kNoLicense ? std::string("no license")
+                                        : "license " + QuotedWindows1252(d.license);
     text += ", " + std::to_string(fonts) + (fonts == 1 ? " font)" : " fonts)");
-    text += "; font name " + Quoted(d.font_name);
+    text += "; font name " + QuotedWindows1252(d.font_name);
     text += d.web_url.empty() ? std::string("; no web link")
-                              : "; web link " + Quoted(d.link_name) + " to " + Quoted(d.web_url);
+                              : "; web link " + QuotedWindows1252(d.link_name) + " to " +
+                                    QuotedWindows1252(d.web_url);
     text += "; " + IntegrityText(listing);
     return text;
 }

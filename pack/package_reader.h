@@ -23,6 +23,9 @@ struct PackageListing {
     std::vector<kv::TrailerEntry> entries;
     kv::TrailerError error = kv::TrailerError::None;  // the walk's, after `entries`
     bool count_field_failed = false;                  // the error came before any entry
+    // The walk failed and the file's end holds nothing a package writer
+    // leaves there: it is no installer at all, rather than a damaged one.
+    bool no_trailer = false;
     std::string refused_name;  // the name that failed the name rule (NameNotBare)
     int64_t stub_length = 0;   // valid when the walk succeeded
     int64_t package_end = 0;   // where the package ends: before a signature's certificate table
@@ -89,6 +92,10 @@ enum class ReadFonts { No, Yes };
 // Walks the trailer and reads the descriptor, and the fonts if asked. Never
 // fails as such: what went wrong is recorded in the listing.
 PackageListing ReadPackage(kv::ByteSource& source, ReadFonts fonts);
+
+// What list, extract and verify say of a file with no package trailer,
+// after its name.
+std::string NotAnInstallerText(const PackageListing& listing);
 
 // Why the installer itself would stop on this package: its damaged-file
 // message or its corrupted-datafile message. "" when it would run.

@@ -3,16 +3,28 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
+#include "iconv_oracle.h"
+#include "name_rules.h"
 #include "options.h"
+#include "text_encoding.h"
 
 namespace {
 
 using kvpack::BuildOptions;
 using kvpack::CheckBuildOptions;
 using std::string;
+
+// Every problem in one text, a line each, to look for what a case names.
+string Joined(const std::vector<string>& problems) {
+    string text;
+    for (const string& p : problems) text += p + "\n";
+    return text;
+}
 
 BuildOptions Typical() {
     BuildOptions b;
@@ -49,8 +61,13 @@ TEST(CommandLine, UsageErrorsAndHelp) {
     EXPECT_NE(kvpack::ParseCommandLine({"extract", "p.exe"}).error, "");
     EXPECT_NE(kvpack::ParseCommandLine({"verify", "a.exe", "b.exe"}).error, "");
     EXPECT_NE(kvpack::ParseCommandLine({"pack"}).error, "");
-    for (auto args : std::vector<std::vector<string>>{{}, {"help"}, {"--help"}, {"build", "-h"}})
+    for (auto args : std::vector<std::vector<string>>{{"help"}, {"--help"}, {"build", "-h"}})
         EXPECT_EQ(kvpack::ParseCommandLine(args).command, kvpack::Command::Help);
+    // Nothing at all is a mistake, not a request for help.
+    EXPECT_EQ(kvpack::ParseCommandLine({}).command, kvpack::Command::Usage);
+    EXPECT_NE(kvpack::ParseCommandLine({"build", "--name", "NoEquals.ttf", "-o", "x.exe", "A.ttf"})
+                  .error.find("INPUT=NAME"),
+              string::npos);
     EXPECT_EQ(kvpack::ParseCommandLine({"--version"}).command, kvpack::Command::Version);
 }
 
@@ -88,9 +105,25 @@ TEST(CommandLine, HelpOnlyWhereAnOptionMayStand) {
     EXPECT_NE(kvpack::ParseCommandLine({"verify", "--force", "p.exe"}).error, "");
 }
 
+// --name may be given for each input; the name is what follows the last "=".
+TEST(CommandLine, NamesForInputs) {
+    const auto line = kvpack::ParseCommandLine(
+        {"build", "-o", "x.exe", "--name", "a/b=c.ttf", "--name=d=e.ttf=E.ttf", "a/b", "d=e.ttf"});
+    ASSERT_EQ(line.error, "");
+    ASSERT_EQ(line.build.names.size(), 2u);
+    EXPECT_EQ(line.build.names[0].input, "a/b");
+    EXPECT_EQ(line.build.names[0].name, "c.ttf");
+    EXPECT_EQ(line.build.names[1].input, "d=e.ttf");
+    EXPECT_EQ(line.build.names[1].name, "E.ttf");
+    const std::vector<kvpack::PackagedInput> inputs = kvpack::PackagedInputs(line.build);
+    EXPECT_EQ(inputs[0].name, "c.ttf");
+    EXPECT_TRUE(inputs[0].named);
+    EXPECT_EQ(inputs[1].name, "E.ttf");
+}
+
 TEST(Rules, TypicalOptionsPassAndGiveTheDescriptor) {
     const BuildOptions b = Typical();
-    EXPECT_EQ(CheckBuildOptions(b), "");
+    EXPECT_EQ(Joined(CheckBuildOptions(b)), "");
     const kv::Descriptor d = kvpack::DescriptorFor(b);
     EXPECT_EQ(kv::FormatDescriptor(d),
               "\"KERVALE DATAFILE 1\"\r\n\"README.TXT\"\r\n\"LICENSE.TXT\"\r\n\"Sample Sans\"\r\n"
@@ -99,9 +132,9 @@ TEST(Rules, TypicalOptionsPassAndGiveTheDescriptor) {
     bare.output = "a.EXE";
     bare.font_name = "F";
     bare.fonts = {"f.ttf"};
-    EXPECT_EQ(CheckBuildOptions(bare), "");
+    EXPECT_EQ(Joined(CheckBuildOptions(bare)), "");
     bare.font_name.reset();  // the build takes the font's own
-    EXPECT_EQ(CheckBuildOptions(bare), "");
+    EXPECT_EQ(Joined(CheckBuildOptions(bare)), "");
     const kv::Descriptor e = kvpack::DescriptorFor(bare);
     EXPECT_EQ(e.readme, "NOREADME");
     EXPECT_EQ(e.license, "NOLICENSE");
@@ -139,7 +172,50 @@ TEST(Rules, EachRefusalNamesItsInput) {
          [](BuildOptions& b) {
              b.fonts = {"f/\x9A.ttf", "g/\x8A.ttf"};
          },
-         "one file"},
+         "ASCII only"},
+        // Names go into the package as ASCII, and a refused one comes with
+        // a name that fits, ready to paste.
+        {"UTF-8 name", [](BuildOptions& b) { b.fonts[0] = "f/Caf\xC3\xA9.ttf"; },
+         "holds U+00E9 '\xC3\xA9', and packaged names are ASCII only"},
+        {"UTF-8 name, a name offered", [](BuildOptions& b) { b.fonts[0] = "f/Caf\xC3\xA9.ttf"; },
+         "; store it under another name: --name f/Caf\xC3\xA9.ttf=Cafe.ttf"},
+        {"41 bytes, a name offered",
+         [](BuildOptions& b) { b.fonts[0] = "f/NotoSansDisplay-ExtraCondensedExtraLight.ttf"; },
+         "--name f/NotoSansDisplay-ExtraCondensedExtraLight.ttf=NotoSansDisplay-XCnXLt.ttf"},
+        {"--name for no input",
+         [](BuildOptions& b) {
+             b.names.push_back({"fonts/Other.ttf", "O.ttf"});
+         },
+         "no input is given as \"fonts/Other.ttf\""},
+        {"--name twice",
+         [](BuildOptions& b) {
+             b.names.push_back({"fonts/Sample-Bold.ttf", "B.ttf"});
+             b.names.push_back({"fonts/Sample-Bold.ttf", "C.ttf"});
+         },
+         "--name twice"},
+        {"--name gives a device",
+         [](BuildOptions& b) {
+             b.names.push_back({"fonts/Sample-Bold.ttf", "aux.ttf"});
+         },
+         "the name \"aux.ttf\" given with --name is a reserved Windows device name"},
+        {"--name gives a twin",
+         [](BuildOptions& b) {
+             b.names.push_back({"fonts/Sample-Bold.ttf", "SAMPLE-REGULAR.ttf"});
+         },
+         "differ only in letter case"},
+        // Values typed in UTF-8 that Windows-1252 cannot hold, named as a
+        // person reads them.
+        {"Cyrillic font name", [](BuildOptions& b) { b.font_name = "\xD0\xA8rift"; },
+         "--font-name \"\xD0\xA8rift\": U+0428 '\xD0\xA8' is not in Windows-1252"},
+        {"arrow in title", [](BuildOptions& b) { b.link_title = "Home \xE2\x86\x92"; },
+         "--link-title \"Home \xE2\x86\x92\": U+2192 '\xE2\x86\x92' is not in Windows-1252"},
+        {"control in font name", [](BuildOptions& b) { b.font_name = "A\x1B[2J"; },
+         "control character"},
+        {"accent in url", [](BuildOptions& b) { b.web_url = "https://example.org/caf\xC3\xA9/"; },
+         "U+00E9 '\xC3\xA9', and a web address must be ASCII; percent-encode it: "
+         "https://example.org/caf%C3%A9/"},
+        {"accent in host", [](BuildOptions& b) { b.web_url = "https://caf\xC3\xA9.example/"; },
+         "xn--"},
         {"control", [](BuildOptions& b) { b.fonts[0] = "f/a\tb.ttf"; }, "control"},
         {"trailing dot", [](BuildOptions& b) { b.fonts[0] = "f/a.ttf."; }, "f/a.ttf."},
         {"folder path", [](BuildOptions& b) { b.fonts[0] = "fonts/"; }, "is empty"},
@@ -177,15 +253,262 @@ TEST(Rules, EachRefusalNamesItsInput) {
     for (const Case& c : cases) {
         BuildOptions b = Typical();
         c.spoil(b);
-        const string message = CheckBuildOptions(b);
-        EXPECT_NE(message.find(c.named), string::npos) << c.what << ": " << message;
-        EXPECT_EQ(message.find('\n'), string::npos) << c.what;
+        const std::vector<string> problems = CheckBuildOptions(b);
+        EXPECT_NE(Joined(problems).find(c.named), string::npos)
+            << c.what << ": " << Joined(problems);
+        for (const string& problem : problems)
+            EXPECT_EQ(problem.find('\n'), string::npos) << c.what;
     }
     // The largest package passes: 32767 entries with the descriptor.
     BuildOptions most = Typical();
     most.fonts.clear();
     for (int i = 0; i < 32764; ++i) most.fonts.push_back("f/" + std::to_string(i) + ".ttf");
-    EXPECT_EQ(CheckBuildOptions(most), "");
+    EXPECT_EQ(Joined(CheckBuildOptions(most)), "");
+}
+
+// One run names every problem, each on its own line, and the names it
+// offers are unique in the package: not each other's, not an input's.
+TEST(Rules, EveryProblemAtOnceWithNamesThatDoNotClash) {
+    BuildOptions b = Typical();
+    b.fonts = {"f/NotoSerifDisplay-ExtraCondensedExtraLightItalic.ttf",
+               "f/NotoSerifDisplay-ExtraCondensedExtraLightItalic.otf",
+               "g/NotoSerifDisplay-ExtraCondensedExtraLightItalic.ttf",
+               "f/Caf\xC3\xA9.ttf",
+               "f/Cafe.ttf",
+               "f/con.ttf"};
+    b.web_url = "ftp://example.org/";
+    b.output = "Sample.bin";
+    const std::vector<string> problems = CheckBuildOptions(b);
+    ASSERT_EQ(problems.size(), 7u) << Joined(problems);
+    std::vector<string> offered;
+    for (const string& problem : problems) {
+        const size_t at = problem.find("--name ");
+        if (at == string::npos) continue;
+        const string name = problem.substr(problem.rfind('=') + 1);
+        EXPECT_LE(name.size(), kv::kMaxNameLength) << name;
+        EXPECT_EQ(kvpack::PackagedNameProblem(name), "") << name;
+        const string extension = name.substr(name.size() - 4);
+        EXPECT_TRUE(extension == ".ttf" || extension == ".otf") << name;
+        for (const string& other : offered) EXPECT_FALSE(kv::SameWindowsName(name, other)) << name;
+        EXPECT_FALSE(kv::SameWindowsName(name, "Cafe.ttf")) << "an input's own name";
+        offered.push_back(name);
+    }
+    EXPECT_EQ(offered.size(), 5u) << Joined(problems);
+}
+
+// What build offers instead of a name it refuses: ASCII, within 40 bytes,
+// its extension kept, a name the installer takes, and none taken before.
+TEST(Rules, SuggestedNamesFitThePackage) {
+    std::unordered_set<string> taken{kv::FoldCase("KERVALE.DAT"), kv::FoldCase("Short.ttf")};
+    for (const string name : std::vector<string>{
+             "NotoSansDisplay-ExtraCondensedSemiBoldItalic.ttf",
+             "NotoSansDisplay-ExtraCondensedSemiBoldItalic.ttf", "Short.ttf", "SHORT.TTF",
+             "\xD0\xA8\xD1\x80\xD0\xB8\xD1\x84\xD1\x82.ttf", "\xC3\x86sc \xC3\x9F.otf",
+             "Cafe\xCC\x81.ttf", "KERVALE.DAT", "com1.ttf", "trailing.",
+             string(60, 'x') + ".woff2x", "KERVAL~1.DAT", "NOREADME", "a:b.ttf", "Caf\xE9.ttf"}) {
+        const size_t taken_before = taken.size();
+        const string got = kvpack::SuggestedName(name, "font", taken);
+        SCOPED_TRACE(name + " -> " + got);
+        ASSERT_FALSE(got.empty());
+        EXPECT_EQ(kvpack::PackagedNameProblem(got), "");
+        EXPECT_NE(got, "NOREADME");
+        const size_t dot = name.rfind('.');
+        if (dot != string::npos && dot > 0 && name.size() - dot >= 2 && name.size() - dot <= 5)
+            EXPECT_EQ(got.substr(got.size() - (name.size() - dot)), name.substr(dot));
+        EXPECT_EQ(taken.size(), taken_before + 1) << "a name taken before";
+    }
+    std::unordered_set<string> none;
+    EXPECT_EQ(
+        kvpack::SuggestedName("NotoSansDisplay-ExtraCondensedSemiBoldItalic.ttf", "font", none),
+        "NotoSansDisplay-XCnSmBdIt.ttf");
+    EXPECT_EQ(kvpack::SuggestedName("\xC3\x86sc \xC3\x9F.otf", "font", none), "AEsc ss.otf");
+}
+
+// The option build offers is pasted into a shell: the shell must give
+// back exactly the text.
+TEST(Rules, OfferedOptionsPasteIntoTheShell) {
+    for (const string text : {string("f/A.ttf=B.ttf"), string("my fonts/A b.ttf=Ab.ttf"),
+                              string("it's/\"x\"$HOME`id`\\.ttf=x.ttf"),
+                              string("f/Caf\xC3\xA9.ttf=Cafe.ttf"), string("-x=*.ttf")}) {
+        const string word = kvpack::ShellWord(text);
+        FILE* shell = popen(("printf '%s' " + word).c_str(), "r");
+        ASSERT_NE(shell, nullptr);
+        string echoed;
+        char buffer[256];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, shell)) > 0;) echoed.append(buffer, n);
+        pclose(shell);
+        EXPECT_EQ(echoed, text) << word;
+    }
+    // What a terminal must not get is escaped, and no longer pasteable.
+    EXPECT_EQ(kvpack::ShellWord("a\x1B]0;x\x07"), "\"a\\x1B]0;x\\x07\"");
+}
+
+bool Iconv(const char* to, const char* from, const string& in, string& out) {
+    return testiconv::Convert(to, from, in, out);
+}
+
+string Windows1252(const string& utf8) {
+    string out;
+    EXPECT_TRUE(Iconv("WINDOWS-1252", "UTF-8", utf8, out)) << utf8;
+    return out;
+}
+
+// Texts come as UTF-8, with or without a byte-order mark, as UTF-16 after
+// its mark, or as Windows-1252 already; the package gets what iconv makes
+// of them, and line breaks stay as they were.
+TEST(TextEncoding, FilesInEachFormBecomeWhatIconvMakes) {
+    using kvpack::TextForm;
+    for (const string utf8 :
+         {string("Copyright \xC2\xA9 2024 Caf\xC3\xA9\r\n\xC5\x92uvre \xE2\x80\x93 "
+                 "\xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x80\xA6 \xE2\x82\xAC\n\xC3\xBF\rend"),
+          string("plain ASCII\r\nlines\n"), string("")}) {
+        SCOPED_TRACE(utf8);
+        const string expected = Windows1252(utf8);
+        const bool ascii = expected == utf8;
+        string le, be;
+        ASSERT_TRUE(Iconv("UTF-16LE", "UTF-8", utf8, le));
+        ASSERT_TRUE(Iconv("UTF-16BE", "UTF-8", utf8, be));
+        const struct {
+            string bytes;
+            TextForm form;
+        } forms[] = {
+            {utf8, ascii ? TextForm::Ascii : TextForm::Utf8},
+            {"\xEF\xBB\xBF" + utf8, TextForm::Utf8WithBom},
+            {"\xFF\xFE" + le, TextForm::Utf16Le},
+            {"\xFE\xFF" + be, TextForm::Utf16Be},
+            // Windows-1252 already: not UTF-8, so taken as it stands.
+            {expected, ascii ? TextForm::Ascii : TextForm::Windows1252},
+        };
+        for (const auto& f : forms) {
+            const kvpack::ConvertedText text = kvpack::ConvertFileText(f.bytes);
+            EXPECT_TRUE(text.ok()) << text.damage;
+            EXPECT_EQ(text.form, f.form) << static_cast<int>(f.form);
+            EXPECT_EQ(text.windows1252, expected) << static_cast<int>(f.form);
+            EXPECT_EQ(kvpack::ConversionNote(text).empty(), f.form == TextForm::Ascii);
+        }
+    }
+}
+
+// A character Windows-1252 lacks is named as a person reads it, with the
+// line it stands on (CR LF, CR and LF each end a line), in every form.
+TEST(TextEncoding, CharactersWindows1252LacksAreNamedWithTheirLines) {
+    const string utf8 =
+        "one\r\ntwo \xD0\x96\rthree\n\xE2\x86\x92 \xD0\x96\r\n\r\nsix e\xCC\x81 \xF0\x9F\x98\x80"
+        " \xC2\x81";
+    const std::vector<std::pair<string, size_t>> expected = {{"\xD0\x96", 2},
+                                                             {"\xE2\x86\x92", 4},
+                                                             {"\xCC\x81", 6},
+                                                             {"\xF0\x9F\x98\x80", 6},
+                                                             {"\xC2\x81", 6}};
+    string le;
+    ASSERT_TRUE(Iconv("UTF-16LE", "UTF-8", utf8, le));
+    for (const string& bytes : {utf8, "\xFF\xFE" + le}) {
+        const kvpack::ConvertedText text = kvpack::ConvertFileText(bytes);
+        EXPECT_FALSE(text.ok());
+        ASSERT_EQ(text.missing_count, expected.size());
+        for (size_t i = 0; i < text.missing.size(); ++i) {
+            string code;
+            ASSERT_TRUE(Iconv("UTF-32LE", "UTF-8", expected[i].first, code));
+            const uint32_t c = uint8_t(code[0]) | uint8_t(code[1]) << 8 | uint8_t(code[2]) << 16;
+            EXPECT_EQ(text.missing[i].character, c) << i;
+            EXPECT_EQ(text.missing[i].line, expected[i].second) << i;
+        }
+        const string named = kvpack::MissingCharactersText(text, true);
+        EXPECT_EQ(named.find("U+0416 '\xD0\x96' on line 2, U+2192 '\xE2\x86\x92' on line 4, "
+                             "U+0301 (a combining accent) on line 6 and 2 more characters"),
+                  0u)
+            << named;
+    }
+}
+
+TEST(TextEncoding, WhatIsNotTextIsRefused) {
+    string le_nul;
+    ASSERT_TRUE(Iconv("UTF-16LE", "UTF-8", string("a\nb\0c", 5), le_nul));
+    const struct {
+        string bytes;
+        const char* said;
+    } cases[] = {
+        {string("a\r\nb\0c", 6), "NUL byte (line 2)"},
+        {string("\x00\x01\x00\x08", 4), "NUL byte (line 1)"},
+        {"\xFF\xFE" + le_nul, "NUL character (line 2)"},
+        {string("\xFF\xFE\0\0a\0\0\0", 8), "UTF-32"},
+        {"\xFF\xFE"
+         "a\0b",
+         "odd number of bytes"},
+        {string("\xFE\xFF\xD8\x00\x00\x61", 6), "lone surrogate on line 1"},
+        {"\xEF\xBB\xBF"
+         "caf\xE9",
+         "not valid UTF-8"},
+    };
+    for (const auto& c : cases) {
+        const kvpack::ConvertedText text = kvpack::ConvertFileText(c.bytes);
+        EXPECT_NE(text.damage.find(c.said), string::npos) << c.said << ": " << text.damage;
+    }
+}
+
+// Names and titles typed on a command line: UTF-8 as iconv converts it;
+// what is not UTF-8 stays as it was typed, for those who type Windows-1252.
+TEST(TextEncoding, ValuesAsTyped) {
+    for (const string value :
+         {"DejaVu Sans Mono", "Caf\xC3\xA9 \xC3\xBF",
+          "\xE2\x82\xAC \xC5\x92uvre \xE2\x84\xA2 \xC5\xB8",
+          "\xE2\x80\x9CQuoted\xE2\x80\x9D \xE2\x80\x94 \xC5\xBD", "\xCE\xA9mega", "tab\there",
+          "\x7F", "\xC2\x81", "\xC2\x9D", "\xF0\x9F\x98\x80", "\xC3", "\xC0\xAF", "\xED\xA0\x80",
+          "\xC3\x28", "Caf\xE9"}) {
+        SCOPED_TRACE(value);
+        string utf32, expected;
+        const kvpack::ConvertedText text = kvpack::ConvertValue(value);
+        if (!Iconv("UTF-32LE", "UTF-8", value, utf32)) {
+            EXPECT_EQ(text.form, kvpack::TextForm::Windows1252);
+            EXPECT_EQ(text.windows1252, value);
+        } else if (Iconv("WINDOWS-1252", "UTF-8", value, expected)) {
+            EXPECT_TRUE(text.ok());
+            EXPECT_EQ(text.windows1252, expected);
+        } else {
+            EXPECT_GT(text.missing_count, 0u);
+        }
+    }
+}
+
+// list and verify show texts as the user reads them, and nothing that
+// moves the cursor, sets a title or turns text around reaches the terminal.
+TEST(TextEncoding, TerminalSeesWhatTheUserSeesAndNoControls) {
+    for (int b = 0; b < 256; ++b) {
+        const string byte(1, static_cast<char>(b));
+        const string shown = kvpack::EscapedWindows1252(byte);
+        string utf8;
+        const bool defined = Iconv("UTF-8", "WINDOWS-1252", byte, utf8);
+        if (b < 0x20 || b == 0x7F || !defined)
+            EXPECT_EQ(shown[0], '\\') << b;
+        else if (b == '\\' || b == '"')
+            EXPECT_EQ(shown, "\\" + byte);
+        else
+            EXPECT_EQ(shown, utf8) << b;
+    }
+    const struct {
+        string text, shown;
+    } cases[] = {
+        {"Caf\xC3\xA9 \xD0\x96", "Caf\xC3\xA9 \xD0\x96"},
+        {"\x1B]0;x\x07", "\\x1B]0;x\\x07"},
+        {"a\xE2\x80\xAE"
+         "cba",
+         "a\\u202Ecba"},  // right-to-left override
+        {"\xC2\x9B"
+         "2J",
+         "\\u009B2J"},                                     // C1 control sequence introducer
+        {"\xE2\x81\xA6x\xE2\x81\xA9", "\\u2066x\\u2069"},  // isolates
+        {"a\xE2\x80\x8B"
+         "b",
+         "a\\u200Bb"},                        // zero width space
+        {"\xF3\xA0\x81\x81", "\\U000E0041"},  // a tag character
+        {"\xFF\xC3", "\\xFF\\xC3"},
+        {"\xED\xA0\x80", "\\xED\\xA0\\x80"},
+        {"\r\n\t", "\\r\\n\\t"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(kvpack::EscapedUtf8(c.text), c.shown) << c.shown;
+    EXPECT_EQ(kvpack::CharacterText(0x416), "U+0416 '\xD0\x96'");
+    EXPECT_EQ(kvpack::CharacterText(0x202E), "U+202E");
+    EXPECT_EQ(kvpack::CharacterText(0x1F600), "U+1F600 '\xF0\x9F\x98\x80'");
 }
 
 TEST(Rules, LinkTitleRulesFollowTheInstallersShortcutName) {

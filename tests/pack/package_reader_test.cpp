@@ -115,7 +115,7 @@ TEST(Verify, RefusesWhatTheBuildRefuses) {
         {"superscript title", with("http://a/", "com\xB2"), testpe::Stub(), "device"},
         {"empty title", with("http://a/", ""), testpe::Stub(), "link title \"\" is empty"},
         {"blank font name", with("", "", "  "), testpe::Stub(), "font name \"  \" is empty"},
-        {"superscript device", named("COM\xB9.ttf"), testpe::Stub(), "\"COM\\xB9.ttf\""},
+        {"superscript device", named("COM\xB9.ttf"), testpe::Stub(), "\"COM\xC2\xB9.ttf\""},
         {"LPT0", named("LPT0.ttf"), testpe::Stub(), "device"},
         {"COM0", named("com0"), testpe::Stub(), "device"},
         {"trailing dot", named("F.ttf."), testpe::Stub(), "ends in a space or a dot"},
@@ -196,9 +196,28 @@ TEST(Verify, DamagedTrailerNamesWhereAndWhat) {
     bad_size.replace(good.size() - 519 - 10, 10, "12x4567890");
     EXPECT_NE(Judge(bad_size).problem.find("at entry 1: a size field is not a number"),
               string::npos);
-    const string cut = good.substr(0, good.size() - 1);
-    EXPECT_NE(Judge(cut).problem.find("This file is damaged."), string::npos);
-    EXPECT_NE(Judge("short").problem.find("at its count field"), string::npos);
+    // Without what a package writer leaves at the end there is no trailer to
+    // be damaged: a bare stub, another program, a text, a package cut short.
+    for (const string& other : {good.substr(0, good.size() - 700), string("short"), testpe::Stub(),
+                                testpe::Stub() + string(3000, 'x')}) {
+        const string problem = Judge(other).problem;
+        EXPECT_NE(problem.find("is not a Kervale installer (it has no package trailer)"),
+                  string::npos)
+            << problem;
+    }
+    // The integrity record, or a count field as writers write it (older
+    // packages have no record), marks a trailer, which is then damaged.
+    EXPECT_NE(Judge(good.substr(0, good.size() - 1)).problem.find("trailer is damaged"),
+              string::npos);
+    string bad_count = good;
+    bad_count.replace(good.size() - 519, 5, "99999");
+    EXPECT_NE(Judge(bad_count).problem.find("damaged at its count field"), string::npos)
+        << Judge(bad_count).problem;
+    string old_style = bad_size;
+    old_style.replace(good.size() - 514, 514, string(514, '\0'));
+    EXPECT_NE(Judge(old_style).problem.find("at entry 1: a size field is not a number"),
+              string::npos)
+        << Judge(old_style).problem;
 }
 
 // Each font entry is shown with what its name table says, face by face in

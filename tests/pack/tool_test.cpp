@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include "iconv_oracle.h"
 #include "integrity.h"
 #include "pe_stub.h"
 #include "test_fonts.h"
@@ -76,6 +77,10 @@ protected:
 
     static const string& Mono() {
         static const string font = testfonts::Slurp(testfonts::kDejaVu + "DejaVuSansMono.ttf");
+        return font;
+    }
+    static const string& MonoBold() {
+        static const string font = testfonts::Slurp(testfonts::kDejaVu + "DejaVuSansMono-Bold.ttf");
         return font;
     }
     static const string& Bold() {
@@ -246,6 +251,17 @@ TEST_F(PackTool, RefusalsNameTheInputAndLeaveNoOutput) {
     // Fonts whose own name the descriptor cannot carry.
     Write(in_ + "Greek.ttf", testfonts::WithNames(Mono(), {{3, 1, 0x409, 1, u"\u03A9mega"}}));
     Write(in_ + "Quote.ttf", testfonts::WithNames(Mono(), {{3, 1, 0x409, 1, u"A \"B\""}}));
+    // Twelve families: which one the installer shows is the maker's call.
+    Args families;
+    for (int i = 12; i >= 1; --i) {
+        const string family = "Fam" + string(i < 10 ? "0" : "") + std::to_string(i);
+        Write(in_ + family + ".ttf",
+              testfonts::WithNames(
+                  Mono(), {{3, 1, 0x409, 1, std::u16string(family.begin(), family.end())}}));
+        families.push_back(in_ + family + ".ttf");
+    }
+    Write(in_ + "Caf\xC3\xA9.ttf", Mono());
+    Write(in_ + "Cyrillic.txt", "\xD0\x96\n");
     ASSERT_EQ(Run(FullBuild(in_ + "Built.exe")).code, 0);
     const string font = in_ + "Sample-Regular.ttf";
     Args many;
@@ -297,16 +313,50 @@ TEST_F(PackTool, RefusalsNameTheInputAndLeaveNoOutput) {
          "no/Sample.exe"},
         {{"build", "-o", out, "--font-name", "S", "--stub", in_ + "Built.exe", font},
          "already carries"},
+        // Families, listed alike whatever the order of the fonts.
+        {{"build", "-o", out, "--stub", stub_, font, in_ + "Sample-Bold.otf"},
+         "the fonts belong to 2 families (\"DejaVu Sans\", \"DejaVu Sans Mono\")"},
+        {{"build", "-o", out, "--stub", stub_, in_ + "Sample-Bold.otf", font},
+         "the fonts belong to 2 families (\"DejaVu Sans\", \"DejaVu Sans Mono\")"},
+        {[&] {
+             Args a{"build", "-o", out, "--stub", stub_};
+             a.insert(a.end(), families.begin(), families.end());
+             return a;
+         }(),
+         "12 families (\"Fam01\", \"Fam02\", \"Fam03\", \"Fam04\", \"Fam05\", \"Fam06\", "
+         "\"Fam07\", \"Fam08\", \"Fam09\", \"Fam10\", and 2 more)"},
+        {build({}, {in_ + "Caf\xC3\xA9.ttf"}), "--name " + in_ + "Caf\xC3\xA9.ttf=Cafe.ttf"},
+        {build({"--readme", font}, {font}), "readme \"" + font + "\": it holds a NUL byte"},
+        {build({"--license", in_ + "Cyrillic.txt"}, {font}), "U+0416 '\xD0\x96' on line 1"},
     };
     const std::vector<string> inputs_before = Names(in_);
     for (const Case& c : cases) {
         Result r = Run(c.args);
         EXPECT_EQ(r.code, 1) << r.err;
         EXPECT_NE(r.err.find(c.named), string::npos) << c.named << ": " << r.err;
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        // One message a line, the problems last.
+        std::istringstream lines(r.err);
+        string line, last;
+        while (std::getline(lines, line)) {
+            EXPECT_EQ(line.rfind("kervale-pack: ", 0), 0u) << line;
+            last = line;
+        }
+        EXPECT_EQ(last.rfind("kervale-pack: error: ", 0), 0u) << r.err;
         EXPECT_TRUE(Names(out_).empty()) << c.named;
         EXPECT_EQ(Names(in_), inputs_before) << c.named;
     }
+    // Every problem at once: three names to shorten, a font that is none, a
+    // readme that is no text, an address that is no web address.
+    Result all = Run(build({"--readme", font, "--web-url", "ftp://x/", "--link-title", "T"},
+                           {in_ + long_name, in_ + "Text.ttf", in_ + "CON.ttf", in_ + "Twin.ttf",
+                            in_ + "sub/TWIN.TTF"}));
+    EXPECT_EQ(all.code, 1);
+    for (const string& named :
+         {"its name \"" + long_name + "\"", string("its name \"CON.ttf\""),
+          string("differ only in letter case"), "readme \"" + font + "\": it holds a NUL byte",
+          "font \"" + in_ + "Text.ttf\" is not a font", string("--web-url \"ftp://x/\"")})
+        EXPECT_NE(all.err.find(named), string::npos) << named << "\n" << all.err;
+    EXPECT_EQ(std::count(all.err.begin(), all.err.end(), '\n'), 10) << all.err;
     EXPECT_EQ(Read(stub_), testpe::Stub());
     EXPECT_EQ(Read(in_ + "Font.exe"), "x");
 }
@@ -327,20 +377,20 @@ TEST_F(PackTool, FontNameDefaultsToTheFirstFontsFamily) {
     } cases[] = {
         {"family", {Mono()}, {}, NameRecord(Mono(), 0, 1), "(name ID 1) of font"},
         {"typographic family",
-         {typographic, Bold()},
+         {typographic},
          {},
          NameRecord(typographic, 0, 16),
          "(name ID 16) of font"},
-        {"first face of a collection",
-         {testfonts::Collection({Bold(), Mono()}), Mono()},
+        {"one family in every face of every font",
+         {testfonts::Collection({MonoBold(), Mono()}), Mono()},
          {},
-         testfonts::FamilyRecord(Bold()),
-         "of face 1 of font"},
+         testfonts::FamilyRecord(Mono()),
+         "(name ID 1) shared by all 3 faces of the 2 fonts"},
         {"a Latin-1 letter",
          {testfonts::WithNames(Mono(), {{3, 1, 0x409, 1, u"Caf\u00e9"}})},
          {},
          "Caf\xE9",
-         "Font name \"Caf\\xE9\""},
+         "Font name \"Caf\xC3\xA9\""},
         {"--font-name wins", {Mono()}, {"--font-name", "Given"}, "Given", ""},
     };
     for (const auto& c : cases) {
@@ -361,6 +411,16 @@ TEST_F(PackTool, FontNameDefaultsToTheFirstFontsFamily) {
             EXPECT_NE(r.out.substr(line, r.out.find('\n', line) - line).find(c.said), string::npos)
                 << c.what << ": " << r.out;
     }
+    // The same family and style twice clash once installed: a word, naming both.
+    Write(in_ + "Again.ttf", Mono());
+    Result twice = Run({"build", "-o", out_ + "S.exe", "--stub", stub_, in_ + "Sample-Regular.ttf",
+                        in_ + "Again.ttf"});
+    ASSERT_EQ(twice.code, 0) << twice.err;
+    EXPECT_NE(twice.err.find("warning: font \"" + in_ + "Sample-Regular.ttf\" and font \"" + in_ +
+                             "Again.ttf\" are both \"" + testfonts::FamilyRecord(Mono()) + "\""),
+              string::npos)
+        << twice.err;
+    EXPECT_EQ(std::count(twice.err.begin(), twice.err.end(), '\n'), 1) << twice.err;
 }
 
 TEST_F(PackTool, DefaultStubIsTheOneNextToTheTool) {
@@ -393,11 +453,12 @@ TEST_F(PackTool, VerifyRejectsDamagedPackagesWithAReason) {
     bad_signature.replace(good.size() - 514, 514, string(514, '\0'));
     flipped[good.size() - 800] = static_cast<char>(flipped[good.size() - 800] ^ 1);
     const std::vector<Damage> damages = {
-        {"cut.exe", good.substr(0, good.size() - 700), "damaged"},
+        {"cut.exe", good.substr(0, good.size() - 700), "an installer cut short"},
         {"size.exe", bad_size, "a size field is not a number"},
         {"sign.exe", bad_signature, "\"KERVALE DATAFILE 2\""},
         {"flip.exe", flipped, "checksum does not match"},
-        {"stub.exe", Read(stub_), "damaged"},
+        {"stub.exe", Read(stub_), "is not a Kervale installer (it has no package trailer)"},
+        {"font.exe", Mono(), "is not a Kervale installer (it has no package trailer)"},
     };
     for (const Damage& d : damages) {
         Write(out_ + d.name, d.bytes);
@@ -412,12 +473,17 @@ TEST_F(PackTool, VerifyRejectsDamagedPackagesWithAReason) {
 }
 
 TEST_F(PackTool, HelpVersionAndUsageErrors) {
-    for (const Args& args : {Args{}, Args{"--help"}, Args{"help"}}) {
+    for (const Args& args : {Args{"--help"}, Args{"help"}}) {
         Result r = Run(args);
         EXPECT_EQ(r.code, 0);
         EXPECT_NE(r.out.find("Example:"), string::npos);
         EXPECT_NE(r.out.find("kervale-pack build -o SampleSans.exe"), string::npos);
     }
+    // No command at all is a usage error: the usage goes to stderr.
+    Result none = Run({});
+    EXPECT_EQ(none.code, 2);
+    EXPECT_EQ(none.out, "");
+    EXPECT_NE(none.err.find("kervale-pack build -o SampleSans.exe"), string::npos);
     Result v = Run({"--version"});
     EXPECT_EQ(v.code, 0);
     EXPECT_NE(v.out.find("kervale-pack 1."), string::npos);
@@ -578,7 +644,9 @@ TEST_F(PackTool, ExtractRefusesWhatTheInstallerRefusesUnlessForced) {
         Write(package, c.package);
         Result refused = Run({"extract", package, folder});
         EXPECT_EQ(refused.code, 1) << c.what;
-        EXPECT_NE(refused.err.find("--force"), string::npos) << refused.err;
+        // Cut before its trailer, it is no installer: nothing to force.
+        EXPECT_NE(refused.err.find(c.forced_files ? "--force" : "no package trailer"), string::npos)
+            << refused.err;
         EXPECT_TRUE(Names(folder).empty()) << c.what;
         Result forced = Run({"extract", "--force", package, folder});
         EXPECT_EQ(forced.code, 1) << c.what;
@@ -683,11 +751,27 @@ TEST_F(PackTool, PrintedValuesAreEscaped) {
     for (const Args& args : {Args{"verify", package}, Args{"list", package},
                              Args{"extract", "--force", package, root_ + "/x\x1b"}}) {
         Result r = Run(args);
-        for (const string& text : {r.out, r.err})
-            for (unsigned char c : text)
-                EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7f)) << args[0] << ": " << int{c};
+        for (const string& text : {r.out, r.err}) {
+            // UTF-8 (iconv reads it), with no control character but the line
+            // ends and none of the characters that turn or hide text.
+            string utf32;
+            ASSERT_TRUE(testiconv::Convert("UTF-32LE", "UTF-8", text, utf32)) << args[0];
+            for (size_t i = 0; i + 3 < utf32.size(); i += 4) {
+                const uint32_t c =
+                    uint8_t(utf32[i]) | uint8_t(utf32[i + 1]) << 8 | uint8_t(utf32[i + 2]) << 16;
+                const bool control = (c < 0x20 && c != '\n') || (c >= 0x7F && c < 0xA0);
+                const bool turns = (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) ||
+                                   (c >= 0x200B && c <= 0x200F) || c == 0x061C;
+                EXPECT_FALSE(control || turns) << args[0] << ": U+" << std::hex << c;
+            }
+        }
         EXPECT_NE((r.out + r.err).find("\\x1B"), string::npos) << args[0];
     }
+    // A name as the installer shows it: Windows-1252, decoded.
+    string shown;
+    ASSERT_TRUE(testiconv::Convert("UTF-8", "WINDOWS-1252", "\xe9\x9b.ttf", shown));
+    EXPECT_NE(Run({"list", package}).out.find("  " + shown + "\n"), string::npos)
+        << Run({"list", package}).out;
     EXPECT_NE(Run({"list", package}).out.find("family \"\\x1B]0;x\\x07\""), string::npos);
 }
 
