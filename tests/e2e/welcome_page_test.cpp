@@ -1,6 +1,13 @@
 // What the user sees on the start-up window and the welcome page.
 
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <thread>
+
 #include "wine_harness/controls.h"
+#include "wine_harness/installer_texts.h"
 #include "installer_test.h"
 
 namespace e2e {
@@ -77,6 +84,80 @@ TEST_F(WelcomePageTest, ReadmeWithBareLineFeedsIsShownInCrLfLinesAndNoUrlHidesTh
     EXPECT_EQ(VisibleLabels(controls),
               (std::vector<std::string>{"Welcome to  Kervale.", "Kervale will install the  font.",
                                         "Please click Next to continue."}));
+    run_->Kill();
+}
+
+// UTF-16 little-endian after its byte-order mark, as editors on Windows save it.
+std::string Utf16WithMark(const std::u16string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
+// What a font maker writes on Linux reaches the pages as written: the
+// readme in UTF-8 with LF line ends, the license in UTF-16 with lone CRs,
+// the font name typed in UTF-8, all packed by kervale-pack. Read back from
+// the windows as UTF-16, so no code page stands between the test and what
+// the user sees.
+TEST_F(WelcomePageTest, TextsPackedFromUtf8ShowAsTheFontMakerWroteThem) {
+    char folder_template[] = "/tmp/kervale-e2e-texts-XXXXXX";
+    ASSERT_NE(mkdtemp(folder_template), nullptr);
+    const std::string folder = folder_template;
+    ASSERT_TRUE(WriteWholeFile(folder + "/README.md",
+                               "Caf\xC3\xA9 Sans \xC2\xA9 2024\nna\xC3\xAFve \xE2\x80\x93 "
+                               "\xE2\x80\x9Cquoted\xE2\x80\x9D\n\nlast"));
+    ASSERT_TRUE(WriteWholeFile(folder + "/OFL.txt",
+                               Utf16WithMark(u"Copyright \u00A9 \u00C9ditions\rSIL Open Font "
+                                             u"License \u20AC\r")));
+    const std::string package = folder + "/Cafe.exe";
+    const std::string command = std::string(KERVALE_PACK_PATH) + " build -o " + package +
+                                " --stub " + KERVALE_WIN32_DIR +
+                                "/kervale-stub.exe --font-name 'Caf\xC3\xA9 Sans' --readme " +
+                                folder + "/README.md --license " + folder +
+                                "/OFL.txt /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf > " +
+                                folder + "/pack.log 2>&1";
+    const int status = std::system(command.c_str());
+    std::string log, bytes;
+    ReadWholeFile(folder + "/pack.log", log);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;
+    ASSERT_TRUE(ReadWholeFile(package, bytes));
+    RemoveTree(folder);
+    ASSERT_TRUE(LaunchPackage(bytes));
+    const std::string page = WaitWindow(kWelcomeCaption, kLaunchTimeoutMs);
+    ASSERT_FALSE(page.empty());
+
+    std::vector<Control> controls = driver().Controls(page);
+    bool named = false;
+    for (const Control& c : controls)
+        if (IsClass(c, "Static") &&
+            driver().TextUtf8(c.hwnd) == "Kervale will install the Caf\xC3\xA9 Sans font.")
+            named = c.visible;
+    EXPECT_TRUE(named) << "the font name is not shown as typed";
+    const Control* readme = FindByClass(controls, "Edit");
+    ASSERT_NE(readme, nullptr);
+    EXPECT_EQ(driver().TextUtf8(readme->hwnd),
+              "Caf\xC3\xA9 Sans \xC2\xA9 2024\r\nna\xC3\xAFve \xE2\x80\x93 "
+              "\xE2\x80\x9Cquoted\xE2\x80\x9D\r\n\r\nlast\r\n");
+
+    const std::string next = driver().FindByText(page, "&Next");
+    ASSERT_TRUE(driver().Click(next)) << driver().last_error();
+    std::string license_page;
+    for (int tries = 0; tries < 200 && license_page.empty(); ++tries) {
+        for (const WindowInfo& w : driver().Windows(run_->windows_pid()))
+            if (w.visible && !driver().FindByText(w.hwnd, kLicenseMarker).empty())
+                license_page = w.hwnd;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_FALSE(license_page.empty()) << "no license page";
+    const std::vector<Control> license_controls = driver().Controls(license_page);
+    const Control* license = FindByClass(license_controls, "Edit");
+    ASSERT_NE(license, nullptr);
+    EXPECT_EQ(driver().TextUtf8(license->hwnd),
+              "Copyright \xC2\xA9 \xC3\x89"
+              "ditions\r\nSIL Open Font License \xE2\x82\xAC\r\n");
     run_->Kill();
 }
 

@@ -423,6 +423,48 @@ TEST_F(PackTool, FontNameDefaultsToTheFirstFontsFamily) {
     EXPECT_EQ(std::count(twice.err.begin(), twice.err.end(), '\n'), 1) << twice.err;
 }
 
+// The package holds the texts as the installer reads them, Windows-1252 as
+// iconv makes it, and list and verify show them as the user will read them.
+TEST_F(PackTool, TextsArePackedInTheInstallersCodePage) {
+    const string readme = "Caf\xC3\xA9 \xC2\xA9 2024\n\xE2\x80\x9Cquoted\xE2\x80\x9D\n";
+    const string license = "\xC5\x92uvre \xE2\x82\xAC\r";
+    string utf16be;
+    ASSERT_TRUE(testiconv::Convert("UTF-16BE", "UTF-8", license, utf16be));
+    Write(in_ + "README.md", "\xEF\xBB\xBF" + readme);
+    Write(in_ + "OFL.txt", "\xFE\xFF" + utf16be);
+    Write(in_ + "Long.txt", string((4u << 20) + 1, 'x'));
+    const string package = out_ + "S.exe";
+    Result built =
+        Run({"build", "-o", package, "--stub", stub_, "--font-name", "Caf\xC3\xA9 Sans", "--readme",
+             in_ + "README.md", "--license", in_ + "OFL.txt", "--web-url", "https://example.org/",
+             "--link-title", "Caf\xC3\xA9", in_ + "Sample-Bold.otf"});
+    ASSERT_EQ(built.code, 0) << built.err;
+    EXPECT_NE(built.out.find("readme \"" + in_ + "README.md\": UTF-8 with a byte-order mark"),
+              string::npos)
+        << built.out;
+    EXPECT_NE(built.out.find("license \"" + in_ + "OFL.txt\": UTF-16 (big-endian)"), string::npos)
+        << built.out;
+    Result extracted = Run({"extract", package, root_ + "/x"});
+    ASSERT_EQ(extracted.code, 0) << extracted.err;
+    string expected;
+    ASSERT_TRUE(testiconv::Convert("WINDOWS-1252", "UTF-8", readme, expected));
+    EXPECT_EQ(Read(root_ + "/x/README.md"), expected);
+    ASSERT_TRUE(testiconv::Convert("WINDOWS-1252", "UTF-8", license, expected));
+    EXPECT_EQ(Read(root_ + "/x/OFL.txt"), expected);
+    EXPECT_NE(Read(root_ + "/x/KERVALE.DAT").find("\"Caf\xE9 Sans\"\r\n"), string::npos);
+    Result verified = Run({"verify", package});
+    EXPECT_EQ(verified.code, 0) << verified.err;
+    EXPECT_NE(verified.out.find("font name \"Caf\xC3\xA9 Sans\"; web link \"Caf\xC3\xA9\""),
+              string::npos)
+        << verified.out;
+    // Longer than the installer reads: packed, with a word.
+    Result long_text = Run({"build", "-o", package, "--stub", stub_, "--readme", in_ + "Long.txt",
+                            in_ + "Sample-Bold.otf"});
+    EXPECT_EQ(long_text.code, 0) << long_text.err;
+    EXPECT_NE(long_text.err.find("shows only its first 4194304 bytes"), string::npos)
+        << long_text.err;
+}
+
 TEST_F(PackTool, DefaultStubIsTheOneNextToTheTool) {
     const string bin = root_ + "/bin/";
     mkdir(bin.c_str(), 0777);
@@ -694,9 +736,13 @@ TEST_F(PackTool, WindowsBuildJudgesFontsAlike) {
         text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
         return text;
     };
+    // Texts as font makers write them, converted alike.
+    Write(in_ + "Utf8.txt", "Caf\xC3\xA9 \xC2\xA9\n");
+    Write(in_ + "Utf16.txt", string("\xFF\xFE\xE9\0\r\0\n\0", 8));
     for (const char* font : {"Sample-Regular.ttf", "Both.otc", "Sample-Bold.otf", "Text.ttf",
                              "Web.woff2", "Cut.ttf", "Greek.ttf"}) {
-        std::vector<Args> runs = {{"build", "-o", out_ + "S.exe", "--stub", stub_, in_ + font}};
+        std::vector<Args> runs = {{"build", "-o", out_ + "S.exe", "--stub", stub_, "--readme",
+                                   in_ + "Utf8.txt", "--license", in_ + "Utf16.txt", in_ + font}};
         Result linux_build = Run(runs[0]);
         if (linux_build.code == 0) {
             runs.push_back({"verify", out_ + "S.exe"});

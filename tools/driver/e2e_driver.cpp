@@ -60,6 +60,27 @@ bool TextOf(HWND hwnd, std::string& text) {
     return true;
 }
 
+// The text as the window holds it, in UTF-16, passed on as UTF-8: what the
+// user sees, whatever the ANSI code page makes of it.
+bool WideTextOf(HWND hwnd, std::string& text) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                             &length))
+        return false;
+    std::vector<wchar_t> buf(length + 2, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()),
+                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied))
+        return false;
+    const int units = static_cast<int>(copied < buf.size() ? copied : buf.size() - 1);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, buf.data(), units, nullptr, 0, nullptr, nullptr);
+    text.assign(static_cast<size_t>(bytes), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, buf.data(), units, &text[0], bytes, nullptr, nullptr);
+    return true;
+}
+
 std::string TextOrEmpty(HWND hwnd) {
     std::string text;
     TextOf(hwnd, text);
@@ -376,6 +397,11 @@ Fields HandleWindowVerb(const std::string& verb, HWND hwnd, const Fields& reques
     if (verb == "text") {
         std::string text;
         if (!TextOf(hwnd, text)) return Err("window did not answer");
+        return {"OK", text};
+    }
+    if (verb == "text_utf8") {
+        std::string text;
+        if (!WideTextOf(hwnd, text)) return Err("window did not answer");
         return {"OK", text};
     }
     if (verb == "find_text") {

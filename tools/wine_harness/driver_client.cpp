@@ -188,6 +188,11 @@ std::string DriverClient::Text(const std::string& hwnd) {
     return r.ok ? r.fields[0] : std::string();
 }
 
+std::string DriverClient::TextUtf8(const std::string& hwnd) {
+    Reply r = Checked({"text_utf8", hwnd});
+    return r.ok ? r.fields[0] : std::string();
+}
+
 std::string DriverClient::FindByText(const std::string& window, const std::string& text) {
     Reply r = Checked({"find_text", window, text});
     return r.ok ? r.fields[0] : std::string();

@@ -64,6 +64,8 @@ public:
     bool WaitHidden(const std::string& hwnd, int timeout_ms);
     std::vector<Control> Controls(const std::string& hwnd);
     std::string Text(const std::string& hwnd);
+    // The text as the user sees it, in UTF-8, whatever the ANSI code page.
+    std::string TextUtf8(const std::string& hwnd);
     std::string FindByText(const std::string& window, const std::string& text);
     std::string FindByClass(const std::string& window, const std::string& class_name, int index);
     bool Click(const std::string& hwnd);

@@ -19,6 +19,7 @@
 //                                     every descendant; rect in HWND's client
 //                                     pixels; visible is the control's own flag
 //   text          HWND             -> OK text
+//   text_utf8     HWND             -> OK text             (read as UTF-16, sent as UTF-8)
 //   find_text     HWND TEXT        -> OK hwnd             (descendant by text)
 //   find_class    HWND CLASS INDEX -> OK hwnd             (INDEX-th of a class)
 //   click         HWND             -> OK                  (posts BM_CLICK)
