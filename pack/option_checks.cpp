@@ -678,8 +678,12 @@ std::vector<std::string> BuildWarnings(const BuildOptions& options) {
     const kv::Descriptor d = DescriptorFor(options);
     if (options.font_name && HasNonAscii(d.font_name))
         warnings.push_back("--font-name " + QuotedWindows1252(d.font_name) + kAnsiNote);
+    // The title names a file: a double-byte code page may take an accented
+    // letter and the dot after it for one character.
     if (options.link_title && HasNonAscii(d.link_name))
-        warnings.push_back("--link-title " + QuotedWindows1252(d.link_name) + kAnsiNote);
+        warnings.push_back("--link-title " + QuotedWindows1252(d.link_name) + kAnsiNote +
+                           ", and Chinese, Japanese or Korean Windows may fail to make the "
+                           "shortcut it names");
     return warnings;
 }
 

@@ -35,6 +35,12 @@ TEST(Verify, SoundPackagePasses) {
     auto v = Judge(Pack({{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf", kFont}}));
     EXPECT_TRUE(v.ok()) << v.problem;
     EXPECT_TRUE(v.warnings.empty());
+    // A name beyond ASCII, as older builds stored it: sound, with a word.
+    v = Judge(Pack({{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"Caf\xE9.ttf", kFont}}));
+    EXPECT_TRUE(v.ok()) << v.problem;
+    ASSERT_EQ(v.warnings.size(), 1u);
+    EXPECT_NE(v.warnings[0].find("entry 3 \"Caf\xC3\xA9.ttf\" is not ASCII"), string::npos)
+        << v.warnings[0];
 }
 
 TEST(Verify, RejectionsCarryTheirReason) {
