@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "options.h"
+#include "platform_fs.h"
 
 #ifndef KERVALE_VERSION
 #define KERVALE_VERSION "0"
@@ -80,8 +81,8 @@ int Run(const std::vector<std::string>& args) {
     case kvpack::Command::Build: return kvpack::RunBuild(line.build);
     case kvpack::Command::List: return kvpack::RunList(line.package);
     case kvpack::Command::Extract:
-        return kvpack::RunExtract(line.package, line.directory, line.force);
-    case kvpack::Command::Verify: return kvpack::RunVerify(line.package);
+        return kvpack::RunExtract(line.package, line.directory, line.force, line.overwrite);
+    case kvpack::Command::Verify: return kvpack::RunVerify(line.package, line.any_stub);
     }
     return kvpack::kExitUsage;
 }
@@ -90,7 +91,8 @@ int Run(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     try {
-        return Run(std::vector<std::string>(argv + 1, argv + argc));
+        const kvpack::Utf8Console console;
+        return Run(kvpack::ProgramArguments(argc, argv));
     } catch (const std::exception& e) {
         return kvpack::Fail(e.what());
     }

@@ -1,5 +1,6 @@
 #include "option_checks.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <unordered_map>
@@ -28,7 +29,9 @@ const char kAnsiNote[] =
 
 }  // namespace
 
-std::string Escaped(const std::string& value) {
+namespace {
+
+std::string EscapedText(const std::string& value, bool single_backslash) {
     std::string text;
     text.reserve(value.size());
     for (unsigned char c : value) {
@@ -36,7 +39,7 @@ std::string Escaped(const std::string& value) {
         case '\r': text += "\\r"; break;
         case '\n': text += "\\n"; break;
         case '\t': text += "\\t"; break;
-        case '\\': text += "\\\\"; break;
+        case '\\': text += single_backslash ? "\\" : "\\\\"; break;
         case '"': text += "\\\""; break;
         default:
             if (c < 0x20 || c >= 0x7f) {
@@ -51,7 +54,76 @@ std::string Escaped(const std::string& value) {
     return text;
 }
 
+}  // namespace
+
+std::string Escaped(const std::string& value) { return EscapedText(value, false); }
+
 std::string Quoted(const std::string& value) { return "\"" + Escaped(value) + "\""; }
+
+std::string QuotedPath(const std::string& path) {
+#ifdef _WIN32
+    return "\"" + EscapedText(path, true) + "\"";
+#else
+    return Quoted(path);
+#endif
+}
+
+bool LiesWithin(const std::string& real_file, const std::string& real_folder) {
+    if (real_file.empty() || real_folder.empty()) return false;
+    std::string prefix = real_folder;
+    if (!IsPathSeparator(prefix.back())) prefix += kPreferredSeparator;
+    return real_file.size() > prefix.size() && real_file.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool HasWildcard(const std::string& path) { return path.find_first_of("*?") != std::string::npos; }
+
+namespace {
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+// The length of the UTF-8 character that begins at `at`: what one `?` takes.
+size_t CharacterLength(const std::string& text, size_t at) {
+    size_t n = 1;
+    while (at + n < text.size() && (static_cast<unsigned char>(text[at + n]) & 0xC0) == 0x80) ++n;
+    return n;
+}
+
+}  // namespace
+
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    // Greedy with one step back to the last `*`: linear in practice, and
+    // never exponential.
+    size_t p = 0, n = 0, star = std::string::npos, star_n = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            star_n = n;
+        } else if (p < pattern.size() && pattern[p] == '?') {
+            ++p;
+            n += CharacterLength(name, n);
+        } else if (p < pattern.size() && AsciiLower(pattern[p]) == AsciiLower(name[n])) {
+            ++p;
+            ++n;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            star_n += CharacterLength(name, star_n);
+            n = star_n;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+std::vector<std::string> MatchingNames(const std::string& pattern,
+                                       const std::vector<std::string>& names) {
+    std::vector<std::string> matches;
+    for (const std::string& name : names)
+        if (WildcardMatch(pattern, name)) matches.push_back(name);
+    std::sort(matches.begin(), matches.end());
+    return matches;
+}
 
 const char* RoleName(Role role) {
     switch (role) {
@@ -210,7 +282,7 @@ FontNameChoice DefaultFontName(const kv::fontinfo::FontFile& font, const std::st
 }
 
 std::string InputLabel(const PackagedInput& input) {
-    return std::string(input.kind) + " " + Quoted(input.path);
+    return std::string(input.kind) + " " + QuotedPath(input.path);
 }
 
 std::vector<PackagedInput> PackagedInputs(const BuildOptions& options) {

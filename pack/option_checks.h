@@ -107,5 +107,26 @@ std::vector<std::string> BuildWarnings(const BuildOptions& options);
 std::string Escaped(const std::string& value);
 // Escaped and in double quotes: how messages name a value.
 std::string Quoted(const std::string& value);
+// How messages name a path: Quoted, but on Windows a backslash stays single,
+// as the user typed it and as Explorer shows it.
+std::string QuotedPath(const std::string& path);
+
+// What opening an input through its folder found (OpenedPlace's real paths):
+// whether the input's name led through a symbolic link, and whether the file
+// it led to lies in that folder's tree, the folder its path names or any
+// folder below it. The folder is the input path's own folder part ("fonts"
+// for "fonts/A.ttf", the current folder for "A.ttf"), wherever links in that
+// part lead: the caller named it.
+bool LiesWithin(const std::string& real_file, const std::string& real_folder);
+
+// Wildcards as a Windows user means them, for the tool's Windows build,
+// which no shell expands for: `*` any run of characters, `?` any one, in the
+// file name only; letter case ignored (ASCII).
+bool HasWildcard(const std::string& path);
+bool WildcardMatch(const std::string& pattern, const std::string& name);
+// The names in `names` that `pattern` matches, sorted by their bytes, so
+// the order of a folder's listing never decides the package's order.
+std::vector<std::string> MatchingNames(const std::string& pattern,
+                                       const std::vector<std::string>& names);
 
 }  // namespace kvpack
