@@ -253,7 +253,7 @@ const char* FamilySource(int name_id) {
 
 FontNameChoice DefaultFontName(const kv::fontinfo::FontFile& font, const std::string& path) {
     FontNameChoice choice;
-    const std::string of_font = (font.collection ? "face 1 of font " : "font ") + Quoted(path);
+    const std::string of_font = (font.collection ? "face 1 of font " : "font ") + QuotedPath(path);
     const char* const kGiveIt = "; give the name with --font-name NAME";
     if (font.faces.empty()) {
         choice.problem = of_font + " holds no face to take the font name from" + kGiveIt;

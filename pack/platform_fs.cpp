@@ -538,7 +538,12 @@ bool OpenInputForReading(const std::string&, const std::string& folder, const st
                          std::string& error) {
     place = OpenedPlace();
     file.Close();
+#ifdef O_PATH
+    // Enough to look names up in, also in a folder one may search but not list.
+    const int folder_fd = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+#else
     const int folder_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#endif
     if (folder_fd < 0) {
         error = LastSystemError();
         return false;

@@ -88,6 +88,29 @@ TEST(CommandLine, HelpOnlyWhereAnOptionMayStand) {
     EXPECT_NE(kvpack::ParseCommandLine({"verify", "--force", "p.exe"}).error, "");
 }
 
+// Each flag belongs to its command: --follow-links to build, --overwrite to
+// extract, --any-stub to verify.
+TEST(CommandLine, FlagsOfEachCommand) {
+    const struct {
+        std::vector<string> args;
+        bool kvpack::CommandLine::*flag;  // nullptr: build's follow_links
+        bool accepted;
+    } cases[] = {
+        {{"build", "-o", "x.exe", "--follow-links", "A.ttf"}, nullptr, true},
+        {{"extract", "--overwrite", "p.exe", "d"}, &kvpack::CommandLine::overwrite, true},
+        {{"verify", "--any-stub", "p.exe"}, &kvpack::CommandLine::any_stub, true},
+        {{"verify", "--overwrite", "p.exe"}, &kvpack::CommandLine::overwrite, false},
+        {{"extract", "--any-stub", "p.exe", "d"}, &kvpack::CommandLine::any_stub, false},
+        {{"list", "--follow-links", "p.exe"}, &kvpack::CommandLine::overwrite, false},
+    };
+    for (const auto& c : cases) {
+        const kvpack::CommandLine line = kvpack::ParseCommandLine(c.args);
+        EXPECT_EQ(line.error.empty(), c.accepted) << c.args[0] << " " << line.error;
+        if (c.accepted) EXPECT_TRUE(c.flag ? line.*c.flag : line.build.follow_links) << c.args[0];
+    }
+    EXPECT_FALSE(kvpack::ParseCommandLine({"build", "-o", "x.exe", "A.ttf"}).build.follow_links);
+}
+
 TEST(Rules, TypicalOptionsPassAndGiveTheDescriptor) {
     const BuildOptions b = Typical();
     EXPECT_EQ(CheckBuildOptions(b), "");
@@ -209,6 +232,64 @@ TEST(Roles, FollowTheDescriptorExactly) {
     d.license = "LICENSE.TXT";
     EXPECT_EQ(kvpack::RoleOf("LICENSE.TXT", &d), kvpack::Role::License);
     EXPECT_EQ(kvpack::RoleOf("README.TXT", nullptr), kvpack::Role::Font);
+}
+
+// A link's target lies within the input's folder when it is in that
+// folder or below it; a sibling whose name merely begins the same does not.
+TEST(Paths, WhatLiesWithinAFolder) {
+    const struct {
+        const char* file;
+        const char* folder;
+        bool within;
+    } cases[] = {
+        {"/src/font/README.TXT", "/src/font", true},
+        {"/src/font/docs/README.TXT", "/src/font", true},
+        {"/src/font/README.TXT", "/src/font/", true},
+        {"/etc/key.pem", "/", true},
+        {"/src/fonts-private/key.pem", "/src/font", false},
+        {"/src/key.pem", "/src/font", false},
+        {"/src/font", "/src/font", false},
+        {"", "/src/font", false},
+        {"/src/font/a", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(kvpack::LiesWithin(c.file, c.folder), c.within) << c.file << " in " << c.folder;
+}
+
+// Wildcards as Windows users mean them; the names come out in byte order.
+TEST(Paths, WildcardsMatchAsOnWindows) {
+    const string many(1000, 'a');
+    const struct {
+        const char* pattern;
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"*.ttf", "A.ttf", true},
+        {"*.ttf", "A.TTF", true},
+        {"*.TTF", "a.ttf", true},
+        {"*.ttf", "A.ttf.bak", false},
+        {"*.ttf", ".ttf", true},
+        {"Sample-*", "Sample-Bold.otf", true},
+        {"Sample-*", "Sampl-Bold.otf", false},
+        {"?.ttf", "A.ttf", true},
+        {"?.ttf", "AB.ttf", false},
+        {"?.ttf", "\xC3\xA9.ttf", true},  // one character, two bytes in UTF-8
+        {"??.ttf", "\xC3\xA9.ttf", false},
+        {"*a*b*c", "xaybzc", true},
+        {"*a*b*c", "xaybz", false},
+        {"**", "", true},
+        {"*", "anything", true},
+        {"a*b", "ab", true},
+        {"*aaa*aaa*", many.c_str(), true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(kvpack::WildcardMatch(c.pattern, c.name), c.matches)
+            << c.pattern << " " << c.name;
+    EXPECT_TRUE(kvpack::HasWildcard("fonts/*.ttf"));
+    EXPECT_TRUE(kvpack::HasWildcard("A?.ttf"));
+    EXPECT_FALSE(kvpack::HasWildcard("fonts/A.ttf"));
+    EXPECT_EQ(kvpack::MatchingNames("*.ttf", {"b.ttf", "B.otf", "A.ttf", "a.TTF", "c.txt"}),
+              (std::vector<string>{"A.ttf", "a.TTF", "b.ttf"}));
 }
 
 TEST(Paths, BaseAndFolderNames) {

@@ -772,6 +772,7 @@ TEST_F(PackTool, WindowsBuildJudgesFontsAlike) {
           {"WINEARCH", "win32"},
           {"WINEDEBUG", "-all"},
           {"WINEDLLOVERRIDES", "mscoree,mshtml="},
+          {"LC_ALL", "C.UTF-8"},  // Unix names and arguments in UTF-8
           {"HOME", wine_dir}})
         setenv(name, value.c_str(), 1);
     unsetenv("DISPLAY");  // a console program needs none
@@ -809,6 +810,40 @@ TEST_F(PackTool, WindowsBuildJudgesFontsAlike) {
         }
         EXPECT_EQ(Read(out_ + "S.exe"), linux_package) << font;
         unlink((out_ + "S.exe").c_str());
+    }
+
+    // No shell expands wildcards for a Windows program, and a path may hold
+    // characters of no ANSI code page: the Windows tool takes both and packs
+    // what the Linux build packs given the files by name, in name order.
+    const string cyrillic = in_ + "\u0428\u0440\u0438\u0444\u0442/";
+    mkdir(cyrillic.c_str(), 0777);
+    Write(cyrillic + "Cyrillic.ttf", Mono());
+    const struct {
+        Args on_windows, on_linux;  // the fonts given to each; no Linux run for a refusal
+    } rows[] = {
+        {{in_ + "Sample-*"}, {in_ + "Sample-Bold.otf", in_ + "Sample-Regular.ttf"}},
+        {{in_ + "sample-re?ular.TTF", cyrillic + "*.ttf"},
+         {in_ + "Sample-Regular.ttf", cyrillic + "Cyrillic.ttf"}},
+        {{in_ + "*.none"}, {}},
+    };
+    for (const auto& row : rows) {
+        Args args{exe, "build", "-o", out_ + "S.exe", "--font-name", "S", "--stub", stub_};
+        args.insert(args.end(), row.on_windows.begin(), row.on_windows.end());
+        Result on_windows = Run(args, wine);
+        if (row.on_linux.empty()) {
+            EXPECT_EQ(on_windows.code, 1);
+            EXPECT_NE(on_windows.err.find("matches no file"), string::npos) << on_windows.err;
+            continue;
+        }
+        EXPECT_EQ(on_windows.code, 0) << on_windows.err;
+        const string package = Read(out_ + "S.exe");
+        args.erase(args.begin());
+        args.resize(args.size() - row.on_windows.size());
+        args.insert(args.end(), row.on_linux.begin(), row.on_linux.end());
+        Result on_linux = Run(args);
+        EXPECT_EQ(on_linux.code, 0) << on_linux.err;
+        EXPECT_EQ(without_cr(on_windows.out), on_linux.out);
+        EXPECT_EQ(Read(out_ + "S.exe"), package);
     }
 }
 
