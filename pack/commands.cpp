@@ -66,6 +66,14 @@ bool OpenTargetFolder(const std::string& directory, Folder& folder, std::string&
     return true;
 }
 
+// "DIR/NAME": the folder as given, the packaged name escaped as every value
+// a package holds.
+std::string EntryLabel(const std::string& directory, const std::string& name) {
+    std::string folder = QuotedPath(JoinHostPath(directory, ""));
+    folder.pop_back();  // its closing quote
+    return folder + Escaped(name) + "\"";
+}
+
 const char* KindText(EntryKind kind) {
     switch (kind) {
     case EntryKind::Folder: return "a folder";
@@ -212,7 +220,7 @@ std::string InTheWay(Extraction& x) {
         if (!seen.insert(e.name).second) continue;
         const FileIdentity there = x.folder.Look(e.name);
         if (there.kind == EntryKind::Missing) continue;
-        const std::string label = QuotedPath(JoinHostPath(x.directory, e.name));
+        const std::string label = EntryLabel(x.directory, e.name);
         if (there.kind != EntryKind::File)
             return label + " is " + KindText(there.kind) +
                    " already; it is left as it is and nothing was extracted";
@@ -237,7 +245,7 @@ std::string InTheWay(Extraction& x) {
 // there is replaced only when it is this run's own file or --overwrite says so.
 std::string ExtractEntry(Extraction& x, size_t i) {
     const kv::TrailerEntry& e = x.listing.entries[i];
-    const std::string label = QuotedPath(JoinHostPath(x.directory, e.name));
+    const std::string label = EntryLabel(x.directory, e.name);
     FileSink sink(x.folder);
     if (!sink.Create())
         return label + " cannot be written: no new file can be made in " + QuotedPath(x.directory) +

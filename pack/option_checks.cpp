@@ -1,6 +1,7 @@
 #include "option_checks.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <unordered_map>
@@ -60,12 +61,55 @@ std::string Escaped(const std::string& value) { return EscapedText(value, false)
 
 std::string Quoted(const std::string& value) { return "\"" + Escaped(value) + "\""; }
 
+namespace {
+
+// The character of a valid, shortest UTF-8 sequence at `at` and its length;
+// 0 when the bytes there are not one.
+size_t DecodeUtf8(const std::string& text, size_t at, uint32_t& code) {
+    const unsigned char lead = static_cast<unsigned char>(text[at]);
+    const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || at + length > text.size()) return 0;
+    code = lead & (0x7F >> length);
+    for (size_t i = 1; i < length; ++i) {
+        const unsigned char next = static_cast<unsigned char>(text[at + i]);
+        if ((next & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (next & 0x3F);
+    }
+    const uint32_t shortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < shortest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+    return length;
+}
+
+// C1 controls and the marks that change the direction text is shown in: a
+// name holding them could read as another.
+bool IsHiddenControl(uint32_t code) {
+    return code <= 0x9F || code == 0x061C || code == 0x200E || code == 0x200F ||
+           (code >= 0x2028 && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069) ||
+           code == 0xFEFF;
+}
+
+}  // namespace
+
 std::string QuotedPath(const std::string& path) {
 #ifdef _WIN32
-    return "\"" + EscapedText(path, true) + "\"";
+    constexpr bool kSingleBackslash = true;
 #else
-    return Quoted(path);
+    constexpr bool kSingleBackslash = false;
 #endif
+    std::string text = "\"";
+    for (size_t at = 0; at < path.size();) {
+        uint32_t code = 0;
+        const size_t length =
+            static_cast<unsigned char>(path[at]) < 0x80 ? 0 : DecodeUtf8(path, at, code);
+        if (length > 0 && !IsHiddenControl(code)) {
+            text.append(path, at, length);  // the user's own folder names, readable
+            at += length;
+        } else {
+            text += EscapedText(path.substr(at, 1), kSingleBackslash);
+            ++at;
+        }
+    }
+    return text + "\"";
 }
 
 bool LiesWithin(const std::string& real_file, const std::string& real_folder) {

@@ -107,8 +107,10 @@ std::vector<std::string> BuildWarnings(const BuildOptions& options);
 std::string Escaped(const std::string& value);
 // Escaped and in double quotes: how messages name a value.
 std::string Quoted(const std::string& value);
-// How messages name a path: Quoted, but on Windows a backslash stays single,
-// as the user typed it and as Explorer shows it.
+// How messages name a path, in double quotes: characters of valid UTF-8 as
+// they stand, so people read their own folder names; control characters,
+// text-direction marks, bytes that are not UTF-8 and the double quote
+// escaped as Escaped does. On Windows a backslash stays single, as typed.
 std::string QuotedPath(const std::string& path);
 
 // What opening an input through its folder found (OpenedPlace's real paths):

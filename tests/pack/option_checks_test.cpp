@@ -292,6 +292,35 @@ TEST(Paths, WildcardsMatchAsOnWindows) {
               (std::vector<string>{"A.ttf", "a.TTF", "b.ttf"}));
 }
 
+// Paths are shown as their owners wrote them, but nothing in one can move
+// the cursor, reverse the text or end its quotes.
+TEST(Paths, QuotedAsWrittenButHarmless) {
+    const struct {
+        const char* path;
+        const char* shown;
+    } cases[] = {
+        {"fonts/A.ttf", "\"fonts/A.ttf\""},
+        {"\xD0\xA8\xD1\x80\xD0\xB8\xD1\x84\xD1\x82/Caf\xC3\xA9.ttf",
+         "\"\xD0\xA8\xD1\x80\xD0\xB8\xD1\x84\xD1\x82/Caf\xC3\xA9.ttf\""},
+        {"a\x1b[2Jb", "\"a\\x1B[2Jb\""},
+        {"Caf\xE9.ttf", "\"Caf\\xE9.ttf\""},      // Windows-1252, not UTF-8
+        {"\xC3\xA9\xC3", "\"\xC3\xA9\\xC3\""},    // cut short
+        {"\xC0\xAF", "\"\\xC0\\xAF\""},           // an overlong slash
+        {"\xED\xA0\x80", "\"\\xED\\xA0\\x80\""},  // a surrogate
+        {"\xC2\x9B"
+         "2J",
+         "\"\\xC2\\x9B"
+         "2J\""},  // C1 CSI
+        {"gpj.\xE2\x80\xAE"
+         "exe",
+         "\"gpj.\\xE2\\x80\\xAE"
+         "exe\""},  // right-to-left override
+        {"say \"hi\"", "\"say \\\"hi\\\"\""},
+        {"a\\b", "\"a\\\\b\""},  // doubled here; single on Windows
+    };
+    for (const auto& c : cases) EXPECT_EQ(kvpack::QuotedPath(c.path), c.shown) << c.path;
+}
+
 TEST(Paths, BaseAndFolderNames) {
     EXPECT_EQ(kvpack::BaseName("fonts/A B.ttf"), "A B.ttf");
     EXPECT_EQ(kvpack::BaseName("A.ttf"), "A.ttf");
