@@ -214,30 +214,34 @@ bool OpenInputForReading(const std::string& path, const std::string& folder,
                          const std::string& name, OsFile& file, FileIdentity& identity,
                          OpenedPlace& place, std::string& error) {
     place = OpenedPlace();
-    if (!OpenForReading(path, file, identity, error)) return false;
-    // Where the opened file is, against where its folder is: a name that
-    // resolves anywhere but in that folder went through a link.
+    // The folder first, held without delete sharing while the name is
+    // looked up in it: it cannot be swapped for another meanwhile, so the
+    // folder judged is the one the file was found through.
     const HANDLE folder_handle =
-        CreateFileW(Wide(folder).c_str(), FILE_READ_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        CreateFileW(Wide(folder).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const bool opened = OpenForReading(path, file, identity, error);
     std::wstring file_path, folder_path;
-    const bool known = folder_handle != INVALID_HANDLE_VALUE &&
+    const bool known = opened && folder_handle != INVALID_HANDLE_VALUE &&
                        FinalPath(H(file.handle_), file_path) &&
                        FinalPath(folder_handle, folder_path);
     if (folder_handle != INVALID_HANDLE_VALUE) CloseHandle(folder_handle);
+    if (!opened) return false;
     if (known) {
+        // A name that resolves anywhere but in that folder went through a
+        // link. Letter case aside: the name as typed, the path as stored.
         place.file = Displayed(file_path);
         place.folder = Displayed(folder_path);
         const std::wstring direct = WideJoin(folder_path, name);
-        // Letter case aside: the name as typed, the path as stored.
         place.through_link =
             CompareStringOrdinal(direct.c_str(), static_cast<int>(direct.size()), file_path.c_str(),
                                  static_cast<int>(file_path.size()), TRUE) != CSTR_EQUAL;
     } else {
-        // Where it leads cannot be told: count it as a link that leads
-        // nowhere known, so only --follow-links takes it.
-        place.through_link = true;
+        // Where it leads cannot be told: a name that is a reparse point
+        // counts as a link to somewhere unknown, which only --follow-links takes.
+        const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+        place.through_link = attributes == INVALID_FILE_ATTRIBUTES ||
+                             (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     }
     return true;
 }
