@@ -62,6 +62,18 @@ bool CarriesPackage(kv::ByteSource& stub) {
     return found;
 }
 
+// A stub given with --stub that is not Kervale's is packed, with a word
+// that names it by its digest: the user may mean it, but verify will not.
+std::string CompareWithKervaleStubs(Build& b) {
+    const std::string digest = StubDigest(*b.bare_stub);
+    if (digest.empty()) return b.stub_label + " cannot be read: " + b.stub.error();
+    const KervaleStubs kervale = LoadKervaleStubs();
+    if (!kervale.Knows(digest))
+        b.stub_warning = b.stub_label + " " + kervale.NotKervaleText(digest) +
+                         "; verify will refuse the installer unless given --any-stub";
+    return std::string();
+}
+
 std::string OpenStub(Build& b) {
     const bool default_stub = !b.options.stub;
     if (default_stub) {
@@ -96,14 +108,7 @@ std::string OpenStub(Build& b) {
                " has a certificate table that does not end the file: the stub is damaged";
     // The default stub is the tool's own; any other is compared with it and
     // with the released ones.
-    if (default_stub) return std::string();
-    const std::string digest = StubDigest(*b.bare_stub);
-    if (digest.empty()) return b.stub_label + " cannot be read: " + b.stub.error();
-    const KervaleStubs kervale = LoadKervaleStubs();
-    if (!kervale.Knows(digest))
-        b.stub_warning = b.stub_label + " " + kervale.NotKervaleText(digest) +
-                         "; verify will refuse the installer unless given --any-stub";
-    return std::string();
+    return default_stub ? std::string() : CompareWithKervaleStubs(b);
 }
 
 // Reads a font input with the font checks while its check has it open;
