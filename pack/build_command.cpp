@@ -16,14 +16,14 @@
 #include "package_reader.h"
 #include "platform_fs.h"
 #include "option_checks.h"
+#include "sha256.h"
+#include "stub_identity.h"
 #include "text_encoding.h"
 #include "trailer.h"
 
 namespace kvpack {
 
 namespace {
-
-constexpr const char kStubFileName[] = "kervale-stub.exe";
 
 // What a build gathers on its way from the options to the written file.
 struct Build {
@@ -35,7 +35,7 @@ struct Build {
     std::vector<std::string> problems, warnings;
     // The stub: opened once, judged by what was opened, copied without its
     // signature.
-    std::string stub_label;
+    std::string stub_path, stub_label;
     FileSource stub;
     bool stub_open = false;
     kv::PeImage stub_image;
@@ -47,6 +47,10 @@ struct Build {
     std::vector<bool> opened;
     std::vector<kv::fontinfo::FontFile> fonts;  // per input; empty for texts
     std::vector<ConvertedText> texts;           // per input; empty for fonts
+    // What each font input's check found, as a digest; "" for the texts.
+    std::vector<std::string> checked;
+    // The symbolic links followed to inputs, as lines for the summary.
+    std::vector<std::string> links;
     kv::Descriptor descriptor;
     std::string name_line, name_warning;  // the font name taken from the fonts
     // The output's folder, where the new file is made.
@@ -56,11 +60,6 @@ struct Build {
 
     void Refuse(std::string problem) { problems.push_back(std::move(problem)); }
 };
-
-std::string DefaultStubPath() {
-    const std::string self = SelfExecutablePath();
-    return self.empty() ? std::string(kStubFileName) : JoinHostPath(DirName(self), kStubFileName);
-}
 
 // The stub must be a bare installer: packing a built installer again would
 // hide the new package behind the old one's trailer walk.
@@ -73,15 +72,32 @@ bool CarriesPackage(kv::ByteSource& stub) {
     return found;
 }
 
+// A stub given with --stub that is not Kervale's is packed, with a word
+// that names it by its digest: the user may mean it, but verify will not.
+std::string CompareWithKervaleStubs(Build& b) {
+    const std::string digest = StubDigest(*b.bare_stub);
+    if (digest.empty()) return b.stub_label + " cannot be read: " + b.stub.error();
+    const KervaleStubs kervale = LoadKervaleStubs();
+    if (!kervale.Knows(digest))
+        b.warnings.push_back(b.stub_label + " " + kervale.NotKervaleText(digest) +
+                             "; verify will refuse the installer unless given --any-stub");
+    return std::string();
+}
+
 std::string StubProblemText(Build& b) {
     const bool default_stub = !b.options.stub;
-    const std::string path = default_stub ? DefaultStubPath() : *b.options.stub;
-    b.stub_label = "stub " + Quoted(path);
+    if (default_stub) {
+        std::string problem;
+        if (!FindDefaultStub(b.stub_path, problem)) return problem;
+    } else {
+        b.stub_path = *b.options.stub;
+    }
+    const std::string& path = b.stub_path;
+    b.stub_label = "stub " + QuotedPath(path);
     if (!b.stub.Open(path)) {
         if (StatPath(path).exists) return b.stub_label + " cannot be read: " + b.stub.error();
         return b.stub_label + " not found; " +
-               (default_stub ? "the tool looks for kervale-stub.exe next to itself. Point to the "
-                               "installer stub with --stub PATH"
+               (default_stub ? "point to the installer stub with --stub PATH"
                              : "check the path given with --stub");
     }
     b.stub_open = true;
@@ -107,7 +123,9 @@ std::string StubProblemText(Build& b) {
             std::to_string(b.bare_stub->removed()) +
             " bytes) is left out and its security directory cleared, since packing voids the "
             "signature; sign the finished installer");
-    return std::string();
+    // The default stub is the tool's own; any other is compared with it and
+    // with the released ones.
+    return default_stub ? std::string() : CompareWithKervaleStubs(b);
 }
 
 void OpenStub(Build& b) {
@@ -144,6 +162,49 @@ void LookAtText(FileSource& file, void* context) {
     *text = ConvertFileText(bytes);
 }
 
+// Everything the font checks found, in one digest: the written package's
+// copy of the font must come to the very same.
+std::string FontDigest(const kv::fontinfo::FontFile& font) {
+    Sha256 sha;
+    const auto add = [&sha](const std::string& text) {
+        const std::string length = std::to_string(text.size()) + ":";
+        sha.Update(length.data(), length.size());
+        sha.Update(text.data(), text.size());
+    };
+    add(std::to_string(static_cast<int>(font.verdict)) + (font.collection ? "c" : "s"));
+    add(font.reason);
+    for (const kv::fontinfo::Face& face : font.faces) {
+        add(std::to_string(face.family_name_id));
+        for (const std::string* text : {&face.family, &face.style, &face.version, &face.format})
+            add(*text);
+    }
+    return sha.HexDigest();
+}
+
+// An input reached through a symbolic link is named in the summary; one
+// that leads out of the folder its path names is refused unless
+// --follow-links: a README.TXT that links to a key must not put the key
+// into the installer.
+std::string JudgeLink(Build& b, const PackagedInput& input, const OpenedPlace& place) {
+    if (!place.through_link) return std::string();
+    const std::string label = InputLabel(input);
+    if (place.file.empty()) {
+        if (!b.options.follow_links)
+            return label +
+                   " is reached through a symbolic link whose target the system cannot tell; "
+                   "give the file itself, or --follow-links to follow links wherever they lead";
+        b.links.push_back(label + " is reached through a symbolic link (--follow-links)");
+        return std::string();
+    }
+    if (!b.options.follow_links && !LiesWithin(place.file, place.folder))
+        return label + " is a symbolic link to " + QuotedPath(place.file) +
+               ", outside its folder " + QuotedPath(place.folder) +
+               "; build follows a link only to a file within the folder the input is named in "
+               "(or below it): give the file itself, or --follow-links to follow it";
+    b.links.push_back(label + " is a symbolic link to " + QuotedPath(place.file));
+    return std::string();
+}
+
 // Opens every packaged input once and refuses what cannot be packed: each
 // font is read with the font checks, each text converted to the code page
 // the installer reads it in.
@@ -156,6 +217,7 @@ void CheckInputs(Build& b) {
     b.opened.assign(n, false);
     b.fonts.resize(n);
     b.texts.resize(n);
+    b.checked.assign(n, std::string());
     for (size_t i = 0; i < n; ++i) {
         const PackagedInput& input = b.inputs[i];
         const bool is_font = std::strcmp(input.kind, "font") == 0;
@@ -167,6 +229,9 @@ void CheckInputs(Build& b) {
             continue;
         }
         b.opened[i] = true;
+        const std::string link_problem = JudgeLink(b, input, b.bodies[i]->place());
+        if (!link_problem.empty()) b.Refuse(link_problem);
+        if (is_font) b.checked[i] = FontDigest(b.fonts[i]);
         const int64_t size = b.bodies[i]->size();
         if (size > kv::kMaxBodyBytes) {
             b.Refuse(InputLabel(input) + " is " + std::to_string(size) +
@@ -213,11 +278,11 @@ void TakeFontName(Build& b) {
 }
 
 std::string OutputFolderProblem(Build& b) {
-    b.output_label = "output " + Quoted(b.options.output);
+    b.output_label = "output " + QuotedPath(b.options.output);
     const std::string folder = DirName(b.options.output);
     errno = 0;
     if (!b.folder.Open(folder, true))
-        return b.output_label + ": its folder " + Quoted(folder) +
+        return b.output_label + ": its folder " + QuotedPath(folder) +
                (StatPath(folder).is_directory ? " cannot be opened: " + LastSystemError()
                                               : std::string(" does not exist"));
     const FileIdentity existing = b.folder.Look(BaseName(b.options.output));
@@ -252,6 +317,50 @@ std::string WriteFailure(const Build& b, const FileSink& sink) {
            " cannot be written: " + (sink.error().empty() ? "write failed" : sink.error());
 }
 
+// The package as written so far, read back through the output's own handle.
+class WrittenPackage final : public kv::ByteSource {
+public:
+    explicit WrittenPackage(FileSink& sink) : sink_(sink) {}
+    int64_t size() override { return sink_.written(); }
+    bool read(int64_t offset, void* out, size_t n) override {
+        return offset >= 0 && offset <= size() && static_cast<int64_t>(n) <= size() - offset &&
+               sink_.ReadBack(offset, out, n);
+    }
+
+private:
+    FileSink& sink_;
+};
+
+// Reads every font back out of the written package and checks it again:
+// a font rewritten in place after its check, the same file of the same
+// length, would otherwise be packed unchecked. What the copy says must be
+// what the check said.
+std::string CheckWrittenFonts(Build& b, FileSink& sink, const std::vector<kv::PackageFile>& files) {
+    WrittenPackage written(sink);
+    std::vector<kv::TrailerEntry> entries;
+    const kv::TrailerError error = kv::WalkTrailer(written, [&](const kv::TrailerEntry& e) {
+        entries.push_back(e);
+        return true;
+    });
+    const std::string unreadable = b.output_label + " cannot be read back to check it: ";
+    if (error != kv::TrailerError::None) return unreadable + kv::Describe(error);
+    if (entries.size() != b.inputs.size() + 1) return unreadable + "its entries are not the files";
+    for (size_t i = 0; i < b.inputs.size(); ++i) {
+        const kv::TrailerEntry& e = entries[i + 1];
+        if (e.name != b.inputs[i].name || e.size != files[i + 1].body->size())
+            return unreadable + "entry " + std::to_string(e.index) + " is not " +
+                   InputLabel(b.inputs[i]);
+        if (b.checked[i].empty()) continue;
+        kv::SliceSource body(written, e.body_offset, e.size);
+        if (FontDigest(kv::fontinfo::Inspect(body)) != b.checked[i])
+            return InputLabel(b.inputs[i]) +
+                   " changed after it was checked (rewritten in place while the package was "
+                   "written): the copy in the package is not the font that was checked; nothing "
+                   "was written, run build again";
+    }
+    return std::string();
+}
+
 // Entry 1, nearest the end, is the descriptor; then readme, license, fonts.
 std::string WriteInstaller(Build& b) {
     const std::string descriptor_text = kv::FormatDescriptor(b.descriptor);
@@ -273,10 +382,13 @@ std::string WriteInstaller(Build& b) {
     FileSink sink(b.folder);
     if (!sink.Create())
         return b.output_label + " cannot be written: no new file can be made in " +
-               Quoted(DirName(b.options.output)) + ": " + sink.error();
+               QuotedPath(DirName(b.options.output)) + ": " + sink.error();
     const bool written =
         kv::WritePackage(*b.bare_stub, files.data(), static_cast<int>(files.size()), sink);
-    if (!written || !sink.Close()) return WriteFailure(b, sink);
+    if (!written) return WriteFailure(b, sink);
+    const std::string problem = CheckWrittenFonts(b, sink, files);
+    if (!problem.empty()) return problem;
+    if (!sink.Close()) return WriteFailure(b, sink);
     if (!sink.PutInPlace(BaseName(b.options.output)))
         return b.output_label + " cannot be put in place: " + sink.error();
     b.written = sink.written();
@@ -295,23 +407,63 @@ void PrintBuildSummary(Build& b) {
             std::printf("%s is stored as %s (--name)\n", InputLabel(input).c_str(),
                         Quoted(input.name).c_str());
     }
+    for (const std::string& link : b.links) std::printf("%s\n", link.c_str());
     const BuildOptions& options = b.options;
     const size_t fonts = options.fonts.size();
     std::printf(
-        "Wrote %s: %lld bytes (stub %lld bytes + %zu files: descriptor, %s, %s, %zu font%s)\n",
-        Quoted(options.output).c_str(), static_cast<long long>(b.written),
-        static_cast<long long>(b.bare_stub->size()), b.inputs.size() + 1,
+        "Wrote %s: %lld bytes (stub %s, %lld bytes + %zu files: descriptor, %s, %s, %zu font%s)\n",
+        QuotedPath(options.output).c_str(), static_cast<long long>(b.written),
+        QuotedPath(b.stub_path).c_str(), static_cast<long long>(b.bare_stub->size()),
+        b.inputs.size() + 1,
         options.readme ? ("readme " + Quoted(b.descriptor.readme)).c_str() : "no readme",
         options.license ? ("license " + Quoted(b.descriptor.license)).c_str() : "no license", fonts,
         fonts == 1 ? "" : "s");
 }
 
+// The Windows build expands wildcards in the fonts itself: cmd and
+// PowerShell hand `*.ttf` to a program as it stands.
+// A pattern that cannot be expanded is a problem like any other; the build
+// goes on with the fonts it could name, to report every problem at once.
+std::vector<std::string> ExpandFontPatterns(BuildOptions& options) {
+    std::vector<std::string> problems;
+#ifdef _WIN32
+    std::vector<std::string> fonts;
+    for (const std::string& font : options.fonts) {
+        if (!HasWildcard(font)) {
+            fonts.push_back(font);
+            continue;
+        }
+        const std::string label = "font " + QuotedPath(font);
+        const std::string folder = font.substr(0, font.size() - BaseName(font).size());
+        std::vector<std::string> names;
+        if (HasWildcard(folder))
+            problems.push_back(label +
+                               ": wildcards (* and ?) work in the file name only, not in its "
+                               "folders");
+        else if (!ListFiles(folder.empty() ? "." : folder, names))
+            problems.push_back(label + ": its folder cannot be listed: " + LastSystemError());
+        else if (const std::vector<std::string> matches = MatchingNames(BaseName(font), names);
+                 matches.empty())
+            problems.push_back(label + " matches no file");
+        else
+            for (const std::string& name : matches) fonts.push_back(folder + name);
+    }
+    options.fonts = std::move(fonts);
+#else
+    (void)options;  // the shell has expanded them
+#endif
+    return problems;
+}
+
 }  // namespace
 
-int RunBuild(const BuildOptions& options) {
+int RunBuild(const BuildOptions& given) {
+    BuildOptions options = given;
+    const std::vector<std::string> pattern_problems = ExpandFontPatterns(options);
     RemoveTemporaryOnSignals();
     Build build(options);
     build.problems = CheckBuildOptions(options);
+    build.problems.insert(build.problems.begin(), pattern_problems.begin(), pattern_problems.end());
     build.warnings = BuildWarnings(options);
     // Each step looks at what it can whatever the others found, so one run
     // names every problem; nothing is written while any stands.

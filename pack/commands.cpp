@@ -4,11 +4,14 @@
 #include <cstdio>
 #include <vector>
 
+#include <set>
+
 #include "file_io.h"
 #include "name_rules.h"
 #include "package_reader.h"
 #include "platform_fs.h"
 #include "option_checks.h"
+#include "stub_identity.h"
 #include "trailer.h"
 
 namespace kvpack {
@@ -34,14 +37,14 @@ std::string WithoutTrailingSeparators(std::string path) {
 // Opens the extraction folder, creating it when missing. A symbolic link in
 // its place is refused, never followed: someone else may have put it there.
 bool OpenTargetFolder(const std::string& directory, Folder& folder, std::string& problem) {
-    const std::string label = "folder " + Quoted(directory);
+    const std::string label = "folder " + QuotedPath(directory);
     const std::string path = WithoutTrailingSeparators(directory);
     errno = 0;
     if (folder.Open(path, false)) return true;
     const std::string open_error = LastSystemError();
     const std::string link = LinkTarget(path);
     if (!link.empty()) {
-        problem = label + " is a symbolic link to " + Quoted(link) +
+        problem = label + " is a symbolic link to " + QuotedPath(link) +
                   (StatPath(path).exists ? "; name the folder itself"
                                          : ", which does not exist; name a real folder");
         return false;
@@ -61,6 +64,14 @@ bool OpenTargetFolder(const std::string& directory, Folder& folder, std::string&
         return false;
     }
     return true;
+}
+
+// "DIR/NAME": the folder as given, the packaged name escaped as every value
+// a package holds.
+std::string EntryLabel(const std::string& directory, const std::string& name) {
+    std::string folder = QuotedPath(JoinHostPath(directory, ""));
+    folder.pop_back();  // its closing quote
+    return folder + Escaped(name) + "\"";
 }
 
 const char* KindText(EntryKind kind) {
@@ -89,7 +100,7 @@ namespace {
 bool OpenPackage(const std::string& path, FileSource& source, PackageListing& listing,
                  ReadFonts fonts) {
     if (!source.Open(path)) {
-        Fail("package " + Quoted(path) + " cannot be read: " + source.error());
+        Fail("package " + QuotedPath(path) + " cannot be read: " + source.error());
         return false;
     }
     listing = ReadPackage(source, fonts);
@@ -111,7 +122,7 @@ int RunList(const std::string& package) {
     PackageListing listing;
     if (!OpenPackage(package, source, listing, ReadFonts::Yes)) return kExitFailed;
 
-    std::printf("Package %s: %lld bytes, count field %d\n", Quoted(package).c_str(),
+    std::printf("Package %s: %lld bytes, count field %d\n", QuotedPath(package).c_str(),
                 static_cast<long long>(listing.length), listing.count);
     std::printf("%5s  %10s  %-10s  %s\n", "Entry", "Size", "Role", "Name");
     for (size_t i = 0; i < listing.entries.size(); ++i) {
@@ -146,16 +157,18 @@ namespace {
 // One extract run: where the entries go, and what it has put there so far.
 struct Extraction {
     Extraction(FileSource& package_file, const std::string& package_path, const std::string& target,
-               const PackageListing& package_listing)
+               const PackageListing& package_listing, bool replace_existing)
         : source(package_file),
           package(package_path),
           directory(target),
-          listing(package_listing) {}
+          listing(package_listing),
+          overwrite(replace_existing) {}
 
     FileSource& source;
     const std::string& package;
     const std::string& directory;
     const PackageListing& listing;
+    const bool overwrite;
     Folder folder;
     struct Placed {
         FileIdentity identity;
@@ -179,15 +192,15 @@ bool MayExtract(const std::string& package, const PackageListing& listing,
                 const std::string& refusal, bool force) {
     if (refusal.empty()) return true;
     if (!force) {
-        Fail(Quoted(package) + ": " + refusal +
+        Fail(QuotedPath(package) + ": " + refusal +
              "; nothing was extracted (extract --force writes out what can be read)");
         return false;
     }
     if (listing.entries.empty()) {
-        Fail(Quoted(package) + ": " + refusal);
+        Fail(QuotedPath(package) + ": " + refusal);
         return false;
     }
-    Warn(Quoted(package) + ": " + refusal + "; extracting what can be read (--force)");
+    Warn(QuotedPath(package) + ": " + refusal + "; extracting what can be read (--force)");
     return true;
 }
 
@@ -200,18 +213,50 @@ void WarnOverwritten(const kv::TrailerEntry& first, const kv::TrailerEntry& late
                                    : ": this folder, like Windows, takes both names as one file"));
 }
 
+// What already stands in the folder under the package's names, judged
+// before the first file is written so a refusal leaves the folder as it
+// was: a plain file is replaced only with --overwrite; a folder, a link or
+// anything else never.
+std::string InTheWay(Extraction& x) {
+    std::set<std::string> seen;
+    std::vector<std::string> existing;
+    for (const kv::TrailerEntry& e : x.listing.entries) {
+        if (!seen.insert(e.name).second) continue;
+        const FileIdentity there = x.folder.Look(e.name);
+        if (there.kind == EntryKind::Missing) continue;
+        const std::string label = EntryLabel(x.directory, e.name);
+        if (there.kind != EntryKind::File)
+            return label + " is " + KindText(there.kind) +
+                   " already; it is left as it is and nothing was extracted";
+        if (SameFile(there, x.source.identity()))
+            return label + " is the package itself; extract into another folder";
+        if (!x.overwrite) existing.push_back(label);
+    }
+    if (existing.empty()) return std::string();
+    constexpr size_t kNamed = 5;
+    std::string names;
+    for (size_t i = 0; i < existing.size() && i < kNamed; ++i)
+        names += (i ? ", " : "") + existing[i];
+    if (existing.size() > kNamed)
+        names += " and " + std::to_string(existing.size() - kNamed) + " more";
+    return (existing.size() == 1 ? names + " exists"
+                                 : std::to_string(existing.size()) + " files exist: " + names) +
+           " already; nothing was extracted (extract --overwrite replaces existing files)";
+}
+
 // Each file is written under a fresh name and renamed into place, so
-// nothing that was already in the folder is ever written through.
+// nothing that was already in the folder is ever written through; what is
+// there is replaced only when it is this run's own file or --overwrite says so.
 std::string ExtractEntry(Extraction& x, size_t i) {
     const kv::TrailerEntry& e = x.listing.entries[i];
-    const std::string label = Quoted(JoinHostPath(x.directory, e.name));
+    const std::string label = EntryLabel(x.directory, e.name);
     FileSink sink(x.folder);
     if (!sink.Create())
-        return label + " cannot be written: no new file can be made in " + Quoted(x.directory) +
+        return label + " cannot be written: no new file can be made in " + QuotedPath(x.directory) +
                ": " + sink.error();
     if (!kv::CopyRange(x.source, e.body_offset, e.size, sink) || !sink.Close()) {
         if (!x.source.error().empty())
-            return "package " + Quoted(x.package) + " cannot be read: " + x.source.error();
+            return "package " + QuotedPath(x.package) + " cannot be read: " + x.source.error();
         return label + " cannot be written: " + sink.error();
     }
     const FileIdentity there = x.folder.Look(e.name);
@@ -223,7 +268,14 @@ std::string ExtractEntry(Extraction& x, size_t i) {
     const Extraction::Placed* earlier = nullptr;
     for (const Extraction::Placed& p : x.placed)
         if (SameFile(p.identity, there)) earlier = &p;
-    if (!sink.PutInPlace(e.name)) return label + " cannot be put in place: " + sink.error();
+    const bool replace = earlier || (x.overwrite && there.kind == EntryKind::File);
+    if (!sink.PutInPlace(e.name, replace)) {
+        if (sink.name_taken())
+            return label +
+                   " appeared while extract was writing; it is left as it is (extract "
+                   "--overwrite replaces existing files)";
+        return label + " cannot be put in place: " + sink.error();
+    }
     if (earlier) {
         WarnOverwritten(x.listing.entries[earlier->entry], e);
     } else {
@@ -236,7 +288,8 @@ std::string ExtractEntry(Extraction& x, size_t i) {
 
 }  // namespace
 
-int RunExtract(const std::string& package, const std::string& directory, bool force) {
+int RunExtract(const std::string& package, const std::string& directory, bool force,
+               bool overwrite) {
     FileSource source;
     PackageListing listing;
     if (!OpenPackage(package, source, listing, ReadFonts::No)) return kExitFailed;
@@ -245,15 +298,17 @@ int RunExtract(const std::string& package, const std::string& directory, bool fo
 
     if (directory.empty()) return Fail("the target folder is empty");
     RemoveTemporaryOnSignals();
-    Extraction x{source, package, directory, listing};
+    Extraction x{source, package, directory, listing, overwrite};
     std::string problem;
     if (!OpenTargetFolder(directory, x.folder, problem)) return Fail(problem);
+    problem = InTheWay(x);
+    if (!problem.empty()) return Fail(problem);
     for (size_t i = 0; i < listing.entries.size(); ++i) {
         problem = ExtractEntry(x, i);
         if (!problem.empty()) return Fail(problem + x.WrittenSoFar());
     }
     std::printf("Extracted %zu file%s from %s into %s", x.files, x.files == 1 ? "" : "s",
-                Quoted(package).c_str(), Quoted(directory).c_str());
+                QuotedPath(package).c_str(), QuotedPath(directory).c_str());
     if (x.replaced) std::printf(" (%zu replaced a file already there)", x.replaced);
     std::printf("\n");
     if (!refusal.empty())
@@ -263,17 +318,37 @@ int RunExtract(const std::string& package, const std::string& directory, bool fo
     return kExitOk;
 }
 
-int RunVerify(const std::string& package) {
+namespace {
+
+// Whether the package's stub is Kervale's: "" when it is, else the line
+// that says it is not.
+std::string ForeignStub(FileSource& source, const PackageListing& listing) {
+    kv::SliceSource stub(source, 0, listing.stub_length);
+    const std::string digest = StubDigest(stub);
+    if (digest.empty()) return "its stub cannot be read: " + source.error();
+    const KervaleStubs kervale = LoadKervaleStubs();
+    return kervale.Knows(digest) ? std::string() : "stub " + kervale.NotKervaleText(digest);
+}
+
+}  // namespace
+
+int RunVerify(const std::string& package, bool any_stub) {
     FileSource source;
     PackageListing listing;
     if (!OpenPackage(package, source, listing, ReadFonts::Yes)) return kExitFailed;
     const PackageVerdict verdict = JudgePackage(listing);
     for (const std::string& warning : verdict.warnings) Warn(warning);
-    if (!verdict.ok()) return Fail(Quoted(package) + ": " + verdict.problem);
+    if (!verdict.ok()) return Fail(QuotedPath(package) + ": " + verdict.problem);
+    const std::string foreign = ForeignStub(source, listing);
+    if (!foreign.empty() && !any_stub)
+        return Fail(QuotedPath(package) + ": " + foreign +
+                    "; the installer runs code that is not Kervale's (verify --any-stub accepts "
+                    "any stub)");
+    if (!foreign.empty()) Warn(QuotedPath(package) + ": " + foreign + " (accepted: --any-stub)");
     if (!kv::HasExeSuffix(BaseName(package)))
-        Warn(Quoted(package) +
+        Warn(QuotedPath(package) +
              " does not end in .exe; the installer finds its own file only by its .exe name");
-    std::printf("OK: %s: %s\n", Quoted(package).c_str(), Summary(listing).c_str());
+    std::printf("OK: %s: %s\n", QuotedPath(package).c_str(), Summary(listing).c_str());
     PrintFontLines(listing, "  ");
     return kExitOk;
 }

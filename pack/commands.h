@@ -15,9 +15,13 @@ constexpr int kExitUsage = 2;   // a command line that does not parse
 int RunBuild(const BuildOptions& options);
 int RunList(const std::string& package);
 // Refuses a package the installer would refuse, writing nothing, unless
-// `force`: then it writes what can be read, warns, and still fails.
-int RunExtract(const std::string& package, const std::string& directory, bool force);
-int RunVerify(const std::string& package);
+// `force`: then it writes what can be read, warns, and still fails. A file
+// already in the folder under a packaged name is replaced only with
+// `overwrite`.
+int RunExtract(const std::string& package, const std::string& directory, bool force,
+               bool overwrite);
+// A package whose stub is not Kervale's fails unless `any_stub`.
+int RunVerify(const std::string& package, bool any_stub);
 
 // Prints "kervale-pack: error: MESSAGE" on stderr; returns kExitFailed.
 int Fail(const std::string& message);

@@ -2,12 +2,21 @@
 
 #include <cerrno>
 
+#include "option_checks.h"
+
 namespace kvpack {
 
 bool FileSource::Open(const std::string& path) {
     error_.clear();
     errno = 0;
     return OpenForReading(path, file_, identity_, error_);
+}
+
+bool FileSource::OpenInput(const std::string& path, OpenedPlace& place) {
+    error_.clear();
+    errno = 0;
+    return OpenInputForReading(path, DirName(path), BaseName(path), file_, identity_, place,
+                               error_);
 }
 
 bool FileSource::read(int64_t offset, void* out, size_t n) {
@@ -27,7 +36,7 @@ bool FileSource::read(int64_t offset, void* out, size_t n) {
 
 bool InputFile::Check(const std::string& path, Look look, void* context) {
     path_ = path;
-    if (!file_.Open(path)) {
+    if (!file_.OpenInput(path, place_)) {
         error_ = file_.error();
         return false;
     }
@@ -73,7 +82,7 @@ bool FileSink::Create() {
     errno = 0;
     if (!folder_.CreateTemporary(file_, name_)) {
         name_.clear();
-        error_ = LastSystemError();
+        error_ = FolderError();
         return false;
     }
     if (!file_.Identify(identity_)) identity_ = FileIdentity();
@@ -110,6 +119,16 @@ bool FileSink::WriteThrough(const void* data, size_t n) {
     return true;
 }
 
+bool FileSink::ReadBack(int64_t offset, void* out, size_t n) {
+    bool ended = false;
+    errno = 0;
+    if (!file_.is_open() || !Flush() || !file_.ReadAt(offset, out, n, ended)) {
+        if (error_.empty()) error_ = ended ? "it is shorter than written" : LastSystemError();
+        return false;
+    }
+    return true;
+}
+
 bool FileSink::Close() {
     if (!file_.is_open()) return error_.empty();
     bool ok = Flush();
@@ -121,15 +140,23 @@ bool FileSink::Close() {
     return ok && error_.empty();
 }
 
-bool FileSink::PutInPlace(const std::string& name) {
+bool FileSink::PutInPlace(const std::string& name, bool replace) {
     if (!Close()) return false;
     errno = 0;
-    if (!folder_.Rename(name_, name)) {
-        error_ = LastSystemError();
+    if (!folder_.Rename(name_, name, replace)) {
+        name_taken_ = !replace && LastErrorIsAlreadyExists();
+        error_ = FolderError();
         return false;
     }
     name_.clear();
     return true;
+}
+
+std::string FileSink::FolderError() const {
+    if (folder_.moved())
+        return "its folder was moved or replaced while the tool was writing in it; nothing more "
+               "is written there";
+    return LastSystemError();
 }
 
 }  // namespace kvpack

@@ -20,6 +20,8 @@ public:
     FileSource& operator=(const FileSource&) = delete;
 
     bool Open(const std::string& path);  // false: see error()
+    // Opens a packaged input, telling where it really lies.
+    bool OpenInput(const std::string& path, OpenedPlace& place);
     void Close() { file_.Close(); }
     const std::string& error() const { return error_; }
     const FileIdentity& identity() const { return identity_; }
@@ -49,6 +51,8 @@ public:
     bool Check(const std::string& path, Look look = nullptr, void* context = nullptr);
     const std::string& error() const { return error_; }
     const FileIdentity& identity() const { return checked_; }
+    // Where the checked file really lies: whether a link led to it, and where.
+    const OpenedPlace& place() const { return place_; }
 
     int64_t size() override { return checked_.size; }
     bool read(int64_t offset, void* out, size_t n) override;
@@ -56,6 +60,7 @@ public:
 private:
     std::string path_;
     FileIdentity checked_;
+    OpenedPlace place_;
     FileSource file_;
     bool opened_ = false;
     std::string error_;
@@ -74,10 +79,17 @@ public:
 
     bool Create();  // false: see error()
     bool Close();   // flushes; false when anything failed
-    // Closes it and renames it over `name`, which must not be a folder.
-    bool PutInPlace(const std::string& name);
+    // Closes it and renames it to `name`: over what is there, which must
+    // not be a folder, or with `replace` false only where nothing is
+    // (name_taken() tells when something was).
+    bool PutInPlace(const std::string& name, bool replace = true);
+    bool name_taken() const { return name_taken_; }
     const std::string& error() const { return error_; }
     const std::string& temporary_name() const { return name_; }
+    // Reads back what was written, through the same handle, once the writing
+    // is done and before the file is put in place (on Windows a read moves
+    // the position the next write would go to).
+    bool ReadBack(int64_t offset, void* out, size_t n);
     // The written file, valid after Create().
     const FileIdentity& identity() const { return identity_; }
     int64_t written() const { return written_; }  // bytes taken by write()
@@ -89,12 +101,14 @@ private:
     static constexpr size_t kPendingLimit = 64 * 1024;
     bool Flush();
     bool WriteThrough(const void* data, size_t n);
+    std::string FolderError() const;
 
     Folder& folder_;
     OsFile file_;
     std::string name_;  // the temporary name; "" once placed or removed
     FileIdentity identity_;
     int64_t written_ = 0;
+    bool name_taken_ = false;
     std::string pending_;
     std::string error_;
 };

@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "options.h"
+#include "platform_fs.h"
 
 #ifndef KERVALE_VERSION
 #define KERVALE_VERSION "0"
@@ -20,10 +21,10 @@ const char kUsage[] =
     "Usage:\n"
     "  kervale-pack build -o OUT.exe [--font-name NAME] [--readme FILE] [--license FILE]\n"
     "                     [--web-url URL --link-title TITLE] [--name INPUT=NAME]...\n"
-    "                     [--stub PATH] [--] FONT...\n"
+    "                     [--stub PATH] [--follow-links] [--] FONT...\n"
     "  kervale-pack list PACKAGE.exe\n"
-    "  kervale-pack extract [--force] PACKAGE.exe DIR\n"
-    "  kervale-pack verify PACKAGE.exe\n"
+    "  kervale-pack extract [--force] [--overwrite] PACKAGE.exe DIR\n"
+    "  kervale-pack verify [--any-stub] PACKAGE.exe\n"
     "  kervale-pack --help | --version\n"
     "\n"
     "build    writes OUT.exe: the installer stub followed by the package, which holds\n"
@@ -48,18 +49,29 @@ const char kUsage[] =
     "                      (TITLE.url), so it must be a valid Windows file name\n"
     "  --name INPUT=NAME   stores the file given as INPUT (written exactly as on\n"
     "                      the command line) under NAME, e.g. a name over 40\n"
-    "                      bytes; once per input. A refused name comes with one\n"
+    "                      bytes; once per input. A refused name comes with a\n"
+    "                      suggestion to paste\n"
     "  --stub PATH         the installer stub, a 32-bit Windows GUI program;\n"
-    "                      default: kervale-stub.exe next to this tool. A signed\n"
-    "                      stub is packed without its signature: sign OUT.exe.\n"
+    "                      default: kervale-stub.exe next to this tool, else in\n"
+    "                      ../share/kervale/ from it. A stub other than that one\n"
+    "                      or a released Kervale stub gets a warning naming its\n"
+    "                      SHA-256. A signed stub is packed without its\n"
+    "                      signature: sign OUT.exe.\n"
+    "  --follow-links      follow a symbolic link among the inputs wherever it\n"
+    "                      leads; by default only to a file within the folder\n"
+    "                      the input is named in (or below it). Every link\n"
+    "                      followed is named in the summary.\n"
     "list     shows every packaged file (entry order, size, role), the descriptor,\n"
     "         and each font's family, style, version and format, face by face.\n"
     "extract  writes every packaged file into DIR (created when missing). A package\n"
     "         the installer would refuse is not extracted; --force writes out what\n"
-    "         can be read, and the exit status is still 1.\n"
+    "         can be read, and the exit status is still 1. A file already in DIR\n"
+    "         under a packaged name is replaced only with --overwrite.\n"
     "verify   reads the package as the installer will and judges it by the rules\n"
     "         build follows, fonts included; says why it would fail. Exit status 0\n"
-    "         when it is sound; then it shows each font as list does.\n"
+    "         when it is sound; then it shows each font as list does. A stub that\n"
+    "         is not Kervale's (this tool's own or a released one) fails unless\n"
+    "         --any-stub is given.\n"
     "\n"
     "Texts: the installer shows the readme, the license, the font name and the\n"
     "link title in Windows-1252 (Western European). build converts UTF-8 (with or\n"
@@ -110,8 +122,8 @@ int Run(const std::vector<std::string>& args) {
     case kvpack::Command::Build: return kvpack::RunBuild(line.build);
     case kvpack::Command::List: return kvpack::RunList(line.package);
     case kvpack::Command::Extract:
-        return kvpack::RunExtract(line.package, line.directory, line.force);
-    case kvpack::Command::Verify: return kvpack::RunVerify(line.package);
+        return kvpack::RunExtract(line.package, line.directory, line.force, line.overwrite);
+    case kvpack::Command::Verify: return kvpack::RunVerify(line.package, line.any_stub);
     }
     return kvpack::kExitUsage;
 }
@@ -120,7 +132,8 @@ int Run(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     try {
-        return Run(std::vector<std::string>(argv + 1, argv + argc));
+        const kvpack::Utf8Console console;
+        return Run(kvpack::ProgramArguments(argc, argv));
     } catch (const std::exception& e) {
         return kvpack::Fail(e.what());
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <unordered_map>
@@ -39,6 +40,76 @@ std::string Quoted(const std::string& value) { return "\"" + Escaped(value) + "\
 
 std::string QuotedWindows1252(const std::string& bytes) {
     return "\"" + EscapedWindows1252(bytes) + "\"";
+}
+
+std::string QuotedPath(const std::string& path) {
+    // On Windows a backslash separates folders and stays single, as typed.
+#ifdef _WIN32
+    std::string text = "\"";
+    size_t from = 0;
+    for (size_t at; (at = path.find('\\', from)) != std::string::npos; from = at + 1)
+        text += EscapedUtf8(path.substr(from, at - from)) + '\\';
+    return text + EscapedUtf8(path.substr(from)) + "\"";
+#else
+    return Quoted(path);
+#endif
+}
+
+bool LiesWithin(const std::string& real_file, const std::string& real_folder) {
+    if (real_file.empty() || real_folder.empty()) return false;
+    std::string prefix = real_folder;
+    if (!IsPathSeparator(prefix.back())) prefix += kPreferredSeparator;
+    return real_file.size() > prefix.size() && real_file.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool HasWildcard(const std::string& path) { return path.find_first_of("*?") != std::string::npos; }
+
+namespace {
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+// The length of the UTF-8 character that begins at `at`: what one `?` takes.
+size_t CharacterLength(const std::string& text, size_t at) {
+    size_t n = 1;
+    while (at + n < text.size() && (static_cast<unsigned char>(text[at + n]) & 0xC0) == 0x80) ++n;
+    return n;
+}
+
+}  // namespace
+
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    // Greedy with one step back to the last `*`: linear in practice, and
+    // never exponential.
+    size_t p = 0, n = 0, star = std::string::npos, star_n = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            star_n = n;
+        } else if (p < pattern.size() && pattern[p] == '?') {
+            ++p;
+            n += CharacterLength(name, n);
+        } else if (p < pattern.size() && AsciiLower(pattern[p]) == AsciiLower(name[n])) {
+            ++p;
+            ++n;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            star_n += CharacterLength(name, star_n);
+            n = star_n;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+std::vector<std::string> MatchingNames(const std::string& pattern,
+                                       const std::vector<std::string>& names) {
+    std::vector<std::string> matches;
+    for (const std::string& name : names)
+        if (WildcardMatch(pattern, name)) matches.push_back(name);
+    std::sort(matches.begin(), matches.end());
+    return matches;
 }
 
 const char* RoleName(Role role) {
@@ -345,7 +416,7 @@ std::vector<std::string> SameFaceWarnings(const std::vector<FontSeen>& fonts) {
 }
 
 std::string InputLabel(const PackagedInput& input) {
-    return std::string(input.kind) + " " + Quoted(input.path);
+    return std::string(input.kind) + " " + QuotedPath(input.path);
 }
 
 std::vector<PackagedInput> PackagedInputs(const BuildOptions& options) {

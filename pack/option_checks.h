@@ -159,5 +159,28 @@ std::string Quoted(const std::string& value);
 // A text the installer shows (Windows-1252 bytes) as the user will read it,
 // escaped and in double quotes.
 std::string QuotedWindows1252(const std::string& bytes);
+// How messages name a path, in double quotes: characters of valid UTF-8 as
+// they stand, so people read their own folder names; control characters,
+// text-direction marks, bytes that are not UTF-8 and the double quote
+// escaped as Escaped does. On Windows a backslash stays single, as typed.
+std::string QuotedPath(const std::string& path);
+
+// What opening an input through its folder found (OpenedPlace's real paths):
+// whether the input's name led through a symbolic link, and whether the file
+// it led to lies in that folder's tree, the folder its path names or any
+// folder below it. The folder is the input path's own folder part ("fonts"
+// for "fonts/A.ttf", the current folder for "A.ttf"), wherever links in that
+// part lead: the caller named it.
+bool LiesWithin(const std::string& real_file, const std::string& real_folder);
+
+// Wildcards as a Windows user means them, for the tool's Windows build,
+// which no shell expands for: `*` any run of characters, `?` any one, in the
+// file name only; letter case ignored (ASCII).
+bool HasWildcard(const std::string& path);
+bool WildcardMatch(const std::string& pattern, const std::string& name);
+// The names in `names` that `pattern` matches, sorted by their bytes, so
+// the order of a folder's listing never decides the package's order.
+std::vector<std::string> MatchingNames(const std::string& pattern,
+                                       const std::vector<std::string>& names);
 
 }  // namespace kvpack

@@ -84,6 +84,10 @@ bool TakeBuildOption(const std::vector<std::string>& args, size_t& i, BuildOptio
         value = arg.substr(equals + 1);
     }
     if (name == "--name") return TakeInputName(args, i, value, b, error);
+    if (arg == "--follow-links") {
+        b.follow_links = true;
+        return true;
+    }
     std::optional<std::string>* slot =
         (name == "-o" || name == "--output") ? &output : BuildSlot(b, name);
     if (!slot) {
@@ -131,6 +135,14 @@ bool PackageCommand(const std::string& verb, Command& command) {
     return false;
 }
 
+// The flags each package command takes.
+bool* PackageFlag(CommandLine& line, const std::string& arg) {
+    if (line.command == Command::Extract && arg == "--force") return &line.force;
+    if (line.command == Command::Extract && arg == "--overwrite") return &line.overwrite;
+    if (line.command == Command::Verify && arg == "--any-stub") return &line.any_stub;
+    return nullptr;
+}
+
 // list, verify and extract: options, then the package (and the folder).
 void ParsePackageCommand(const std::vector<std::string>& args, CommandLine& line) {
     const std::string& verb = args[0];
@@ -138,8 +150,8 @@ void ParsePackageCommand(const std::vector<std::string>& args, CommandLine& line
     const Walk walk = WalkArguments(
         args, [&](const std::string& operand) { operands.push_back(operand); },
         [&](size_t& i) {
-            if (line.command == Command::Extract && args[i] == "--force") {
-                line.force = true;
+            if (bool* flag = PackageFlag(line, args[i])) {
+                *flag = true;
                 return true;
             }
             line.error = "unknown option " + Quoted(args[i]) + " for " + verb;
@@ -150,7 +162,7 @@ void ParsePackageCommand(const std::vector<std::string>& args, CommandLine& line
     const size_t wanted = line.command == Command::Extract ? 2 : 1;
     if (operands.size() != wanted) {
         line.error = verb + (wanted == 2 ? " needs a package and a folder: " + verb +
-                                               " [--force] PACKAGE.exe DIR"
+                                               " [--force] [--overwrite] PACKAGE.exe DIR"
                                          : " needs one package: " + verb + " PACKAGE.exe");
         return;
     }

@@ -27,15 +27,20 @@ struct BuildOptions {
     std::optional<std::string> stub;  // path; default: next to the tool
     std::vector<std::string> fonts;   // paths, in package order
     std::vector<InputName> names;     // in the order given
+    // Follow a link among the inputs wherever it leads, not only within the
+    // input's own folder.
+    bool follow_links = false;
 };
 
 struct CommandLine {
     Command command = Command::Help;
     BuildOptions build;
-    std::string package;    // list, extract, verify
-    std::string directory;  // extract
-    bool force = false;     // extract: write out a package the installer would refuse
-    std::string error;      // a usage error; empty when the line parsed
+    std::string package;     // list, extract, verify
+    std::string directory;   // extract
+    bool force = false;      // extract: write out a package the installer would refuse
+    bool overwrite = false;  // extract: replace files already in the folder
+    bool any_stub = false;   // verify: accept a stub that is not Kervale's
+    std::string error;       // a usage error; empty when the line parsed
 };
 
 // `args` excludes the program name. Options take their value as the next

@@ -15,8 +15,10 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <shellapi.h>  // CommandLineToArgvW
 #else
 #include <fcntl.h>
+#include <stdio.h>  // renameat2
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,6 +81,60 @@ namespace {
 
 HANDLE H(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
+// UTF-8 inside the program, UTF-16 at the system's door.
+std::wstring Wide(const std::string& utf8) {
+    if (utf8.empty()) return std::wstring();
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
+    return wide;
+}
+
+std::string Narrow(const wchar_t* wide, size_t length) {
+    if (length == 0) return std::string();
+    const int n = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(n), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), &utf8[0], n, nullptr,
+                            nullptr);
+    return utf8;
+}
+
+std::wstring WideJoin(const std::wstring& folder, const std::string& name) {
+    std::wstring path = folder;
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/' && path.back() != L':')
+        path += L'\\';
+    return path + Wide(name);
+}
+
+// The path the system gives for what a handle has open, every link and
+// junction resolved ("\\?\C:\fonts"); false when it cannot tell.
+bool FinalPath(HANDLE h, std::wstring& path) {
+    std::wstring buffer(512, L'\0');
+    for (;;) {
+        const DWORD n = GetFinalPathNameByHandleW(h, &buffer[0], static_cast<DWORD>(buffer.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return false;
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            path = buffer;
+            return true;
+        }
+        buffer.assign(n + 1, L'\0');
+    }
+}
+
+// A final path as people write it: "C:\fonts", "\\server\share".
+std::string Displayed(const std::wstring& final) {
+    if (final.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        return "\\\\" + Narrow(final.data() + 8, final.size() - 8);
+    if (final.compare(0, 4, L"\\\\?\\") == 0) return Narrow(final.data() + 4, final.size() - 4);
+    return Narrow(final.data(), final.size());
+}
+
 bool IdentifyHandle(HANDLE h, FileIdentity& identity) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(h, &info)) {
@@ -103,11 +159,11 @@ bool IdentifyHandle(HANDLE h, FileIdentity& identity) {
 // The temporary file to delete when the console is interrupted. The handle
 // was opened with FILE_SHARE_DELETE, so the delete takes effect when the
 // process ends and closes it.
-char g_temporary[4096];
+wchar_t g_temporary[32768];
 volatile LONG g_temporary_set = 0;
 
 BOOL WINAPI DeleteTemporaryOnControl(DWORD) {
-    if (InterlockedCompareExchange(&g_temporary_set, 0, 0)) DeleteFileA(g_temporary);
+    if (InterlockedCompareExchange(&g_temporary_set, 0, 0)) DeleteFileW(g_temporary);
     return FALSE;  // the default handler ends the process
 }
 
@@ -128,6 +184,7 @@ DWORD CallSize(size_t n) { return n > 0x40000000u ? 0x40000000u : static_cast<DW
 }  // namespace
 
 intptr_t OsFile::ReadOnce(int64_t offset, void* out, size_t n) {
+    // Moves the file pointer too: a file is read back only once it is written.
     OVERLAPPED at = {};
     at.Offset = static_cast<DWORD>(offset);
     at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset) >> 32);
@@ -146,35 +203,111 @@ intptr_t OsFile::WriteOnce(const void* data, size_t n) {
 bool OsFile::Identify(FileIdentity& identity) { return IdentifyHandle(H(handle_), identity); }
 
 bool OsFile::OpenNoWait(const std::string& path) {
-    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE h =
+        CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h != INVALID_HANDLE_VALUE) handle_ = reinterpret_cast<intptr_t>(h);
     return h != INVALID_HANDLE_VALUE;
 }
 
-Folder::~Folder() = default;
+bool OpenInputForReading(const std::string& path, const std::string& folder,
+                         const std::string& name, OsFile& file, FileIdentity& identity,
+                         OpenedPlace& place, std::string& error) {
+    place = OpenedPlace();
+    // The folder first, held without delete sharing while the name is
+    // looked up in it: it cannot be swapped for another meanwhile, so the
+    // folder judged is the one the file was found through.
+    const HANDLE folder_handle =
+        CreateFileW(Wide(folder).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const bool opened = OpenForReading(path, file, identity, error);
+    std::wstring file_path, folder_path;
+    const bool known = opened && folder_handle != INVALID_HANDLE_VALUE &&
+                       FinalPath(H(file.handle_), file_path) &&
+                       FinalPath(folder_handle, folder_path);
+    if (folder_handle != INVALID_HANDLE_VALUE) CloseHandle(folder_handle);
+    if (!opened) return false;
+    if (known) {
+        // A name that resolves anywhere but in that folder went through a
+        // link. Letter case aside: the name as typed, the path as stored.
+        place.file = Displayed(file_path);
+        place.folder = Displayed(folder_path);
+        const std::wstring direct = WideJoin(folder_path, name);
+        place.through_link =
+            CompareStringOrdinal(direct.c_str(), static_cast<int>(direct.size()), file_path.c_str(),
+                                 static_cast<int>(file_path.size()), TRUE) != CSTR_EQUAL;
+    } else {
+        // Where it leads cannot be told: a name that is a reparse point
+        // counts as a link to somewhere unknown, which only --follow-links takes.
+        const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+        place.through_link = attributes == INVALID_FILE_ATTRIBUTES ||
+                             (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    }
+    return true;
+}
+
+Folder::~Folder() {
+    if (handle_ != -1) CloseHandle(H(handle_));
+}
 
 bool Folder::Open(const std::string& path, bool follow_link) {
     path_ = path;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-    if (!follow_link && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        SetLastError(ERROR_CANT_ACCESS_FILE);
+    moved_ = false;
+    if (handle_ != -1) CloseHandle(H(handle_));
+    handle_ = -1;
+    // Resolved once: the folder the path names now, and its final path.
+    const HANDLE probe = CreateFileW(
+        Wide(path).c_str(), FILE_READ_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | (follow_link ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return false;
+    FileIdentity resolved;
+    std::wstring final;
+    bool located = IdentifyHandle(probe, resolved);
+    if (located && resolved.kind != EntryKind::Folder) {
+        located = false;
+        SetLastError(resolved.kind == EntryKind::Link ? ERROR_CANT_ACCESS_FILE : ERROR_DIRECTORY);
+    }
+    if (located) located = FinalPath(probe, final);
+    const DWORD code = GetLastError();
+    CloseHandle(probe);
+    if (!located) {
+        SetLastError(code);
         return false;
     }
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetLastError(ERROR_DIRECTORY);
+    // Held for the run: opened at its final path, which holds no reparse
+    // point, without following one, and without delete sharing, so that
+    // neither it nor a folder above it can be moved or replaced by a
+    // junction while the tool writes in it.
+    const HANDLE held =
+        CreateFileW(final.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (held == INVALID_HANDLE_VALUE) return false;
+    handle_ = reinterpret_cast<intptr_t>(held);
+    final_ = final;
+    FileIdentity now;
+    if (!IdentifyHandle(held, now) || !SameFile(now, resolved) || !StillInPlace()) {
+        moved_ = true;
+        SetLastError(ERROR_CANT_ACCESS_FILE);
         return false;
     }
     return true;
 }
 
+bool Folder::StillInPlace() {
+    std::wstring now;
+    if (FinalPath(H(handle_), now) && now == final_) return true;
+    moved_ = true;
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return false;
+}
+
 FileIdentity Folder::Look(const std::string& name) {
     FileIdentity identity;
-    const HANDLE h =
-        CreateFileA(JoinHostPath(path_, name).c_str(), 0,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE h = CreateFileW(
+        WideJoin(final_, name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
@@ -189,17 +322,17 @@ FileIdentity Folder::Look(const std::string& name) {
 bool Folder::CreateTemporary(OsFile& file, std::string& name) {
     file.Close();
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
-        if (!RandomName(name)) return false;
-        const std::string path = JoinHostPath(path_, name);
-        if (path.size() >= sizeof g_temporary) {
+        if (!StillInPlace() || !RandomName(name)) return false;
+        const std::wstring path = WideJoin(final_, name);
+        if (path.size() >= sizeof g_temporary / sizeof g_temporary[0]) {
             SetLastError(ERROR_FILENAME_EXCED_RANGE);
             return false;
         }
         InterlockedExchange(&g_temporary_set, 0);
-        std::memcpy(g_temporary, path.c_str(), path.size() + 1);
-        const HANDLE h =
-            CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        std::memcpy(g_temporary, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+        const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             InterlockedExchange(&g_temporary_set, 1);
             file.handle_ = reinterpret_cast<intptr_t>(h);
@@ -211,15 +344,16 @@ bool Folder::CreateTemporary(OsFile& file, std::string& name) {
     return false;
 }
 
-bool Folder::Rename(const std::string& from, const std::string& to) {
-    const bool ok = MoveFileExA(JoinHostPath(path_, from).c_str(), JoinHostPath(path_, to).c_str(),
-                                MOVEFILE_REPLACE_EXISTING) != 0;
+bool Folder::Rename(const std::string& from, const std::string& to, bool replace) {
+    if (!StillInPlace()) return false;
+    const bool ok = MoveFileExW(WideJoin(final_, from).c_str(), WideJoin(final_, to).c_str(),
+                                replace ? MOVEFILE_REPLACE_EXISTING : 0) != 0;
     if (ok) Forget();
     return ok;
 }
 
 bool Folder::Remove(const std::string& name) {
-    const bool ok = DeleteFileA(JoinHostPath(path_, name).c_str()) != 0;
+    const bool ok = DeleteFileW(WideJoin(final_, name).c_str()) != 0;
     Forget();
     return ok;
 }
@@ -228,27 +362,70 @@ void Folder::Forget() { InterlockedExchange(&g_temporary_set, 0); }
 
 std::string LastSystemError() {
     const DWORD code = GetLastError();
-    char text[512];
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                             code, 0, text, sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == '.')) --n;
+    wchar_t text[512];
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             code, 0, text, sizeof text / sizeof text[0], nullptr);
+    while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n' || text[n - 1] == L'.')) --n;
     if (n == 0) return "system error " + std::to_string(code);
-    return std::string(text, n);
+    return Narrow(text, n);
+}
+
+bool LastErrorIsAlreadyExists() {
+    return GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_FILE_EXISTS;
 }
 
 void RemoveTemporaryOnSignals() { SetConsoleCtrlHandler(DeleteTemporaryOnControl, TRUE); }
 
 bool MakeDirectory(const std::string& path) {
-    return CreateDirectoryA(path.c_str(), nullptr) != 0 || StatPath(path).is_directory;
+    return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0 || StatPath(path).is_directory;
 }
 
 std::string LinkTarget(const std::string&) { return std::string(); }
 
 std::string SelfExecutablePath() {
-    char buffer[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
-    if (n == 0 || n >= sizeof buffer) return std::string();
-    return std::string(buffer, n);
+    // Long enough for any path Windows can load a program from; a path that
+    // does not fit counts as unknown, never as a shortened one.
+    std::wstring buffer(32768, L'\0');
+    const DWORD n = GetModuleFileNameW(nullptr, &buffer[0], static_cast<DWORD>(buffer.size()));
+    if (n == 0 || n >= buffer.size()) return std::string();
+    return Narrow(buffer.data(), n);
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return std::vector<std::string>(argv + 1, argv + argc);
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i) args.push_back(Narrow(wide[i], wcslen(wide[i])));
+    LocalFree(wide);
+    return args;
+}
+
+Utf8Console::Utf8Console() {
+    DWORD mode;
+    const bool console = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) ||
+                         GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode);
+    const UINT current = GetConsoleOutputCP();
+    if (console && current != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) previous_ = current;
+}
+
+Utf8Console::~Utf8Console() {
+    if (previous_) SetConsoleOutputCP(previous_);
+}
+
+bool ListFiles(const std::string& folder, std::vector<std::string>& names) {
+    WIN32_FIND_DATAW found;
+    // The basic information only: no short (8.3) names.
+    const HANDLE h = FindFirstFileExW(WideJoin(Wide(folder), "*").c_str(), FindExInfoBasic, &found,
+                                      FindExSearchNameMatch, nullptr, 0);
+    if (h == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(Narrow(found.cFileName, wcslen(found.cFileName)));
+    } while (FindNextFileW(h, &found));
+    const bool ended = GetLastError() == ERROR_NO_MORE_FILES;
+    FindClose(h);
+    return ended;
 }
 
 #else  // POSIX
@@ -337,11 +514,72 @@ bool OsFile::Identify(FileIdentity& identity) {
     return true;
 }
 
+// O_NONBLOCK: opening a FIFO that no one writes to returns at once.
+constexpr int kReadNoWait = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
 bool OsFile::OpenNoWait(const std::string& path) {
-    // O_NONBLOCK: opening a FIFO that no one writes to returns at once.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = open(path.c_str(), kReadNoWait);
     if (fd >= 0) handle_ = fd;
     return fd >= 0;
+}
+
+namespace {
+
+// The path the kernel gives for what a descriptor has open, every link
+// resolved; "" when it cannot tell.
+std::string RealPathOf(int fd) {
+    char buffer[4096];
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t n = readlink(link.c_str(), buffer, sizeof buffer);
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof buffer || buffer[0] != '/') return std::string();
+    return std::string(buffer, static_cast<size_t>(n));
+}
+
+}  // namespace
+
+bool OpenInputForReading(const std::string&, const std::string& folder, const std::string& name,
+                         OsFile& file, FileIdentity& identity, OpenedPlace& place,
+                         std::string& error) {
+    place = OpenedPlace();
+    file.Close();
+#ifdef O_PATH
+    // Enough to look names up in, also in a folder one may search but not list.
+    const int folder_fd = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+#else
+    const int folder_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#endif
+    if (folder_fd < 0) {
+        error = LastSystemError();
+        return false;
+    }
+    const int fd = openat(folder_fd, name.c_str(), kReadNoWait);
+    struct stat opened, named;
+    bool ok = fd >= 0 && fstat(fd, &opened) == 0;
+    if (!ok) error = LastSystemError();
+    if (ok) {
+        // The name itself, not followed: a link, or by now another file,
+        // means what was opened lies elsewhere.
+        place.through_link = fstatat(folder_fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+                             S_ISLNK(named.st_mode) || named.st_dev != opened.st_dev ||
+                             named.st_ino != opened.st_ino;
+        if (place.through_link) {
+            place.file = RealPathOf(fd);
+            place.folder = RealPathOf(folder_fd);
+        }
+    }
+    close(folder_fd);
+    if (fd >= 0) file.handle_ = fd;
+    if (!ok) {
+        file.Close();
+        return false;
+    }
+    identity = FileIdentity();
+    Describe(opened, identity);
+    if (identity.kind == EntryKind::File) return true;
+    error = identity.kind == EntryKind::Folder ? "it is a folder, not a file"
+                                               : "it is not a regular file";
+    file.Close();
+    return false;
 }
 
 Folder::~Folder() {
@@ -355,6 +593,10 @@ bool Folder::Open(const std::string& path, bool follow_link) {
         open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow_link ? 0 : O_NOFOLLOW));
     return handle_ >= 0;
 }
+
+// Every operation goes through the folder's descriptor, so wherever the
+// folder is moved the files land in it, never at its old path.
+bool Folder::StillInPlace() { return true; }
 
 FileIdentity Folder::Look(const std::string& name) {
     FileIdentity identity;
@@ -371,9 +613,8 @@ bool Folder::CreateTemporary(OsFile& file, std::string& name) {
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
         if (!RandomName(name)) return false;
         SignalsHeld held;  // the name is registered together with the file
-        const int fd =
-            openat(Fd(handle_), name.c_str(),
-                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
+        const int fd = openat(Fd(handle_), name.c_str(),
+                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
         if (fd >= 0) {
             std::memcpy(g_temporary_name, name.c_str(), name.size() + 1);
             g_temporary_folder = Fd(handle_);
@@ -385,9 +626,27 @@ bool Folder::CreateTemporary(OsFile& file, std::string& name) {
     return false;
 }
 
-bool Folder::Rename(const std::string& from, const std::string& to) {
+namespace {
+
+// A rename that fails with EEXIST rather than replace anything at `to`.
+bool RenameNoReplace(int folder, const char* from, const char* to) {
+#ifdef RENAME_NOREPLACE
+    if (renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+    // Where the file system cannot rename so: a second name, which cannot
+    // replace anything, then the temporary one removed.
+    if (linkat(folder, from, folder, to, 0) != 0) return false;
+    unlinkat(folder, from, 0);
+    return true;
+}
+
+}  // namespace
+
+bool Folder::Rename(const std::string& from, const std::string& to, bool replace) {
     SignalsHeld held;
-    const bool ok = renameat(Fd(handle_), from.c_str(), Fd(handle_), to.c_str()) == 0;
+    const bool ok = replace ? renameat(Fd(handle_), from.c_str(), Fd(handle_), to.c_str()) == 0
+                            : RenameNoReplace(Fd(handle_), from.c_str(), to.c_str());
     if (ok) g_temporary_folder = -1;
     return ok;
 }
@@ -405,6 +664,15 @@ void Folder::Forget() {
 }
 
 std::string LastSystemError() { return errno ? std::strerror(errno) : "unknown error"; }
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+Utf8Console::Utf8Console() = default;
+Utf8Console::~Utf8Console() = default;
+
+bool LastErrorIsAlreadyExists() { return errno == EEXIST; }
 
 void RemoveTemporaryOnSignals() {
     for (int s : kStopSignals) {
@@ -431,7 +699,7 @@ std::string LinkTarget(const std::string& path) {
 std::string SelfExecutablePath() {
     char buffer[4096];
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (n <= 0 || static_cast<size_t>(n) >= sizeof buffer) return std::string();
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof buffer || buffer[0] != '/') return std::string();
     return std::string(buffer, static_cast<size_t>(n));
 }
 
@@ -444,7 +712,7 @@ FileStatus StatPath(const std::string& path) {
     FileStatus status;
 #ifdef _WIN32
     struct _stat64 st;  // sizes beyond 2 GiB
-    if (_stat64(path.c_str(), &st) != 0) return status;
+    if (_wstat64(Wide(path).c_str(), &st) != 0) return status;
 #else
     struct stat st;
     if (stat(path.c_str(), &st) != 0) return status;

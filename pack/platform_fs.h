@@ -1,5 +1,7 @@
 // The file-system services the packaging tool needs. Everything
-// platform-specific about files lives in platform_fs.cpp.
+// platform-specific about files lives in platform_fs.cpp. Paths are UTF-8
+// on every system: on Windows they go to the wide-character API, so any
+// name works whatever the ANSI code page.
 //
 // The tool runs as root in build containers, next to folders others can
 // write to, so files are never written through a name that someone else
@@ -12,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kvpack {
 
@@ -35,6 +38,8 @@ struct FileIdentity {
 };
 bool SameFile(const FileIdentity& a, const FileIdentity& b);
 
+struct OpenedPlace;
+
 // An open file, closed when destroyed.
 class OsFile {
 public:
@@ -53,6 +58,8 @@ public:
 
 private:
     friend bool OpenForReading(const std::string&, OsFile&, FileIdentity&, std::string&);
+    friend bool OpenInputForReading(const std::string&, const std::string&, const std::string&,
+                                    OsFile&, FileIdentity&, OpenedPlace&, std::string&);
     friend class Folder;
     // The system's calls, which may move fewer bytes than asked: the count
     // moved, 0 at the end of the file, -1 on an error.
@@ -70,9 +77,29 @@ private:
 bool OpenForReading(const std::string& path, OsFile& file, FileIdentity& identity,
                     std::string& error);
 
+// Where an opened input really lies, as the system names what was opened.
+struct OpenedPlace {
+    bool through_link = false;  // the name led elsewhere: a symbolic link was followed
+    // Real paths, with every link resolved: of the opened file, and of the
+    // folder the input's path names. Filled when a link was followed; ""
+    // when the system cannot tell (no /proc on Linux).
+    std::string file;
+    std::string folder;
+};
+
+// OpenForReading for a packaged input `path`, which names the file `name`
+// in `folder`: the folder is opened first and the name looked up in what
+// was opened (POSIX), so `place` describes the very file that was opened.
+bool OpenInputForReading(const std::string& path, const std::string& folder,
+                         const std::string& name, OsFile& file, FileIdentity& identity,
+                         OpenedPlace& place, std::string& error);
+
 // A folder in which the tool creates files. Its name is resolved once, when
-// opened; later operations work on the opened folder (POSIX) or on that name
-// (Windows, where the folder cannot be swapped while it holds open files).
+// opened, and the folder is held open for the life of the object: later
+// operations work on the opened folder (POSIX), or on its final path while
+// a handle without delete sharing keeps it from being moved or replaced
+// (Windows); every operation there first checks that the held folder's
+// final path is still the one resolved at the start.
 class Folder {
 public:
     Folder() = default;
@@ -80,27 +107,41 @@ public:
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
 
-    // With `follow_link` false a symbolic link at `path` itself is refused.
+    // With `follow_link` false a symbolic link (a reparse point on Windows)
+    // at `path` itself is refused.
     bool Open(const std::string& path, bool follow_link);
     const std::string& path() const { return path_; }
+    // True once an operation found the folder moved away from the path it
+    // was opened at (Windows); nothing more is written then.
+    bool moved() const { return moved_; }
 
     // What `name` in this folder is, without following a link.
     FileIdentity Look(const std::string& name);
-    // A new file under a fresh random name, created only if nothing of that
-    // name exists; the name is registered for removal on a fatal signal
-    // until Forget() is called.
+    // A new file, open for writing and reading back, under a fresh random
+    // name, created only if nothing of that name exists; the name is
+    // registered for removal on a fatal signal until Forget() is called.
     bool CreateTemporary(OsFile& file, std::string& name);
-    bool Rename(const std::string& from, const std::string& to);
+    // Renames `from` to `to`; with `replace` false it fails, with
+    // LastErrorIsAlreadyExists(), when anything is at `to`, never replacing it.
+    bool Rename(const std::string& from, const std::string& to, bool replace = true);
     bool Remove(const std::string& name);
     void Forget();  // the temporary no longer needs removing on a signal
 
 private:
+    bool StillInPlace();  // Windows: false, and `moved_` set, when moved
+
     std::string path_;
-    intptr_t handle_ = -1;  // the folder's descriptor (POSIX)
+    intptr_t handle_ = -1;  // the folder's descriptor (POSIX) or HANDLE (Windows)
+    bool moved_ = false;
+#ifdef _WIN32
+    std::wstring final_;  // the folder's final path, resolved when opened
+#endif
 };
 
 // The last failed call's reason ("No such file or directory").
 std::string LastSystemError();
+// Whether the last failed call failed because its target name was taken.
+bool LastErrorIsAlreadyExists();
 
 // Removes the registered temporary file when the tool is stopped by a
 // signal (POSIX: HUP INT QUIT PIPE ALRM TERM USR1 USR2 XCPU XFSZ VTALRM
@@ -114,8 +155,34 @@ bool MakeDirectory(const std::string& path);
 // Where a symbolic link points, "" when `path` is none.
 std::string LinkTarget(const std::string& path);
 
-// The full path of the running program, or "" when it cannot be told.
+// The full real path of the running program, or "" when it cannot be told
+// (no /proc on Linux; any failure on Windows).
 std::string SelfExecutablePath();
+
+#ifdef _WIN32
+// The names of the files (not folders) in `folder`, in no particular order;
+// false when it cannot be listed. For wildcards, which no Windows shell
+// expands for the program.
+bool ListFiles(const std::string& folder, std::vector<std::string>& names);
+#endif
+
+// The program's arguments after its name, in UTF-8. On Windows they are
+// taken from the UTF-16 command line: the ANSI `argv` would lose every
+// character outside the user's code page.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// While it lives, a Windows console shows the tool's UTF-8 output as UTF-8;
+// the console's code page is restored afterwards. Nothing elsewhere.
+class Utf8Console {
+public:
+    Utf8Console();
+    ~Utf8Console();
+    Utf8Console(const Utf8Console&) = delete;
+    Utf8Console& operator=(const Utf8Console&) = delete;
+
+private:
+    [[maybe_unused]] unsigned previous_ = 0;  // the code page to restore; 0: none changed
+};
 
 // Path syntax of the platform the tool runs on.
 bool IsPathSeparator(char c);

@@ -121,6 +121,29 @@ TEST(CommandLine, NamesForInputs) {
     EXPECT_EQ(inputs[1].name, "E.ttf");
 }
 
+// Each flag belongs to its command: --follow-links to build, --overwrite to
+// extract, --any-stub to verify.
+TEST(CommandLine, FlagsOfEachCommand) {
+    const struct {
+        std::vector<string> args;
+        bool kvpack::CommandLine::*flag;  // nullptr: build's follow_links
+        bool accepted;
+    } cases[] = {
+        {{"build", "-o", "x.exe", "--follow-links", "A.ttf"}, nullptr, true},
+        {{"extract", "--overwrite", "p.exe", "d"}, &kvpack::CommandLine::overwrite, true},
+        {{"verify", "--any-stub", "p.exe"}, &kvpack::CommandLine::any_stub, true},
+        {{"verify", "--overwrite", "p.exe"}, &kvpack::CommandLine::overwrite, false},
+        {{"extract", "--any-stub", "p.exe", "d"}, &kvpack::CommandLine::any_stub, false},
+        {{"list", "--follow-links", "p.exe"}, &kvpack::CommandLine::overwrite, false},
+    };
+    for (const auto& c : cases) {
+        const kvpack::CommandLine line = kvpack::ParseCommandLine(c.args);
+        EXPECT_EQ(line.error.empty(), c.accepted) << c.args[0] << " " << line.error;
+        if (c.accepted) EXPECT_TRUE(c.flag ? line.*c.flag : line.build.follow_links) << c.args[0];
+    }
+    EXPECT_FALSE(kvpack::ParseCommandLine({"build", "-o", "x.exe", "A.ttf"}).build.follow_links);
+}
+
 TEST(Rules, TypicalOptionsPassAndGiveTheDescriptor) {
     const BuildOptions b = Typical();
     EXPECT_EQ(Joined(CheckBuildOptions(b)), "");
@@ -532,6 +555,93 @@ TEST(Roles, FollowTheDescriptorExactly) {
     d.license = "LICENSE.TXT";
     EXPECT_EQ(kvpack::RoleOf("LICENSE.TXT", &d), kvpack::Role::License);
     EXPECT_EQ(kvpack::RoleOf("README.TXT", nullptr), kvpack::Role::Font);
+}
+
+// A link's target lies within the input's folder when it is in that
+// folder or below it; a sibling whose name merely begins the same does not.
+TEST(Paths, WhatLiesWithinAFolder) {
+    const struct {
+        const char* file;
+        const char* folder;
+        bool within;
+    } cases[] = {
+        {"/src/font/README.TXT", "/src/font", true},
+        {"/src/font/docs/README.TXT", "/src/font", true},
+        {"/src/font/README.TXT", "/src/font/", true},
+        {"/etc/key.pem", "/", true},
+        {"/src/fonts-private/key.pem", "/src/font", false},
+        {"/src/key.pem", "/src/font", false},
+        {"/src/font", "/src/font", false},
+        {"", "/src/font", false},
+        {"/src/font/a", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(kvpack::LiesWithin(c.file, c.folder), c.within) << c.file << " in " << c.folder;
+}
+
+// Wildcards as Windows users mean them; the names come out in byte order.
+TEST(Paths, WildcardsMatchAsOnWindows) {
+    const string many(1000, 'a');
+    const struct {
+        const char* pattern;
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"*.ttf", "A.ttf", true},
+        {"*.ttf", "A.TTF", true},
+        {"*.TTF", "a.ttf", true},
+        {"*.ttf", "A.ttf.bak", false},
+        {"*.ttf", ".ttf", true},
+        {"Sample-*", "Sample-Bold.otf", true},
+        {"Sample-*", "Sampl-Bold.otf", false},
+        {"?.ttf", "A.ttf", true},
+        {"?.ttf", "AB.ttf", false},
+        {"?.ttf", "\xC3\xA9.ttf", true},  // one character, two bytes in UTF-8
+        {"??.ttf", "\xC3\xA9.ttf", false},
+        {"*a*b*c", "xaybzc", true},
+        {"*a*b*c", "xaybz", false},
+        {"**", "", true},
+        {"*", "anything", true},
+        {"a*b", "ab", true},
+        {"*aaa*aaa*", many.c_str(), true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(kvpack::WildcardMatch(c.pattern, c.name), c.matches)
+            << c.pattern << " " << c.name;
+    EXPECT_TRUE(kvpack::HasWildcard("fonts/*.ttf"));
+    EXPECT_TRUE(kvpack::HasWildcard("A?.ttf"));
+    EXPECT_FALSE(kvpack::HasWildcard("fonts/A.ttf"));
+    EXPECT_EQ(kvpack::MatchingNames("*.ttf", {"b.ttf", "B.otf", "A.ttf", "a.TTF", "c.txt"}),
+              (std::vector<string>{"A.ttf", "a.TTF", "b.ttf"}));
+}
+
+// Paths are shown as their owners wrote them, but nothing in one can move
+// the cursor, reverse the text or end its quotes.
+TEST(Paths, QuotedAsWrittenButHarmless) {
+    const struct {
+        const char* path;
+        const char* shown;
+    } cases[] = {
+        {"fonts/A.ttf", "\"fonts/A.ttf\""},
+        {"\xD0\xA8\xD1\x80\xD0\xB8\xD1\x84\xD1\x82/Caf\xC3\xA9.ttf",
+         "\"\xD0\xA8\xD1\x80\xD0\xB8\xD1\x84\xD1\x82/Caf\xC3\xA9.ttf\""},
+        {"a\x1b[2Jb", "\"a\\x1B[2Jb\""},
+        {"Caf\xE9.ttf", "\"Caf\\xE9.ttf\""},      // Windows-1252, not UTF-8
+        {"\xC3\xA9\xC3", "\"\xC3\xA9\\xC3\""},    // cut short
+        {"\xC0\xAF", "\"\\xC0\\xAF\""},           // an overlong slash
+        {"\xED\xA0\x80", "\"\\xED\\xA0\\x80\""},  // a surrogate
+        {"\xC2\x9B"
+         "2J",
+         "\"\\u009B"
+         "2J\""},  // C1 CSI
+        {"gpj.\xE2\x80\xAE"
+         "exe",
+         "\"gpj.\\u202E"
+         "exe\""},  // right-to-left override
+        {"say \"hi\"", "\"say \\\"hi\\\"\""},
+        {"a\\b", "\"a\\\\b\""},  // doubled here; single on Windows
+    };
+    for (const auto& c : cases) EXPECT_EQ(kvpack::QuotedPath(c.path), c.shown) << c.path;
 }
 
 TEST(Paths, BaseAndFolderNames) {

@@ -29,7 +29,8 @@ inline size_t SecurityEntry(const Shape& shape = Shape()) {
     return kOptionalAt + (shape.magic == 0x20B ? 112 : 96) + 4 * 8;
 }
 
-// A stub of `size` bytes: the headers, then a recognisable body.
+// A stub of `size` bytes: the headers, then a recognisable body, which is
+// the image's one section.
 inline std::string Stub(const Shape& shape = Shape(), size_t size = 1536) {
     std::string s(size, '\0');
     for (size_t i = 0x200; i < size; ++i) s[i] = static_cast<char>(0x90 + i % 7);
@@ -44,6 +45,11 @@ inline std::string Stub(const Shape& shape = Shape(), size_t size = 1536) {
     Put(s, kOptionalAt, shape.magic, 2);
     Put(s, kOptionalAt + 68, shape.subsystem, 2);
     Put(s, kOptionalAt + (plus ? 108 : 92), 16, 4);  // NumberOfRvaAndSizes
+    Put(s, kPeAt + 4 + 2, 1, 2);                     // NumberOfSections
+    const size_t section = kOptionalAt + (plus ? 240 : 224);
+    std::memcpy(&s[section], ".text", 5);
+    Put(s, section + 16, size - 0x200, 4);  // SizeOfRawData
+    Put(s, section + 20, 0x200, 4);         // PointerToRawData
     return s;
 }
 

@@ -1,0 +1,167 @@
+#include "stub_identity.h"
+
+#include <cstring>
+
+#include "file_io.h"
+#include "option_checks.h"
+#include "package_end.h"
+#include "package_reader.h"
+#include "platform_fs.h"
+#include "released_stubs.h"
+#include "sha256.h"
+
+namespace kvpack {
+
+namespace {
+
+struct ReleasedStub {
+    const char* digest;
+    const char* label;
+};
+// Generated from resources/released-stubs.sha256; ends with an empty entry.
+const ReleasedStub kReleasedStubs[] = {KERVALE_RELEASED_STUBS{nullptr, nullptr}};
+
+// A source that reads two header fields as zeros.
+class ZeroedFields final : public kv::ByteSource {
+public:
+    ZeroedFields(kv::ByteSource& base, int64_t a, int64_t a_size, int64_t b, int64_t b_size)
+        : base_(base), fields_{{a, a_size}, {b, b_size}} {}
+    int64_t size() override { return base_.size(); }
+    bool read(int64_t offset, void* out, size_t n) override {
+        if (!base_.read(offset, out, n)) return false;
+        const int64_t end = offset + static_cast<int64_t>(n);
+        for (const auto& field : fields_) {
+            const int64_t from = field.at > offset ? field.at : offset;
+            const int64_t to = field.at + field.size < end ? field.at + field.size : end;
+            if (field.at >= 0 && from < to)
+                std::memset(static_cast<unsigned char*>(out) + (from - offset), 0,
+                            static_cast<size_t>(to - from));
+        }
+        return true;
+    }
+
+private:
+    kv::ByteSource& base_;
+    struct {
+        int64_t at, size;
+    } fields_[2];
+};
+
+// Where the PE checksum lies and where the image's sections end; -1 each
+// when the headers do not tell.
+struct ImageLayout {
+    int64_t checksum_at = -1;
+    int64_t sections_end = -1;
+};
+
+ImageLayout ReadLayout(kv::ByteSource& file) {
+    ImageLayout layout;
+    unsigned char dos[64], coff[24];
+    if (!file.read(0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return layout;
+    const int64_t pe = kv::LoadLe32(dos + 0x3C);
+    if (!file.read(pe, coff, sizeof coff) || std::memcmp(coff, "PE\0\0", 4) != 0) return layout;
+    const uint32_t sections = kv::LoadLe16(coff + 4 + 2);
+    const uint32_t optional_size = kv::LoadLe16(coff + 4 + 16);
+    constexpr uint32_t kChecksumAt = 64;  // the same in PE32 and PE32+
+    if (optional_size >= kChecksumAt + 4) layout.checksum_at = pe + 24 + kChecksumAt;
+    constexpr uint32_t kMaxSections = 96;  // the format's own limit
+    if (sections == 0 || sections > kMaxSections) return layout;
+    int64_t end = 0;
+    for (uint32_t i = 0; i < sections; ++i) {
+        unsigned char header[40];
+        if (!file.read(pe + 24 + optional_size + 40 * int64_t(i), header, sizeof header))
+            return layout;
+        const int64_t raw_size = kv::LoadLe32(header + 16), raw_at = kv::LoadLe32(header + 20);
+        if (raw_size > 0 && raw_at + raw_size > end) end = raw_at + raw_size;
+    }
+    layout.sections_end = end;
+    return layout;
+}
+
+bool AllZero(kv::ByteSource& file, int64_t from, int64_t to) {
+    unsigned char bytes[8];
+    const size_t n = static_cast<size_t>(to - from);
+    if (!file.read(from, bytes, n)) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (bytes[i] != 0) return false;
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> DefaultStubCandidates(const std::string& program) {
+    if (program.empty()) return {};
+    const std::string folder = DirName(program);
+    const std::string parent = DirName(folder);
+    return {JoinHostPath(folder, kStubFileName),
+            JoinHostPath(JoinHostPath(JoinHostPath(parent, "share"), "kervale"), kStubFileName)};
+}
+
+bool FindDefaultStub(std::string& path, std::string& problem) {
+    const std::vector<std::string> candidates = DefaultStubCandidates(SelfExecutablePath());
+    if (candidates.empty()) {
+        problem = "the tool cannot tell where its own program file is, so it cannot find its " +
+                  std::string(kStubFileName) +
+                  " (it never takes one from the current folder); point to the installer stub with "
+                  "--stub PATH";
+        return false;
+    }
+    for (const std::string& candidate : candidates) {
+        if (!StatPath(candidate).exists) continue;
+        path = candidate;
+        return true;
+    }
+    problem = "stub not found: the tool looks for " + QuotedPath(candidates[0]) + " and then " +
+              QuotedPath(candidates[1]) + "; point to the installer stub with --stub PATH";
+    return false;
+}
+
+std::string StubDigest(kv::ByteSource& stub) {
+    kv::PeImage image;
+    const int64_t security_at = kv::ReadPeImage(stub, image) ? image.security_entry_at : -1;
+    const ImageLayout layout = ReadLayout(stub);
+    int64_t length = stub.size();
+    if (layout.sections_end > 0 && layout.sections_end <= length &&
+        length - layout.sections_end < kv::kPackageAlignment &&
+        AllZero(stub, layout.sections_end, length))
+        length = layout.sections_end;
+    ZeroedFields identity(stub, layout.checksum_at, 4, security_at, 8);
+    return Sha256Of(identity, length);
+}
+
+bool KervaleStubs::Knows(const std::string& digest) const {
+    if (digest.empty()) return false;
+    if (digest == default_digest) return true;
+    for (const ReleasedStub* r = kReleasedStubs; r->digest; ++r)
+        if (digest == r->digest) return true;
+    return false;
+}
+
+std::string KervaleStubs::NotKervaleText(const std::string& digest) const {
+    const std::string text = "is not a Kervale stub (sha256 " + digest + "): it is ";
+    if (default_path.empty())
+        return text + "not a released Kervale stub, and the tool has no " + kStubFileName +
+               " of its own to compare with";
+    return text + "neither the tool's own " + QuotedPath(default_path) +
+           " nor a released Kervale stub";
+}
+
+KervaleStubs LoadKervaleStubs() {
+    KervaleStubs stubs;
+    std::string problem;
+    if (!FindDefaultStub(stubs.default_path, problem)) return stubs;
+    FileSource file;
+    kv::PeImage image;
+    if (!file.Open(stubs.default_path) || !kv::ReadPeImage(file, image)) return stubs;
+    StubWithoutSignature packed(file, image);
+    if (packed.sound()) stubs.default_digest = StubDigest(packed);
+    return stubs;
+}
+
+std::vector<std::string> ReleasedStubDigests() {
+    std::vector<std::string> digests;
+    for (const ReleasedStub* r = kReleasedStubs; r->digest; ++r) digests.push_back(r->digest);
+    return digests;
+}
+
+}  // namespace kvpack
