@@ -622,12 +622,16 @@ TEST_F(PackTool, WindowsBuildJudgesFontsAlike) {
     Write(in_ + "Web.woff2", testfonts::Woff2Header());
     Write(in_ + "Cut.ttf", Mono().substr(0, Mono().size() / 2));
     Write(in_ + "Greek.ttf", testfonts::WithNames(Mono(), {{3, 1, 0x409, 1, u"\u03A9mega"}}));
+    Write(in_ + "Var.ttf", testfonts::Variable(Mono(), {{"wght", 200, 400, 700.5}}, 3));
+    const string costly = testfonts::ClaimingTable(Mono(), "cmap", 1u << 30);
+    Write(in_ + "Costly.ttf", costly);
+    ASSERT_EQ(truncate((in_ + "Costly.ttf").c_str(), (1 << 30) + costly.size()), 0);  // sparse
     auto without_cr = [](string text) {
         text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
         return text;
     };
     for (const char* font : {"Sample-Regular.ttf", "Both.otc", "Sample-Bold.otf", "Text.ttf",
-                             "Web.woff2", "Cut.ttf", "Greek.ttf"}) {
+                             "Web.woff2", "Cut.ttf", "Greek.ttf", "Var.ttf", "Costly.ttf"}) {
         std::vector<Args> runs = {{"build", "-o", out_ + "S.exe", "--stub", stub_, in_ + font}};
         Result linux_build = Run(runs[0]);
         if (linux_build.code == 0) {
