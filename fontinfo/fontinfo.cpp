@@ -607,12 +607,11 @@ FontFile ReadFaces(Reader& reader, bool sfnt_file, FontFile font, size_t faces_k
         Face described;
         if (!error) {
             if (index == 0) count = face->num_faces;
-            described.format = InstallableFormat(face, sfnt_file, refused);
-            if (refused.empty() && static_cast<size_t>(index) < faces_kept) {
-                const std::string format = std::move(described.format);
-                described = Describe(face);
-                described.format = format;
-            }
+            // Every face is described, kept or not: what reading costs, and
+            // so the verdict, must not depend on how many faces are kept.
+            const std::string format = InstallableFormat(face, sfnt_file, refused);
+            if (refused.empty()) described = Describe(face);
+            described.format = format;
             FT_Done_Face(face);
         }
         if (counted.refused) return Refused(Verdict::TooCostly, kTooMuchMemory);

@@ -84,10 +84,11 @@ struct FontFile {
 constexpr size_t kAllFaces = static_cast<size_t>(-1);
 
 // Reads the font in `source`, which must stay open until this returns.
-// Every face is checked; the first `faces_kept` are described (the others
-// cost no name reads and no memory). Names are taken from the Windows
-// platform's records, US English first, then any English, then the Unicode
-// platform, then any other language; only the records shown are read.
+// Every face is read and described, and the first `faces_kept` are kept:
+// the verdict is the same whatever the caller keeps. Names are taken from
+// the Windows platform's records, US English first, then any English, then
+// the Unicode platform, then any other language; only the records shown
+// are read.
 FontFile Inspect(ByteSource& source, size_t faces_kept = kAllFaces);
 
 // One line for a file that is not a Font, starting with `shown_name` (the
