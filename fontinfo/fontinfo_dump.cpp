@@ -17,6 +17,7 @@ const char* VerdictName(kv::fontinfo::Verdict verdict) {
     case Verdict::NotInstallable: return "not-installable";
     case Verdict::Damaged: return "damaged";
     case Verdict::ReadError: return "read-error";
+    case Verdict::TooCostly: return "too-costly";
     }
     return "?";
 }
@@ -70,10 +71,14 @@ int main(int argc, char** argv) {
             continue;
         }
         std::printf(", %s\n", kv::fontinfo::FileFormat(font).c_str());
-        for (const kv::fontinfo::Face& face : font.faces)
-            std::printf("  family \"%s\" (name ID %d), style \"%s\", version \"%s\", %s\n",
+        for (const kv::fontinfo::Face& face : font.faces) {
+            std::printf("  family \"%s\" (name ID %d), style \"%s\", version \"%s\", %s",
                         Shown(face.family).c_str(), face.family_name_id, Shown(face.style).c_str(),
                         Shown(face.version).c_str(), face.format.c_str());
+            const std::string variation = kv::fontinfo::VariationText(face);
+            if (!variation.empty()) std::printf(", variable (%s)", Shown(variation).c_str());
+            std::printf("\n");
+        }
     }
     return status;
 }

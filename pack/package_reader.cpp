@@ -81,7 +81,7 @@ void ReadFontEntries(kv::ByteSource& source, PackageListing& listing) {
         if (listing.RoleAt(i) != Role::Font) continue;
         const kv::TrailerEntry& e = listing.entries[i];
         kv::SliceSource body(source, e.body_offset, e.size);
-        listing.fonts.push_back({i, kv::fontinfo::Inspect(body)});
+        listing.fonts.push_back({i, kv::fontinfo::Inspect(body, 0)});
     }
 }
 
@@ -279,8 +279,7 @@ std::string BuildRuleProblem(const PackageListing& listing, std::vector<std::str
 }
 
 // "font entry 3 "A.ttf"": how messages name a font entry.
-std::string FontEntryLabel(const PackageListing& listing, const PackageListing::FontEntry& f) {
-    const kv::TrailerEntry& e = listing.entries[f.entry];
+std::string FontEntryLabel(const kv::TrailerEntry& e) {
     return "font entry " + std::to_string(e.index) + " " + QuotedWindows1252(e.name);
 }
 
@@ -289,7 +288,7 @@ std::string FontEntryLabel(const PackageListing& listing, const PackageListing::
 std::string FontProblem(const PackageListing& listing) {
     for (const PackageListing::FontEntry& f : listing.fonts) {
         if (f.font.verdict == kv::fontinfo::Verdict::Font) continue;
-        return kv::fontinfo::RefusalMessage(f.font, FontEntryLabel(listing, f)) +
+        return kv::fontinfo::RefusalMessage(f.font, FontEntryLabel(listing.entries[f.entry])) +
                "; the installer would copy it into the Fonts folder as a font";
     }
     return std::string();
@@ -356,28 +355,41 @@ std::string Summary(const PackageListing& listing) {
 namespace {
 
 std::string FaceText(const kv::fontinfo::Face& face) {
+    const std::string variation = kv::fontinfo::VariationText(face);
     return "family " + Quoted(face.family) + ", style " + Quoted(face.style) + ", version " +
-           Quoted(face.version) + ", " + face.format;
+           Quoted(face.version) + ", " + face.format +
+           (variation.empty() ? std::string() : ", variable (" + variation + ")");
 }
 
 }  // namespace
 
-std::vector<std::string> FontLines(const PackageListing& listing) {
-    std::vector<std::string> lines;
-    for (const PackageListing::FontEntry& f : listing.fonts) {
-        const std::string label = FontEntryLabel(listing, f);
-        if (f.font.verdict != kv::fontinfo::Verdict::Font) {
-            lines.push_back(label + ": " + kv::fontinfo::RefusalMessage(f.font, "it"));
-        } else if (!f.font.collection) {
-            lines.push_back(label + ": " + FaceText(f.font.faces[0]));
+size_t WriteFontLines(kv::ByteSource& source, const PackageListing& listing, LineWriter write,
+                      void* context) {
+    size_t not_fonts = 0;
+    if (!listing.has_descriptor()) return not_fonts;
+    for (size_t i = 0; i < listing.entries.size(); ++i) {
+        if (listing.RoleAt(i) != Role::Font) continue;
+        const kv::TrailerEntry& e = listing.entries[i];
+        kv::SliceSource body(source, e.body_offset, e.size);
+        const kv::fontinfo::FontFile font = kv::fontinfo::Inspect(body, kFacesShown);
+        const std::string label = FontEntryLabel(e);
+        if (font.verdict != kv::fontinfo::Verdict::Font) {
+            ++not_fonts;
+            write(label + ": " + kv::fontinfo::RefusalMessage(font, "it"), context);
+        } else if (!font.collection) {
+            write(label + ": " + FaceText(font.faces[0]), context);
         } else {
-            lines.push_back(label + ": " + kv::fontinfo::FileFormat(f.font));
-            for (size_t i = 0; i < f.font.faces.size(); ++i)
-                lines.push_back("  face " + std::to_string(i + 1) + ": " +
-                                FaceText(f.font.faces[i]));
+            write(label + ": " + kv::fontinfo::FileFormat(font), context);
+            for (size_t f = 0; f < font.faces.size(); ++f)
+                write("  face " + std::to_string(f + 1) + ": " + FaceText(font.faces[f]), context);
+            const size_t rest = font.face_count - font.faces.size();
+            if (rest > 0)  // "… and 990 more faces"
+                write("  \xE2\x80\xA6 and " + std::to_string(rest) +
+                          (rest == 1 ? " more face" : " more faces"),
+                      context);
         }
     }
-    return lines;
+    return not_fonts;
 }
 
 }  // namespace kvpack

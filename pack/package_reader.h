@@ -46,9 +46,9 @@ struct PackageListing {
     std::string descriptor_error;  // the entry could not be read
     kv::Descriptor descriptor;
 
-    // Every font entry as the font checks read it, in entry order; filled
-    // when ReadPackage was asked to read the fonts and the descriptor says
-    // which entries are fonts.
+    // Every font entry's verdict from the font checks, in entry order
+    // (faces are counted, not kept); filled when ReadPackage was asked to
+    // read the fonts and the descriptor says which entries are fonts.
     struct FontEntry {
         size_t entry;  // index into `entries`
         kv::fontinfo::FontFile font;
@@ -119,8 +119,16 @@ std::string IntegrityText(const PackageListing& listing);
 // value from the package is escaped.
 std::string Summary(const PackageListing& listing);
 
-// What each font entry is, for list and verify: one line per font, and one
-// more per face of a collection (indented by two spaces). Escaped.
-std::vector<std::string> FontLines(const PackageListing& listing);
+// What each font entry is, for list and verify, written a line at a time:
+// one line per font, and for a collection one more per face (indented by
+// two spaces), the first kFacesShown faces and then how many more there
+// are. Each font is read here, one at a time, and nothing of it is kept once
+// its lines are written, so a package of any number of fonts and faces is
+// listed in the same memory. Escaped. Returns how many font entries are not
+// fonts.
+constexpr size_t kFacesShown = 10;
+using LineWriter = void (*)(const std::string& line, void* context);
+size_t WriteFontLines(kv::ByteSource& source, const PackageListing& listing, LineWriter write,
+                      void* context);
 
 }  // namespace kvpack

@@ -6,13 +6,17 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-[ -x build/host/bench/bench-installer ] || bash scripts/build.sh >/dev/null
+[ -x build/host/bench/bench-installer ] && [ -x build/host/bench/bench-font-inputs ] ||
+  bash scripts/build.sh >/dev/null
 
 echo "== installer stub: its size and where the bytes go"
 bash scripts/stub-size.sh
 echo
 echo "== packing a 256 MiB font: kervale-pack build against cat"
 bash scripts/bench-pack.sh | grep -E '^(cat|kervale-pack|ratio|peak)'
+echo
+echo "== kervale-pack on fonts made to cost their reader, next to normal ones"
+bash scripts/bench-fonts.sh
 echo
 echo "== the installer under Wine"
 { build/host/bench/bench-installer; build/host/bench/bench-install-run; } | grep -E '^bench:' || true

@@ -1,6 +1,7 @@
 // The font checks against fonts from Debian's fonts-dejavu-core and fonts
 // made from them by test_fonts.h. Expected names come from the fonts' name
 // tables as read by its few lines, never from the library.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -25,11 +26,14 @@ TEST(FontInfoTest, ReadsFamilyStyleVersionOfEachFaceAlsoInACollection) {
     const std::string mono = Slurp(kDejaVu + "DejaVuSansMono.ttf");
     const std::string bold = Slurp(kDejaVu + "DejaVuSans-Bold.ttf");
     EXPECT_EQ(NameRecord(mono, 0, 1), "DejaVu Sans Mono");  // the oracle reads what it should
+    const std::string variable =
+        Variable(bold, {{"wght", 100, 700, 900}, {"slnt", -12.5, 0, 0}}, 9);
     const struct {
         const char* what;
         std::string bytes;
         std::vector<std::string> faces;
         const char* file_format;
+        const char* variation = "";  // of every face
     } cases[] = {
         {"DejaVu Sans Mono", mono, {mono}, "TrueType"},
         {"DejaVu Sans Bold", bold, {bold}, "TrueType"},
@@ -42,6 +46,11 @@ TEST(FontInfoTest, ReadsFamilyStyleVersionOfEachFaceAlsoInACollection) {
          Collection({CffFont(bold), mono}),
          {CffFont(bold), mono},
          "OpenType collection of 2 faces"},
+        {"a variable font",
+         variable,
+         {variable},
+         "TrueType",
+         "wght 100\u2013900, slnt -12.5\u20130; 9 named instances"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -59,6 +68,7 @@ TEST(FontInfoTest, ReadsFamilyStyleVersionOfEachFaceAlsoInACollection) {
             EXPECT_EQ(font.faces[i].version, NameRecord(c.faces[i], 0, 5));
             const bool cff = face.compare(0, 4, "OTTO") == 0;
             EXPECT_EQ(font.faces[i].format, cff ? "OpenType (CFF)" : "TrueType");
+            EXPECT_EQ(kv::fontinfo::VariationText(font.faces[i]), c.variation);
         }
         EXPECT_EQ(kv::fontinfo::FileFormat(font), c.file_format);
     }
@@ -104,6 +114,10 @@ TEST(FontInfoTest, RefusesWhatIsNoFontWindowsCanInstall) {
         {"an empty file", "", Verdict::NotAFont, "x is not a font file FreeType can read: "},
         {"a WOFF2 header", Woff2Header(), Verdict::WebFont, "x is a WOFF2 web font"},
         {"a WOFF header", WoffHeader(), Verdict::WebFont, "x is a WOFF web font"},
+        {"an EOT font", EotFile(mono), Verdict::WebFont, "x is an EOT web font"},
+        {"an SVG font", SvgFont(), Verdict::WebFont, "x is an SVG web font"},
+        {"an SVG picture", "<svg xmlns=\"http://www.w3.org/2000/svg\"><rect/></svg>",
+         Verdict::NotAFont, "x is not a font file FreeType can read: "},
         {"a BDF font", bdf, Verdict::NotInstallable,
          "x is a BDF bitmap font, which Windows cannot"},
         {"cut in its table directory", mono.substr(0, 40), Verdict::Damaged, "x is damaged"},
@@ -151,6 +165,67 @@ TEST(FontInfoTest, AFailingReadIsReportedAsSuch) {
         SCOPED_TRACE(fail_from);
         FailingSource source(mono, fail_from);
         EXPECT_EQ(Inspect(source).verdict, Verdict::ReadError);
+    }
+}
+
+// A font file as a source that counts what is read from it; past the
+// bytes it holds it reads zeros, like a sparse file.
+class CountingSource final : public kv::ByteSource {
+public:
+    CountingSource(const std::string& bytes, int64_t size) : bytes_(bytes), size_(size) {}
+    int64_t size() override { return size_; }
+    bool read(int64_t offset, void* out, size_t n) override {
+        if (offset < 0 || offset > size_ || static_cast<int64_t>(n) > size_ - offset) return false;
+        read_ += static_cast<int64_t>(n);
+        const size_t held = offset < static_cast<int64_t>(bytes_.size())
+                                ? std::min(n, bytes_.size() - static_cast<size_t>(offset))
+                                : 0;
+        if (held) bytes_.copy(static_cast<char*>(out), held, static_cast<size_t>(offset));
+        std::fill(static_cast<char*>(out) + held, static_cast<char*>(out) + n, '\0');
+        return true;
+    }
+    int64_t bytes_read() const { return read_; }
+
+private:
+    const std::string& bytes_;
+    int64_t size_;
+    int64_t read_ = 0;
+};
+
+// Fonts made to cost their reader: whatever they claim, reading one takes a
+// few times the bytes it holds, no more; the cost is counted, not timed.
+TEST(FontInfoTest, CostlyFontsAreReadAtBoundedCost) {
+    const std::string mono = Slurp(kDejaVu + "DejaVuSansMono.ttf");
+    const uint32_t kGiB = 1u << 30;
+    const std::string long_name = std::string(255, 'A') + "\u2026";  // 256 characters
+    const struct {
+        const char* what;
+        std::string bytes;
+        uint32_t beyond;  // zeros the file holds past `bytes`
+        Verdict verdict;
+        const char* says;
+    } cases[] = {
+        {"1,000 faces sharing one directory of 65,535 tables",
+         SharedDirectoryCollection(mono, 1000, 65535), 0, Verdict::TooCostly,
+         "x is too costly to read: "},
+        {"10,922 name records on one 64 KiB string", ManyNamesOnOneString(mono, 10922), 0,
+         Verdict::Font, ""},
+        {"'cmap' claiming 1 GiB", ClaimingTable(mono, "cmap", kGiB), kGiB, Verdict::TooCostly,
+         "x is too costly to read: "},
+        {"'fpgm' claiming 1 GiB", ClaimingTable(mono, "fpgm", kGiB), kGiB, Verdict::TooCostly,
+         "x is too costly to read: "},
+        {"'prep' claiming 1 GiB", ClaimingTable(mono, "prep", kGiB), kGiB, Verdict::TooCostly,
+         "x is too costly to read: "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CountingSource source(c.bytes, static_cast<int64_t>(c.bytes.size()) + c.beyond);
+        const FontFile font = Inspect(source);
+        EXPECT_EQ(font.verdict, c.verdict) << font.reason;
+        EXPECT_EQ(kv::fontinfo::RefusalMessage(font, "x").rfind(c.says, 0), 0u)
+            << kv::fontinfo::RefusalMessage(font, "x");
+        EXPECT_LE(source.bytes_read(), 5 * static_cast<int64_t>(c.bytes.size()));
+        if (font.verdict == Verdict::Font) EXPECT_EQ(font.faces[0].family, long_name);
     }
 }
 

@@ -142,6 +142,96 @@ inline std::string WithExtraTable(std::string font, const char (&tag)[5], uint32
            Be32(0) + Be32(at) + Be32(length) + body;
 }
 
+// `bytes` as a table `tag` added to `font`.
+inline std::string WithTable(const std::string& font, const char (&tag)[5],
+                             const std::string& bytes) {
+    return WithExtraTable(font, tag, uint32_t(bytes.size())) + bytes;
+}
+
+// `font` with its table `tag` moved past its end and claiming `length`
+// bytes: read through a source that gives zeros past the bytes it holds
+// (a sparse file), it is a font of font.size() + length bytes.
+inline std::string ClaimingTable(std::string font, const char (&tag)[5], uint32_t length) {
+    font = Padded(font);
+    for (unsigned t = 0; t < Get16(font, 4); ++t) {
+        if (font.compare(12 + 16 * t, 4, tag) != 0) continue;
+        Put32(font, 12 + 16 * t + 8, uint32_t(font.size()));
+        Put32(font, 12 + 16 * t + 12, length);
+    }
+    return font;
+}
+
+// A collection of `faces` faces that all point at one table directory of
+// `entries` entries: filler entries of no length first, then `font`'s own.
+inline std::string SharedDirectoryCollection(const std::string& font, uint32_t faces,
+                                             uint16_t entries) {
+    const unsigned tables = Get16(font, 4);
+    const uint32_t directory = 12 + 4 * faces;
+    const uint32_t moved = directory + 16 * entries - 16 * tables;  // the tables' shift
+    std::string out = "ttcf" + Be32(0x00010000) + Be32(faces);
+    for (uint32_t i = 0; i < faces; ++i) out += Be32(directory);
+    out += font.substr(0, 4) + Be16(entries) + font.substr(6, 6);
+    for (unsigned i = tables; i < entries; ++i) out += "zzzz" + Be32(0) + Be32(0) + Be32(0);
+    for (unsigned t = 0; t < tables; ++t) {
+        std::string entry = font.substr(12 + 16 * t, 16);
+        Put32(entry, 8, Get32(entry, 8) + moved);
+        out += entry;
+    }
+    return out + font.substr(12 + 16 * tables);
+}
+
+// `font` with a name table of `records` Windows English family names that
+// all point at one string of 32,767 'A's (64 KiB less two bytes) just after
+// them. The table's 16-bit offsets reach that far for up to 10,922 records.
+inline std::string ManyNamesOnOneString(const std::string& font, uint16_t records) {
+    const uint32_t strings = 6 + 12 * uint32_t(records);
+    const uint16_t storage = uint16_t(std::min<uint32_t>(strings, 0xFFFF));
+    std::string table = Be16(0) + Be16(records) + Be16(storage);
+    for (unsigned r = 0; r < records; ++r)
+        table += Be16(3) + Be16(1) + Be16(0x409) + Be16(1) + Be16(0xFFFE) +
+                 Be16(uint16_t(strings - storage));
+    for (int i = 0; i < 0x7FFF; ++i) table += Be16('A');
+    std::string out = Padded(font);
+    for (unsigned t = 0; t < Get16(out, 4); ++t) {
+        if (out.compare(12 + 16 * t, 4, "name") != 0) continue;
+        Put32(out, 12 + 16 * t + 8, uint32_t(out.size()));
+        Put32(out, 12 + 16 * t + 12, uint32_t(table.size()));
+    }
+    return out + table;
+}
+
+struct VariationAxis {
+    const char* tag;
+    double minimum, fallback, maximum;
+};
+
+// `font` made variable: an 'fvar' table with `axes` and `instances` named
+// instances (each at the default values), and an empty 'gvar' table (no
+// glyph varies), which FreeType wants beside it.
+inline std::string Variable(const std::string& font, const std::vector<VariationAxis>& axes,
+                            uint16_t instances) {
+    auto fixed = [](double v) { return Be32(uint32_t(int32_t(v * 65536))); };
+    const uint16_t count = uint16_t(axes.size());
+    std::string fvar = Be32(0x00010000) + Be16(16) + Be16(2) + Be16(count) + Be16(20) +
+                       Be16(instances) + Be16(uint16_t(4 + 4 * count));
+    for (const VariationAxis& a : axes)
+        fvar += std::string(a.tag, 4) + fixed(a.minimum) + fixed(a.fallback) + fixed(a.maximum) +
+                Be16(0) + Be16(256);
+    for (uint16_t i = 0; i < instances; ++i) {
+        fvar += Be16(uint16_t(257 + i)) + Be16(0);
+        for (const VariationAxis& a : axes) fvar += fixed(a.fallback);
+    }
+    uint16_t glyphs = 0;
+    for (unsigned t = 0; t < Get16(font, 4); ++t)
+        if (font.compare(12 + 16 * t, 4, "maxp") == 0)
+            glyphs = Get16(font, Get32(font, 12 + 16 * t + 8) + 4);
+    std::string gvar = Be16(1) + Be16(0) + Be16(count) + Be16(0) +
+                       Be32(uint32_t(20 + 2 * (glyphs + 1))) + Be16(glyphs) + Be16(0) +
+                       Be32(uint32_t(20 + 2 * (glyphs + 1)));
+    gvar += std::string(2 * (glyphs + 1), '\0');
+    return WithTable(WithTable(font, "fvar", fvar), "gvar", gvar);
+}
+
 // A CFF table written by hand from the Compact Font Format: one glyph
 // (.notdef, "endchar"), one font named "T". Offsets and sizes use the
 // fixed five-byte integer form (29 + 4 bytes), so the layout is plain.
@@ -181,6 +271,25 @@ inline std::string Woff2Header() {
 }
 inline std::string WoffHeader() {
     return "wOFF" + Be32(0x00010000) + Be32(1234) + std::string(32, '\0');
+}
+// Embedded OpenType: little-endian sizes, version 2.2 and the magic number
+// 0x504C at 34, then the font.
+inline std::string EotFile(const std::string& font) {
+    auto le32 = [](uint32_t v) {
+        return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    };
+    std::string head = le32(uint32_t(82 + font.size())) + le32(uint32_t(font.size())) +
+                       le32(0x00020002) + le32(0) + std::string(10, '\0') + "\x01" +
+                       std::string(1, '\0') + le32(400) + std::string(2, '\0') + "LP";
+    return head + std::string(82 - head.size(), '\0') + font;
+}
+// An SVG font as font tools write them.
+inline std::string SvgFont() {
+    return "<?xml version=\"1.0\" standalone=\"no\"?>\n"
+           "<svg xmlns=\"http://www.w3.org/2000/svg\">\n<defs>\n"
+           "<font id=\"Sample\" horiz-adv-x=\"1000\">\n"
+           "<font-face font-family=\"Sample\" units-per-em=\"1000\"/>\n"
+           "<glyph unicode=\"A\" d=\"M0 0L500 700L1000 0z\"/>\n</font>\n</defs>\n</svg>\n";
 }
 
 }  // namespace testfonts

@@ -72,6 +72,10 @@ TEST(Verify, RejectionsCarryTheirReason) {
           {"README.TXT", "hi"},
           {"F.ttc", testfonts::Collection({kFont, kFont}).substr(0, 2 * kFont.size() - 99)}},
          "font entry 3 \"F.ttc\" is damaged or cut short: face 2"},
+        {{{"KERVALE.DAT", kGood},
+          {"README.TXT", "hi"},
+          {"F.ttc", testfonts::SharedDirectoryCollection(kFont, 1000, 65535)}},
+         "font entry 3 \"F.ttc\" is too costly to read"},
     };
     for (const auto& c : cases) {
         auto v = Judge(Pack(c.first));
@@ -226,28 +230,46 @@ TEST(Verify, DamagedTrailerNamesWhereAndWhat) {
         << Judge(old_style).problem;
 }
 
+void Collect(const string& line, void* lines) {
+    static_cast<std::vector<string>*>(lines)->push_back(line);
+}
+
 // Each font entry is shown with what its name table says, face by face in
-// a collection; entries the installer does not take for fonts are not.
+// a collection (the first ten, then a count), a variable font with its axes;
+// entries the installer does not take for fonts are not.
 TEST(Verify, FontLinesShowEachFontAndFace) {
     using testfonts::FaceLine;
     const string bold = testfonts::Slurp(testfonts::kDejaVu + "DejaVuSans-Bold.ttf");
     const string cff = testfonts::CffFont(bold);
-    const string package = Pack({{"KERVALE.DAT", kGood},
-                                 {"README.TXT", kFont},
-                                 {"Mono.ttf", kFont},
-                                 {"Both.otc", testfonts::Collection({cff, kFont})},
-                                 {"Text.ttf", "text"}});
-    const std::vector<string> expected = {
+    const string variable = testfonts::Variable(bold, {{"wdth", 75, 100, 125}}, 1);
+    const string package =
+        Pack({{"KERVALE.DAT", kGood},
+              {"README.TXT", kFont},
+              {"Mono.ttf", kFont},
+              {"Both.otc", testfonts::Collection({cff, kFont})},
+              {"Text.ttf", "text"},
+              {"Var.ttf", variable},
+              {"Twelve.ttc", testfonts::Collection(std::vector<string>(12, kFont))}});
+    std::vector<string> expected = {
         "font entry 3 \"Mono.ttf\": " + FaceLine(kFont, "TrueType"),
         "font entry 4 \"Both.otc\": OpenType collection of 2 faces",
         "  face 1: " + FaceLine(cff, "OpenType (CFF)"),
         "  face 2: " + FaceLine(kFont, "TrueType"),
+        "font entry 5 \"Text.ttf\": it is not a font file FreeType can read: ",
+        "font entry 6 \"Var.ttf\": " + FaceLine(variable, "TrueType") +
+            ", variable (wdth 75\u2013125; 1 named instance)",
+        "font entry 7 \"Twelve.ttc\": TrueType collection of 12 faces",
     };
-    const std::vector<string> lines = kvpack::FontLines(Read(package));
-    ASSERT_EQ(lines.size(), expected.size() + 1);
-    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(lines[i], expected[i]);
-    EXPECT_EQ(lines.back().rfind("font entry 5 \"Text.ttf\": it is not a font file", 0), 0u)
-        << lines.back();
+    for (int face = 1; face <= 10; ++face)
+        expected.push_back("  face " + std::to_string(face) + ": " + FaceLine(kFont, "TrueType"));
+    expected.push_back("  \u2026 and 2 more faces");
+
+    kv::MemorySource source(package.data(), package.size());
+    std::vector<string> lines;
+    EXPECT_EQ(kvpack::WriteFontLines(source, Read(package), Collect, &lines), 1u);
+    ASSERT_EQ(lines.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(lines[i].substr(0, i == 4 ? expected[i].size() : string::npos), expected[i]);
 }
 
 }  // namespace

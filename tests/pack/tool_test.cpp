@@ -896,6 +896,10 @@ TEST_F(PackTool, WindowsBuildJudgesFontsAlike) {
     Write(in_ + "Web.woff2", testfonts::Woff2Header());
     Write(in_ + "Cut.ttf", Mono().substr(0, Mono().size() / 2));
     Write(in_ + "Greek.ttf", testfonts::WithNames(Mono(), {{3, 1, 0x409, 1, u"\u03A9mega"}}));
+    Write(in_ + "Var.ttf", testfonts::Variable(Mono(), {{"wght", 200, 400, 700.5}}, 3));
+    const string costly = testfonts::ClaimingTable(Mono(), "cmap", 1u << 30);
+    Write(in_ + "Costly.ttf", costly);
+    ASSERT_EQ(truncate((in_ + "Costly.ttf").c_str(), (1 << 30) + costly.size()), 0);  // sparse
     auto without_cr = [](string text) {
         text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
         return text;
@@ -904,7 +908,7 @@ TEST_F(PackTool, WindowsBuildJudgesFontsAlike) {
     Write(in_ + "Utf8.txt", "Caf\xC3\xA9 \xC2\xA9\n");
     Write(in_ + "Utf16.txt", string("\xFF\xFE\xE9\0\r\0\n\0", 8));
     for (const char* font : {"Sample-Regular.ttf", "Both.otc", "Sample-Bold.otf", "Text.ttf",
-                             "Web.woff2", "Cut.ttf", "Greek.ttf"}) {
+                             "Web.woff2", "Cut.ttf", "Greek.ttf", "Var.ttf", "Costly.ttf"}) {
         std::vector<Args> runs = {{"build", "-o", out_ + "S.exe", "--stub", stub_, "--readme",
                                    in_ + "Utf8.txt", "--license", in_ + "Utf16.txt", in_ + font}};
         Result linux_build = Run(runs[0]);
