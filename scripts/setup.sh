@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 xvfb xauth x11-utils imagemagick
   fonts-dejavu-core osslsigncode openssl
-  # FreeType's source package for the Windows build (scripts/freetype-win32.sh)
+  # FreeType's source package for the static builds (scripts/freetype.sh)
   dpkg-dev xz-utils debian-archive-keyring
   # Arial's metrics (Liberation Sans) and Wine's own Tahoma, Marlett and
   # MS Sans Serif in the Wine prefixes, so windows measure as on Windows
