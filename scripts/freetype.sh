@@ -4,8 +4,9 @@
 # kervale-pack reads fonts with the same engine:
 #   bash scripts/freetype.sh win32   for the Windows build (MinGW i686)
 #   bash scripts/freetype.sh linux   for the release's self-contained Linux tool
-# Without the optional libraries: zlib comes from FreeType's own copy; no
-# bzip2, PNG, HarfBuzz or Brotli. What it keeps:
+# Without the optional libraries: no bzip2, PNG, HarfBuzz or Brotli; zlib is
+# FreeType's own copy for Windows, the system's static one for Linux. What
+# it keeps:
 #   build/freetype/apt/          a private apt configuration whose deb-src
 #                                entries are made from the machine's own
 #                                sources (those are left as they are)
@@ -19,8 +20,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 target=${1:-}
 case $target in
-  win32) toolchain=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake") what="Windows" ;;
-  linux) toolchain=() what="the Linux release" ;;
+  win32) toolchain=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DFT_DISABLE_ZLIB=ON)
+         what="Windows" ;;
+  # The Linux tool links zlib itself (the format core's CRC-32): FreeType
+  # takes that one instead of its own copy, whose symbols would clash.
+  linux) toolchain=(-DFT_REQUIRE_ZLIB=ON) what="the Linux release" ;;
   *) echo "usage: bash scripts/freetype.sh win32|linux" >&2; exit 2 ;;
 esac
 source "$root/scripts/apt-sources.sh"
@@ -117,14 +121,22 @@ step unpack dpkg-source --no-copy -x "$dsc" "$dir/tree"
 # where the tree was.
 step configure cmake -S "$dir/tree" -B "$dir/build" "${toolchain[@]}" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS="-ffile-prefix-map=$dir/=" \
-  -DBUILD_SHARED_LIBS=OFF -DCMAKE_INSTALL_PREFIX="$install" -DFT_DISABLE_ZLIB=ON \
+  -DBUILD_SHARED_LIBS=OFF -DCMAKE_INSTALL_PREFIX="$install" \
   -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
 step build cmake --build "$dir/build" -j "$(nproc)"
 step install cmake --install "$dir/build"
-# FreeType's license (the FreeType License, FTL, is the one we take it under)
-# and its notice, for the release archives.
-mkdir -p "$install/share/doc/freetype"
-cp "$dir/tree/LICENSE.TXT" "$dir/tree/docs/FTL.TXT" "$install/share/doc/freetype/"
+# FreeType's licenses for the release archives: which one we take it under
+# (the FreeType License, FTL), the BDF and PCF drivers' own, and the credit
+# the FTL asks for, with the year of this version.
+doc=$install/share/doc/freetype
+mkdir -p "$doc"
+cp "$dir/tree/LICENSE.TXT" "$dir/tree/docs/FTL.TXT" "$doc/"
+cp "$dir/tree/src/bdf/README" "$doc/BDF-README.TXT"
+cp "$dir/tree/src/pcf/README" "$doc/PCF-README.TXT"
+year=$(sed -n 's/.*Copyright (C) [0-9]*-\([0-9]*\) by.*/\1/p' "$dir/tree/include/freetype/freetype.h" |
+  head -1)
+printf 'Portions of this software are copyright \302\251 %s The FreeType Project (www.freetype.org).\nAll rights reserved.\n' \
+  "$year" > "$doc/CREDIT.TXT"
 rm -rf "$dir/tree" "$dir/build"
 stamp_of "$dsc" "$install/lib/libfreetype.a" > "$stamp"
 echo "freetype: done in $((SECONDS - start)) s ($(basename "$dsc" .dsc))"

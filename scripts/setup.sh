@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks for building and testing.
+# Installs what a fresh Debian 12 machine lacks for building and testing,
+# and the packages named on the command line (what another script needs too).
 # Run as root. Packages already present are skipped, so a second run is quick.
+#   bash scripts/setup.sh [PACKAGE...]
 set -euo pipefail
 
 packages=(
@@ -13,6 +15,7 @@ packages=(
   # Arial's metrics (Liberation Sans) and Wine's own Tahoma, Marlett and
   # MS Sans Serif in the Wine prefixes, so windows measure as on Windows
   fonts-liberation fonts-wine
+  "$@"
 )
 
 missing=()
