@@ -135,8 +135,13 @@ cp "$dir/tree/src/bdf/README" "$doc/BDF-README.TXT"
 cp "$dir/tree/src/pcf/README" "$doc/PCF-README.TXT"
 year=$(sed -n 's/.*Copyright (C) [0-9]*-\([0-9]*\) by.*/\1/p' "$dir/tree/include/freetype/freetype.h" |
   head -1)
-printf 'Portions of this software are copyright \302\251 %s The FreeType Project (www.freetype.org).\nAll rights reserved.\n' \
-  "$year" > "$doc/CREDIT.TXT"
+# The credit text as the license gives it, between its triple quotes.
+awk '/^ *"""$/ { on = !on; next } on { sub(/^ +/, ""); print }' "$dir/tree/docs/FTL.TXT" |
+  sed "s/<year>/$year/" > "$doc/CREDIT.TXT"
+if ! grep -q "copyright .* $year The FreeType" "$doc/CREDIT.TXT"; then
+  echo "freetype: no credit text found in docs/FTL.TXT" >&2
+  exit 1
+fi
 rm -rf "$dir/tree" "$dir/build"
 stamp_of "$dsc" "$install/lib/libfreetype.a" > "$stamp"
 echo "freetype: done in $((SECONDS - start)) s ($(basename "$dsc" .dsc))"

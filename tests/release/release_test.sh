@@ -48,7 +48,7 @@ expect_files "$work/deb" usr/bin/kervale-pack usr/share/kervale/kervale-stub.exe
   usr/share/man/man1/kervale-pack.1.gz usr/share/doc/kervale/copyright
 expect_files "$zipped" kervale-pack.exe kervale-stub.exe README.md LICENSES/README.txt \
   LICENSES/FreeType/FTL.TXT
-for notice in "The FreeType Project" "FreeType License" "zlib" "GNU C Library"; do
+for notice in "Portions of this software are copyright" "FreeType License" "zlib" "GNU C Library"; do
   grep -q "$notice" "$work/deb/usr/share/doc/kervale/copyright" ||
     fail "the .deb's copyright file does not mention \"$notice\""
 done
