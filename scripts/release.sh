@@ -20,8 +20,8 @@
 #   bash scripts/release.sh [OUT_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(mkdir -p "${1:-$root/release}" && cd "${1:-$root/release}" && pwd)
 cd "$root"
-out=$(mkdir -p "${1:-release}" && cd "${1:-release}" && pwd)
 umask 022
 start=$SECONDS
 export LC_ALL=C
