@@ -9,7 +9,7 @@ cd "$root"
 jobs=$(nproc)
 
 # FreeType for the Windows build (made once, kept in build/freetype-win32).
-bash scripts/freetype-win32.sh
+bash scripts/freetype.sh win32
 cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/win32 -j "$jobs"

@@ -16,15 +16,17 @@ fi
 
 version=$(qemu-i386 --version 2>/dev/null | sed -n 's/^qemu-i386 version \([0-9]*\).*/\1/p' || true)
 if [ -z "$version" ] || [ "$version" -lt 8 ]; then
-  echo "setup: 32-bit programs need emulation here; installing qemu-user-static from bookworm-backports"
-  sources=/etc/apt/sources.list.d/bookworm-backports.sources
-  if ! grep -rqs bookworm-backports /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' 'Suites: bookworm-backports' \
-      'Components: main' 'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' > "$sources"
+  backports=$(. /etc/os-release && echo "$VERSION_CODENAME")-backports
+  echo "setup: 32-bit programs need emulation here; installing qemu-user-static from $backports"
+  # The backports suite from wherever the machine takes its distribution.
+  if ! grep -rqs -- "$backports" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    source "$(dirname "$0")/apt-sources.sh"
+    apt_sources_like deb "${backports%-backports}=$backports" \
+      "/etc/apt/sources.list.d/$backports.list" "/etc/apt/sources.list.d/$backports.sources"
   fi
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
-  apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user-static >/dev/null
+  apt-get install -y -qq --no-install-recommends -t "$backports" qemu-user-static >/dev/null
   installed=1
 fi
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks for building and testing.
+# Installs what a fresh Debian 12 machine lacks for building and testing,
+# and the packages named on the command line (what another script needs too).
 # Run as root. Packages already present are skipped, so a second run is quick.
+#   bash scripts/setup.sh [PACKAGE...]
 set -euo pipefail
 
 packages=(
@@ -8,11 +10,12 @@ packages=(
   g++-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 xvfb xauth x11-utils imagemagick
   fonts-dejavu-core osslsigncode openssl
-  # FreeType's source package for the Windows build (scripts/freetype-win32.sh)
+  # FreeType's source package for the static builds (scripts/freetype.sh)
   dpkg-dev xz-utils debian-archive-keyring
   # Arial's metrics (Liberation Sans) and Wine's own Tahoma, Marlett and
   # MS Sans Serif in the Wine prefixes, so windows measure as on Windows
   fonts-liberation fonts-wine
+  "$@"
 )
 
 missing=()

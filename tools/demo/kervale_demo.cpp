@@ -1,14 +1,17 @@
 // kervale-demo: runs a packed installer under Wine in a scratch prefix, the
-// way the main job shows off what it built.
+// way the main job shows off what it built and scripts/preview.sh shows any
+// installer before it ships.
 //
 //   kervale-demo --package FILE.exe --work DIR --screenshots DIR [--display :N]
 //
 // With --display the wizard opens there for the person at the keyboard and
 // the demo waits until it ends. Without it, the demo starts an Xvfb of its
-// own, goes through every page by itself (welcome, About box, license with
-// "I Agree", options with every extra ticked, Install, the outcome message),
-// saves a PNG of each window, and in both cases ends with what was installed
-// where. Built from the end-to-end harness: same prefix set-up, same driver.
+// own, goes through every page the package has by itself (welcome, About
+// box, license with "I Agree" when there is one, options with every extra
+// offered ticked, Install, the outcome message; or the message the
+// installer stops with), saves a PNG of each window, and in both cases ends
+// with what was installed where. Built from the end-to-end harness: same
+// prefix set-up, same driver.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,6 +37,12 @@ namespace {
 
 constexpr int kForeverMs = 24 * 3600 * 1000;  // a person may take their time
 constexpr int kPaintMs = 600;                 // lets a change be painted before a picture
+constexpr int kPollMs = 250;
+
+// The pictures a run may take, in the order of the wizard. Only these are
+// cleared from the folder beforehand: it may hold other files.
+constexpr const char* kPictures[] = {"0-message", "1-welcome", "2-about",
+                                     "3-license", "4-options", "5-outcome"};
 
 struct Options {
     std::string package;
@@ -129,15 +138,35 @@ const char* TickEveryExtra(DriverClient& driver, WizardWalk& walk, const std::st
     return nullptr;
 }
 
+// The title of the message box the installer shows, or empty.
+std::string VisibleMessageBox(DriverClient& driver, InstallerRun& run) {
+    for (const WindowInfo& w : driver.Windows(run.windows_pid()))
+        if (w.visible && w.class_name == "#32770") return w.title;
+    return std::string();
+}
+
 // Whichever outcome message the run shows: its title and the box.
 bool WaitOutcome(DriverClient& driver, InstallerRun& run, std::string& title, MessageBoxInfo& box) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kEndTimeoutMs);
     while (title.empty() && run.Running() && std::chrono::steady_clock::now() < deadline) {
-        for (const WindowInfo& w : driver.Windows(run.windows_pid()))
-            if (w.visible && w.class_name == "#32770") title = w.title;
+        title = VisibleMessageBox(driver, run);
         if (title.empty()) Pause(50);
     }
     return !title.empty() && driver.WaitMessageBox(run.windows_pid(), title, kStepTimeoutMs, box);
+}
+
+// The installer's first page, or the title of the message it shows instead
+// (a damaged file, a descriptor it refuses); both empty when neither came.
+std::string WaitWelcomeOrMessage(DriverClient& driver, InstallerRun& run, WizardWalk& walk,
+                                 std::string& message) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLaunchTimeoutMs);
+    while (run.Running() && std::chrono::steady_clock::now() < deadline) {
+        std::string page = walk.WaitPage(kWelcomeMarker, kPollMs);
+        if (!page.empty()) return page;
+        message = VisibleMessageBox(driver, run);
+        if (!message.empty()) return std::string();
+    }
+    return std::string();
 }
 
 // Opens the About box from the welcome page, takes its picture and closes
@@ -174,7 +203,21 @@ bool WalkThrough(WineSession& session, const std::string& exe_name, const std::s
         return false;
     };
 
-    std::string page = walk.WaitPage(kWelcomeMarker, kLaunchTimeoutMs);
+    std::string message;
+    std::string page = WaitWelcomeOrMessage(driver, run, walk, message);
+    if (page.empty() && !message.empty()) {
+        // The installer stops before its wizard: what it says is the preview.
+        MessageBoxInfo box;
+        if (!driver.WaitMessageBox(run.windows_pid(), message, kStepTimeoutMs, box))
+            return fail("the message \"" + message + "\"");
+        Pause(kPaintMs);
+        Screenshot(session, message, shots, "0-message");
+        Say("the installer stopped before its welcome page: \"" + message + "\": \"" +
+            OneLine(box.text) + "\"");
+        if (!box.buttons.empty()) driver.Answer(box.hwnd, box.buttons.front());
+        if (!run.WaitEnd(kEndTimeoutMs)) run.Kill();
+        return false;
+    }
     if (page.empty()) return fail("the welcome page");
     Pause(kPaintMs);
     Screenshot(session, kWelcomeCaption, shots, "1-welcome");
@@ -182,14 +225,15 @@ bool WalkThrough(WineSession& session, const std::string& exe_name, const std::s
     const char* about_step = ShowAboutBox(session, driver, run, walk, page, shots);
     if (about_step) return fail(about_step);
 
-    std::string license = walk.Go(page, kNextCaption, kLicenseMarker);
-    if (!license.empty()) {
-        if (!walk.SetCheck(license, kAgreeCaption, true)) return fail("\"I Agree\"");
+    // The license page comes only with a license: whichever page Next
+    // brings up says which kind of package this is.
+    std::string shown;
+    page = walk.GoAny(page, kNextCaption, {kLicenseMarker, kOptionsMarker}, shown);
+    if (!page.empty() && shown == kLicenseMarker) {
+        if (!walk.SetCheck(page, kAgreeCaption, true)) return fail("\"I Agree\"");
         Pause(kPaintMs);
         Screenshot(session, kWelcomeCaption, shots, "3-license");
-        page = walk.Go(license, kNextCaption, kOptionsMarker);
-    } else {
-        page = walk.WaitPage(kOptionsMarker);  // a package without a license
+        page = walk.Go(page, kNextCaption, kOptionsMarker);
     }
     if (page.empty()) return fail("the options page");
 
@@ -271,7 +315,9 @@ int Main(Options options) {
         ::unlink((session->FontsDir() + "/" + name).c_str());
         ::unlink((session->TempDir() + "/" + name).c_str());
     }
-    RemoveTree(options.screenshots);
+    MakeFolders(options.screenshots);
+    for (const char* picture : kPictures)
+        ::unlink((options.screenshots + "/" + picture + ".png").c_str());
     const auto fonts = Sizes(session->FontsDir()), temp = Sizes(session->TempDir());
 
     const std::string exe_name = BaseName(options.package);

@@ -18,16 +18,28 @@ bool WizardWalk::Fail(const std::string& why) {
 }
 
 std::string WizardWalk::WaitPage(const std::string& marker, int timeout_ms) {
+    std::string shown;
+    return WaitAnyPage({marker}, shown, timeout_ms);
+}
+
+std::string WizardWalk::WaitAnyPage(const std::vector<std::string>& markers, std::string& shown,
+                                    int timeout_ms) {
     auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
     do {
-        for (const WindowInfo& w : driver_.Windows(run_.windows_pid()))
-            if (w.visible && w.title == kWelcomeCaption &&
-                !driver_.FindByText(w.hwnd, marker).empty())
+        for (const WindowInfo& w : driver_.Windows(run_.windows_pid())) {
+            if (!w.visible || w.title != kWelcomeCaption) continue;
+            for (const std::string& marker : markers) {
+                if (driver_.FindByText(w.hwnd, marker).empty()) continue;
+                shown = marker;
                 return w.hwnd;
+            }
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
     } while (Clock::now() < deadline && run_.Running());
-    Fail("no page showing \"" + marker + "\"" +
-         (run_.Running() ? "" : ": the installer has ended"));
+    std::string wanted;
+    for (const std::string& marker : markers)
+        wanted += (wanted.empty() ? "\"" : " or \"") + marker + "\"";
+    Fail("no page showing " + wanted + (run_.Running() ? "" : ": the installer has ended"));
     return std::string();
 }
 
@@ -52,12 +64,18 @@ bool WizardWalk::SetCheck(const std::string& window, const std::string& caption,
 
 std::string WizardWalk::Go(const std::string& from, const std::string& caption,
                            const std::string& marker) {
+    std::string shown;
+    return GoAny(from, caption, {marker}, shown);
+}
+
+std::string WizardWalk::GoAny(const std::string& from, const std::string& caption,
+                              const std::vector<std::string>& markers, std::string& shown) {
     if (!Press(from, caption)) return std::string();
     if (!driver_.WaitHidden(from, kStepTimeoutMs)) {
         Fail("\"" + caption + "\" left the page up");
         return std::string();
     }
-    return WaitPage(marker);
+    return WaitAnyPage(markers, shown);
 }
 
 std::string WizardWalk::ToOptionsPage(bool has_license, int launch_timeout_ms) {

@@ -27,6 +27,11 @@ public:
 
     // The visible wizard page that shows `marker`; empty on a timeout.
     std::string WaitPage(const std::string& marker, int timeout_ms = kStepTimeoutMs);
+    // The visible wizard page that shows one of `markers`, and in `shown`
+    // the one it shows: a walk that does not know the package tells the
+    // pages by what appears.
+    std::string WaitAnyPage(const std::vector<std::string>& markers, std::string& shown,
+                            int timeout_ms = kStepTimeoutMs);
     // Presses the button (or ticks the box) of `window` with this caption.
     bool Press(const std::string& window, const std::string& caption);
     // Clicks a check box and waits until it shows `checked`.
@@ -34,6 +39,9 @@ public:
     // Presses `caption` on `from` and waits for the page showing `marker`;
     // the old page must have gone.
     std::string Go(const std::string& from, const std::string& caption, const std::string& marker);
+    // The same, for whichever page of `markers` comes next.
+    std::string GoAny(const std::string& from, const std::string& caption,
+                      const std::vector<std::string>& markers, std::string& shown);
 
     // From launch: the welcome page, then the license page if the package
     // has one ("I Agree" ticked), then the options page, which is returned.
