@@ -33,8 +33,10 @@ size_t DeviceStemLength(const std::string& name) {
     return stem;
 }
 
-// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9 and LPT0-9 with the
-// superscripts ¹ ² ³ as digits too, alone or before an extension.
+// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9 and LPT0-9, alone or before
+// an extension; and COM or LPT before any non-ASCII byte, which covers the
+// superscripts ¹ ² ³ as digits in every ANSI code page: one byte in the
+// single-byte ones, two in the Korean (A9 F6) or the UTF-8 one (C2 B9).
 bool IsDeviceName(const std::string& name) {
     const size_t stem = DeviceStemLength(name);
     const char* p = name.data();
@@ -42,9 +44,9 @@ bool IsDeviceName(const std::string& name) {
     if (stem == 3)
         for (const char* d : kThreeLetterDevices)
             if (EqualsAsciiNoCase(p, d, 3)) return true;
-    if (stem == 4 && (EqualsAsciiNoCase(p, "COM", 3) || EqualsAsciiNoCase(p, "LPT", 3))) {
-        const unsigned char digit = static_cast<unsigned char>(name[3]);
-        return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    if (stem >= 4 && (EqualsAsciiNoCase(p, "COM", 3) || EqualsAsciiNoCase(p, "LPT", 3))) {
+        const unsigned char next = static_cast<unsigned char>(name[3]);
+        return next >= 0x80 || (stem == 4 && next >= '0' && next <= '9');
     }
     return (stem == 6 && EqualsAsciiNoCase(p, "CONIN$", 6)) ||
            (stem == 7 && EqualsAsciiNoCase(p, "CONOUT$", 7));

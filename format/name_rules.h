@@ -22,7 +22,8 @@ enum class NameFault {
     ControlByte,
     ReservedCharacter,   // \ / : * ? " < > |
     TrailingDotOrSpace,  // Windows drops them, so the file gets another name
-    DeviceName,          // CON, NUL, COM1, COM¹, ... open a device, not a file
+    DeviceName,          // CON, NUL, COM1, COM¹, ... open a device, not a file; COM or LPT
+                         // before any non-ASCII byte is refused too
     ShortAlias,          // KERVAL~1.DAT may be another file's 8.3 alias
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstring>
 #include <cwctype>
 #include <iconv.h>
 #include <string>
@@ -22,7 +23,13 @@ TEST(CheckFileName, EachRuleWithItsFault) {
         {string(40, 'a'), NameFault::None},
         {"console.ttf", NameFault::None},
         {"COM10", NameFault::None},
-        {"LPT\xB4", NameFault::None},  // acute accent: no device
+        {"COM", NameFault::None},
+        {"COM.ttf", NameFault::None},
+        {"COMX\xB9.ttf", NameFault::None},   // an ASCII byte first: no device
+        {"LPT\xB4", NameFault::DeviceName},  // any non-ASCII byte after COM or LPT
+        {"com\xA9\xF6.ttf", NameFault::DeviceName},
+        {"LPT\xC2\xB9", NameFault::DeviceName},
+        {"COM\xE9t\xE9.ttf", NameFault::DeviceName},
         {"A~B.TTF", NameFault::None},
         {"ABCDEFG~1.TTF", NameFault::None},  // nine before the dot: no 8.3 name
         {"FONT~1.WOFF", NameFault::None},    // four after the dot
@@ -66,6 +73,36 @@ TEST(CheckFileName, EveryDeviceSpellingWithAndWithoutExtension) {
                 const string name = stem + string(1, d) + tail;
                 EXPECT_FALSE(kv::IsBareFileName(name)) << name;
             }
+}
+
+// The superscript digits as each ANSI code page Windows may run with spells
+// them, by iconv: every spelling after COM or LPT is refused, however many
+// bytes it takes.
+TEST(CheckFileName, SuperscriptDigitsInEveryAnsiCodePageAreDevices) {
+    int multi_byte = 0;
+    for (const char* code_page : {"WINDOWS-1250", "WINDOWS-1252", "WINDOWS-1253", "WINDOWS-1257",
+                                  "CP949", "CP936", "CP950", "CP932", "UTF-8"}) {
+        iconv_t convert = iconv_open(code_page, "UTF-8");
+        ASSERT_NE(convert, reinterpret_cast<iconv_t>(-1)) << code_page;
+        for (const char* digit : {"\u00B9", "\u00B2", "\u00B3"}) {
+            char in[8], out[8];
+            std::strcpy(in, digit);
+            char *in_p = in, *out_p = out;
+            size_t in_left = std::strlen(in), out_left = sizeof out;
+            if (iconv(convert, &in_p, &in_left, &out_p, &out_left) == static_cast<size_t>(-1))
+                continue;  // the code page has no such character
+            const string bytes(out, out_p);
+            multi_byte += bytes.size() > 1;
+            for (const char* stem : {"COM", "lpt"})
+                for (const char* tail : {"", ".ttf"}) {
+                    const string name = stem + bytes + tail;
+                    EXPECT_EQ(kv::CheckFileName(name), NameFault::DeviceName)
+                        << code_page << " " << name;
+                }
+        }
+        iconv_close(convert);
+    }
+    EXPECT_GE(multi_byte, 6);  // Korean and UTF-8 spell each in two bytes
 }
 
 // Windows-1252 to Unicode and the C library's upper case: an oracle apart
