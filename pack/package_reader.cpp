@@ -170,8 +170,9 @@ std::string InstallerRefusal(const PackageListing& listing) {
         return "the package's checksum does not match its content: the file is damaged; " +
                std::string(kDamagedOutcome);
     if (listing.integrity == kv::IntegrityState::RecordDamaged)
-        return "the package's integrity record is damaged: its marker or version was changed, "
-               "so the checksum cannot be trusted to switch itself off; " +
+        return "the package's integrity record is damaged: its 32 bytes are neither a record "
+               "this tool knows nor all zero (as in an older package), so the checksum cannot "
+               "be trusted to switch itself off; " +
                std::string(kDamagedOutcome);
     if (listing.descriptor_entry < 0)
         return "the package holds no entry named KERVALE.DAT" +
