@@ -120,17 +120,46 @@ bool IsUsableLinkTitle(const std::string& title) {
     return fault == NameFault::None || fault == NameFault::Empty;
 }
 
+namespace {
+
+// The starts of a link, each ended by a NUL, in one text: no table of
+// pointers in the stub. kHttp and kNoScheme are two of them.
+constexpr char kLinkStarts[] = "http://\0https://\0www.\0mailto:\0";
+constexpr const char* kHttp = kLinkStarts;
+constexpr const char* kNoScheme = kLinkStarts + 17;
+constexpr size_t kNoSchemeLength = 4;
+static_assert(kNoScheme[0] == 'w' && kNoScheme[3] == '.' && kNoScheme[kNoSchemeLength] == '\0');
+
+// The length of the address's http://, https://, www. or mailto: start, in
+// any letter case; 0 when it has none of them.
+size_t LinkPrefixLength(const std::string& url) {
+    for (const char* prefix = kLinkStarts; *prefix;) {
+        const size_t n = std::strlen(prefix);
+        if (url.size() >= n && EqualsAsciiNoCase(url.data(), prefix, n)) return n;
+        prefix += n + 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
 WebAddressFault CheckWebAddress(const std::string& url) {
-    size_t scheme = 0;
-    if (url.size() >= 7 && EqualsAsciiNoCase(url.data(), "http://", 7)) scheme = 7;
-    if (url.size() >= 8 && EqualsAsciiNoCase(url.data(), "https://", 8)) scheme = 8;
-    if (scheme == 0) return WebAddressFault::NotWeb;
-    if (url.size() == scheme) return WebAddressFault::NoSite;
+    const size_t prefix = LinkPrefixLength(url);
+    if (prefix == 0) return WebAddressFault::NotWeb;
+    if (url.size() == prefix) return WebAddressFault::NoSite;
     if (HasControlByte(url) || url.find(' ') != std::string::npos)
         return WebAddressFault::BlankOrControl;
     return WebAddressFault::None;
 }
 
 bool IsWebAddress(const std::string& url) { return CheckWebAddress(url) == WebAddressFault::None; }
+
+std::string AddressToOpen(const std::string& url) {
+    if (!IsWebAddress(url)) return std::string();
+    // Never the bare address: the shell would run a program of that name
+    // ("www.example.com") before it tried the web.
+    if (EqualsAsciiNoCase(url.data(), kNoScheme, kNoSchemeLength)) return kHttp + url;
+    return url;
+}
 
 }  // namespace kv

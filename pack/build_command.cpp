@@ -125,6 +125,9 @@ std::string CheckInputs(Build& b) {
         if (!is_font) continue;
         if (font.verdict != kv::fontinfo::Verdict::Font)
             return kv::fontinfo::RefusalMessage(font, InputLabel(input));
+        const std::string name_problem = FontFileNameProblem(input.name);
+        if (!name_problem.empty())
+            return InputLabel(input) + ": its name " + Quoted(input.name) + " " + name_problem;
         if (first) b.first_font = std::move(font);
         first = false;
     }

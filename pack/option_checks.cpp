@@ -66,10 +66,11 @@ const char* RoleName(Role role) {
 
 Role RoleOf(const std::string& name, const kv::Descriptor* descriptor) {
     if (name == kv::kDescriptorName) return Role::Descriptor;
-    if (!descriptor) return Role::Font;
-    if (kv::IsFontFile(name, descriptor->readme, descriptor->license)) return Role::Font;
+    if (!descriptor) return kv::HasFontExtension(name) ? Role::Font : Role::Ignored;
     if (name == descriptor->readme) return name == kv::kNoReadme ? Role::Ignored : Role::Readme;
-    return name == kv::kNoLicense ? Role::Ignored : Role::License;
+    if (name == descriptor->license) return name == kv::kNoLicense ? Role::Ignored : Role::License;
+    return kv::IsFontFile(name, descriptor->readme, descriptor->license) ? Role::Font
+                                                                         : Role::Ignored;
 }
 
 std::string BaseName(const std::string& path) {
@@ -157,6 +158,12 @@ std::string WebLinkProblem(const kv::Descriptor& d, const ValueLabels& labels) {
 }
 
 }  // namespace
+
+std::string FontFileNameProblem(const std::string& name) {
+    if (kv::HasFontExtension(name)) return std::string();
+    return std::string("does not end in a font file extension (") + kv::kFontExtensions +
+           "); the installer copies no other file into the Fonts folder";
+}
 
 std::string FontNameProblem(const std::string& name, const std::string& label) {
     if (IsBlank(name))

@@ -146,7 +146,7 @@ TEST(LinkTitle, TheInstallerTakesAnEmptyTitleTheToolDoesNot) {
         EXPECT_FALSE(kv::IsUsableLinkTitle(bad)) << bad;
 }
 
-TEST(WebAddress, OnlyWebPagesReachTheShell) {
+TEST(WebAddress, OnlyWebPagesAndMailLinksReachTheShell) {
     using F = kv::WebAddressFault;
     const struct {
         string url;
@@ -158,10 +158,21 @@ TEST(WebAddress, OnlyWebPagesReachTheShell) {
         {"C:\\Windows\\System32\\calc.exe", F::NotWeb},
         {"file:///C:/Windows/calc.exe", F::NotWeb},
         {"\\\\host\\share\\x.exe", F::NotWeb},
-        {"mailto:a@b.example", F::NotWeb},
+        {"mailto:a@b.example", F::None},
+        {"MailTo:fonts@example.org?subject=Sample", F::None},
+        {"www.example.com/fonts", F::None},
+        {"WWW.Example.com", F::None},
+        {"wwwexample.com", F::NotWeb},
+        {"example.com/www.", F::NotWeb},
+        {"mailto", F::NotWeb},
         {" http://example.org/", F::NotWeb},
+        {" www.example.com", F::NotWeb},
         {"http:/example.org", F::NotWeb},
         {"https://", F::NoSite},
+        {"www.", F::NoSite},
+        {"mailto:", F::NoSite},
+        {"www.example.com/a b", F::BlankOrControl},
+        {"mailto:a@b.example\r\nIconFile=x", F::BlankOrControl},
         {"http://example.org/a b", F::BlankOrControl},
         {"http://example.org/\r\nIconFile=x", F::BlankOrControl},
         {"http://example.org/\t", F::BlankOrControl},
@@ -169,6 +180,30 @@ TEST(WebAddress, OnlyWebPagesReachTheShell) {
         {"http://example.org/\x1B[2K", F::BlankOrControl},
     };
     for (const auto& c : cases) EXPECT_EQ(kv::CheckWebAddress(c.url), c.fault) << c.url;
+}
+
+// What the welcome page opens and the shortcut files hold: never a bare
+// www. address, which the shell would take for a program's name first.
+TEST(WebAddress, TheAddressOpenedHasItsScheme) {
+    const struct {
+        string url, opened;
+    } cases[] = {
+        {"http://example.org/", "http://example.org/"},
+        {"HTTPS://Example.org/a?b=c", "HTTPS://Example.org/a?b=c"},
+        {"www.example.com/fonts", "http://www.example.com/fonts"},
+        {"Www.Example.com", "http://Www.Example.com"},
+        {"mailto:fonts@example.org", "mailto:fonts@example.org"},
+        {"www.", ""},
+        {"", ""},
+        {"example.com", ""},
+        {"file:///C:/Windows/notepad.exe", ""},
+        {"\\\\host\\share\\update.exe", ""},
+        {"www.example.com/\r\nIconFile=x", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(kv::AddressToOpen(c.url), c.opened) << c.url;
+        EXPECT_EQ(kv::IsWebAddress(c.url), !c.opened.empty()) << c.url;
+    }
 }
 
 }  // namespace
