@@ -17,7 +17,9 @@ using namespace design::frmStartupIds;
 
 namespace {
 
+// Also after the extraction: what this run wrote goes first.
 [[noreturn]] void DamagedFile() {
+    DeleteExtractedFiles();
     ui::MsgBox("This file is damaged. Try downloading the file again.", ui::kMsgCritical, "Error");
     ui::EndProgram();
 }
