@@ -43,8 +43,8 @@ std::string Describe(NameFault fault, const std::string& name, size_t max_length
 std::string FoldCase(const std::string& name);
 bool SameWindowsName(const std::string& a, const std::string& b);
 
-// Ends in ".exe" as Windows compares names: the installer finds its own
-// file by its .exe name.
+// Ends in ".exe" as Windows compares names: the ending users and Windows
+// know a program by.
 inline bool HasExeSuffix(const std::string& name) {
     return name.size() >= 4 && SameWindowsName(name.substr(name.size() - 4), ".exe");
 }

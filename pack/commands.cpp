@@ -268,7 +268,7 @@ int RunVerify(const std::string& package) {
     if (!verdict.ok()) return Fail(Quoted(package) + ": " + verdict.problem);
     if (!kv::HasExeSuffix(BaseName(package)))
         Warn(Quoted(package) +
-             " does not end in .exe; the installer finds its own file only by its .exe name");
+             " does not end in .exe; Windows and its users know a program by that ending");
     std::printf("OK: %s: %s\n", Quoted(package).c_str(), Summary(listing).c_str());
     PrintFontLines(listing, "  ");
     return kExitOk;

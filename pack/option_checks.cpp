@@ -281,7 +281,7 @@ std::string OutputAndStubProblem(const BuildOptions& options) {
     if (options.output.empty()) return "the output path given with -o is empty";
     if (!kv::HasExeSuffix(options.output))
         return "output " + Quoted(options.output) +
-               " must end in .exe: the installer finds its own file by its .exe name";
+               " must end in .exe: Windows and its users know a program by that ending";
     if (options.stub && options.stub->empty()) return "the stub path given with --stub is empty";
     return std::string();
 }

@@ -51,7 +51,8 @@ void SetWindows(ui::Form& about, ui::Form* const (&end_order)[N]) {
     SetWindows(about, end_order, N);
 }
 
-// The Windows directory, without a trailing backslash unless the system
+// The system's Windows directory (on a Remote Desktop host too, where each
+// user has a private one), without a trailing backslash unless the system
 // gives one; empty when the system cannot tell.
 std::string GetWinDir();
 

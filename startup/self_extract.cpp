@@ -11,8 +11,6 @@
 
 namespace kv {
 
-std::string OwnExecutable() { return OwnExePath(platform::ExeFolder(), platform::ExeBaseName()); }
-
 namespace {
 
 // A failed step asks the user what to do; the window keeps painting between steps.

@@ -14,12 +14,6 @@ namespace {
 
 using std::string;
 
-TEST(OwnExePath, AddsABackslashOnlyWhereTheFolderHasNone) {
-    EXPECT_EQ(kv::OwnExePath("C:\\Setup", "font"), "C:\\Setup\\font.exe");
-    EXPECT_EQ(kv::OwnExePath("C:\\", "font"), "C:\\font.exe");
-    EXPECT_EQ(kv::OwnExePath("D:\\My Fonts", "renamed copy"), "D:\\My Fonts\\renamed copy.exe");
-}
-
 // Stands in for the file system and the user: records the files written,
 // fails the creations it is told to, and answers the prompt from a script.
 class FakeHost final : public kv::ExtractHost {
