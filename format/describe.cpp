@@ -55,8 +55,10 @@ const char* Describe(WebAddressFault fault) {
     switch (fault) {
     case WebAddressFault::None: return "";
     case WebAddressFault::NotWeb:
-        return "is not a web address: it must start with http:// or https://";
-    case WebAddressFault::NoSite: return "names no site after the scheme";
+        return "is not a web address: it must start with http://, https:// or www., or be a "
+               "mailto: link";
+    case WebAddressFault::NoSite:
+        return "names nothing after its http://, https://, www. or mailto:";
     case WebAddressFault::BlankOrControl: return "holds a space or a control character";
     }
     return "is not a web address";

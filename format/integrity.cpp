@@ -23,13 +23,12 @@ void EncodeRecord(const IntegrityRecord& record, unsigned char (&bytes)[kRecordB
 }
 
 RecordState DecodeRecord(const unsigned char (&bytes)[kRecordBytes], IntegrityRecord& record) {
-    int flipped_bits = 0;
-    for (size_t i = 0; i < sizeof kRecordMarker; ++i)
-        for (unsigned diff = bytes[i] ^ static_cast<unsigned char>(kRecordMarker[i]); diff;
-             diff &= diff - 1)
-            ++flipped_bits;
-    if (flipped_bits > 2) return RecordState::Absent;
-    if (flipped_bits > 0 || LoadLe32(bytes + 16) != kRecordVersion) return RecordState::Damaged;
+    unsigned char any = 0;
+    for (unsigned char b : bytes) any |= b;
+    if (any == 0) return RecordState::Absent;
+    if (std::memcmp(bytes, kRecordMarker, sizeof kRecordMarker) != 0 ||
+        LoadLe32(bytes + 16) != kRecordVersion)
+        return RecordState::Damaged;
     record.payload_length =
         LoadLe32(bytes + 20) | (static_cast<uint64_t>(LoadLe32(bytes + 24)) << 32);
     record.crc32 = LoadLe32(bytes + 28);
@@ -57,7 +56,8 @@ IntegrityState CheckIntegrity(ByteSource& file, int64_t package_end, int64_t pay
     const int64_t filler = package_end - kFillerBytes;
     unsigned char bytes[kRecordBytes];
     IntegrityRecord record;
-    if (filler < 0 || !file.read(filler, bytes, kRecordBytes)) return IntegrityState::Absent;
+    // Unread bytes are not known to be zero.
+    if (filler < 0 || !file.read(filler, bytes, kRecordBytes)) return IntegrityState::RecordDamaged;
     switch (DecodeRecord(bytes, record)) {
     case RecordState::Absent: return IntegrityState::Absent;
     case RecordState::Damaged: return IntegrityState::RecordDamaged;

@@ -27,10 +27,9 @@ struct IntegrityRecord {
 // (u32 LE), payload length (u64 LE), CRC-32 (u32 LE).
 void EncodeRecord(const IntegrityRecord& record, unsigned char (&bytes)[kRecordBytes]);
 
-// Absent: the filler holds nothing like a record (older packages: zeros).
-// Damaged: a marker within two bit flips of ours, or our marker with a
-// version this reader does not know: a record that was changed, which must
-// not turn the check off.
+// Absent: the record's 32 bytes are all zero, as older packages hold them.
+// Damaged: anything else that is not our marker with our version, so a
+// changed byte (and with it any damage elsewhere) never turns the check off.
 enum class RecordState { Absent, Present, Damaged };
 RecordState DecodeRecord(const unsigned char (&bytes)[kRecordBytes], IntegrityRecord& record);
 

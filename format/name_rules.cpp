@@ -33,8 +33,10 @@ size_t DeviceStemLength(const std::string& name) {
     return stem;
 }
 
-// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9 and LPT0-9 with the
-// superscripts ¹ ² ³ as digits too, alone or before an extension.
+// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM0-9 and LPT0-9, alone or before
+// an extension; and COM or LPT before any non-ASCII byte, which covers the
+// superscripts ¹ ² ³ as digits in every ANSI code page: one byte in the
+// single-byte ones, two in the Korean (A9 F6) or the UTF-8 one (C2 B9).
 bool IsDeviceName(const std::string& name) {
     const size_t stem = DeviceStemLength(name);
     const char* p = name.data();
@@ -42,9 +44,9 @@ bool IsDeviceName(const std::string& name) {
     if (stem == 3)
         for (const char* d : kThreeLetterDevices)
             if (EqualsAsciiNoCase(p, d, 3)) return true;
-    if (stem == 4 && (EqualsAsciiNoCase(p, "COM", 3) || EqualsAsciiNoCase(p, "LPT", 3))) {
-        const unsigned char digit = static_cast<unsigned char>(name[3]);
-        return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+    if (stem >= 4 && (EqualsAsciiNoCase(p, "COM", 3) || EqualsAsciiNoCase(p, "LPT", 3))) {
+        const unsigned char next = static_cast<unsigned char>(name[3]);
+        return next >= 0x80 || (stem == 4 && next >= '0' && next <= '9');
     }
     return (stem == 6 && EqualsAsciiNoCase(p, "CONIN$", 6)) ||
            (stem == 7 && EqualsAsciiNoCase(p, "CONOUT$", 7));
@@ -118,17 +120,46 @@ bool IsUsableLinkTitle(const std::string& title) {
     return fault == NameFault::None || fault == NameFault::Empty;
 }
 
+namespace {
+
+// The starts of a link, each ended by a NUL, in one text: no table of
+// pointers in the stub. kHttp and kNoScheme are two of them.
+constexpr char kLinkStarts[] = "http://\0https://\0www.\0mailto:\0";
+constexpr const char* kHttp = kLinkStarts;
+constexpr const char* kNoScheme = kLinkStarts + 17;
+constexpr size_t kNoSchemeLength = 4;
+static_assert(kNoScheme[0] == 'w' && kNoScheme[3] == '.' && kNoScheme[kNoSchemeLength] == '\0');
+
+// The length of the address's http://, https://, www. or mailto: start, in
+// any letter case; 0 when it has none of them.
+size_t LinkPrefixLength(const std::string& url) {
+    for (const char* prefix = kLinkStarts; *prefix;) {
+        const size_t n = std::strlen(prefix);
+        if (url.size() >= n && EqualsAsciiNoCase(url.data(), prefix, n)) return n;
+        prefix += n + 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
 WebAddressFault CheckWebAddress(const std::string& url) {
-    size_t scheme = 0;
-    if (url.size() >= 7 && EqualsAsciiNoCase(url.data(), "http://", 7)) scheme = 7;
-    if (url.size() >= 8 && EqualsAsciiNoCase(url.data(), "https://", 8)) scheme = 8;
-    if (scheme == 0) return WebAddressFault::NotWeb;
-    if (url.size() == scheme) return WebAddressFault::NoSite;
+    const size_t prefix = LinkPrefixLength(url);
+    if (prefix == 0) return WebAddressFault::NotWeb;
+    if (url.size() == prefix) return WebAddressFault::NoSite;
     if (HasControlByte(url) || url.find(' ') != std::string::npos)
         return WebAddressFault::BlankOrControl;
     return WebAddressFault::None;
 }
 
 bool IsWebAddress(const std::string& url) { return CheckWebAddress(url) == WebAddressFault::None; }
+
+std::string AddressToOpen(const std::string& url) {
+    if (!IsWebAddress(url)) return std::string();
+    // Never the bare address: the shell would run a program of that name
+    // ("www.example.com") before it tried the web.
+    if (EqualsAsciiNoCase(url.data(), kNoScheme, kNoSchemeLength)) return kHttp + url;
+    return url;
+}
 
 }  // namespace kv

@@ -22,7 +22,8 @@ enum class NameFault {
     ControlByte,
     ReservedCharacter,   // \ / : * ? " < > |
     TrailingDotOrSpace,  // Windows drops them, so the file gets another name
-    DeviceName,          // CON, NUL, COM1, COM¹, ... open a device, not a file
+    DeviceName,          // CON, NUL, COM1, COM¹, ... open a device, not a file; COM or LPT
+                         // before any non-ASCII byte is refused too
     ShortAlias,          // KERVAL~1.DAT may be another file's 8.3 alias
 };
 
@@ -42,8 +43,8 @@ std::string Describe(NameFault fault, const std::string& name, size_t max_length
 std::string FoldCase(const std::string& name);
 bool SameWindowsName(const std::string& a, const std::string& b);
 
-// Ends in ".exe" as Windows compares names: the installer finds its own
-// file by its .exe name.
+// Ends in ".exe" as Windows compares names: the ending users and Windows
+// know a program by.
 inline bool HasExeSuffix(const std::string& name) {
     return name.size() >= 4 && SameWindowsName(name.substr(name.size() - 4), ".exe");
 }
@@ -56,16 +57,24 @@ bool IsUsableLinkTitle(const std::string& title);
 
 enum class WebAddressFault {
     None,
-    NotWeb,          // not http:// or https://, in any letter case
-    NoSite,          // nothing after the scheme
+    NotWeb,          // not http://, https://, www. or mailto:, in any letter case
+    NoSite,          // nothing after that start
     BlankOrControl,  // a blank or a control byte (CR LF would add lines to .url files)
 };
 
-// Only web addresses reach the shell: the installer runs elevated, and the
-// shell would also start a program, open a share or a local file.
+// Only web pages and mail links reach the shell: the installer runs
+// elevated, and the shell would also start a program, open a share or a
+// local file. The package's web address is a link when it starts with
+// http://, https://, www. or mailto: and holds something after it and no
+// blank or control byte.
 WebAddressFault CheckWebAddress(const std::string& url);
 bool IsWebAddress(const std::string& url);
 const char* Describe(WebAddressFault fault);
+
+// What the installer opens for the package's web address, and writes into
+// its shortcut files: the address as it stands, a www. address as
+// "http://" + the address; "" when it is no link (CheckWebAddress).
+std::string AddressToOpen(const std::string& url);
 
 // A byte below 32, or DEL.
 bool HasControlByte(const std::string& text);

@@ -127,6 +127,7 @@ std::string JoinPath(std::string folder, const char* name) {
 }
 
 std::string FolderUnder(const std::string& windows_dir, const char* name) {
+    if (windows_dir.empty()) return std::string();
     std::string folder = JoinPath(windows_dir, name);
     folder += '\\';
     return folder;

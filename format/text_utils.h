@@ -33,7 +33,9 @@ double RoundHalfEven(double value);
 std::string JoinPath(std::string folder, const char* name);
 
 // The folder `name` below `windows_dir`, ending in a backslash:
-// "C:\WINDOWS" -> "C:\WINDOWS\Temp\", "C:\" -> "C:\Temp\", "" -> "\Temp\".
+// "C:\WINDOWS" -> "C:\WINDOWS\Temp\", "C:\" -> "C:\Temp\". Empty for an empty
+// Windows directory (the system could not tell it): never a folder at the
+// root of whatever drive is current.
 std::string FolderUnder(const std::string& windows_dir, const char* name);
 
 // The most of a text file the installer reads: a longer readme or license

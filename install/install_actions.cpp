@@ -12,10 +12,11 @@ namespace {
 bool WriteShortcut(const char* folder_name, const std::string& url) {
     // A title that is no file name fails here rather than reaching the file
     // system, where "..\" in it would put the file outside the folder; an
-    // address with a line break would add keys of its own to the file.
-    if (!CanWriteShortcut(url, strLinkName)) return false;
-    const std::string path = FolderUnder(GetWinDir(), folder_name) + strLinkName + ".url";
-    platform::FileSink file(platform::CreateForWriting(path));
+    // address the welcome page would not open (a program's path, a share, a
+    // line break that adds keys of its own) is never written.
+    const std::string folder = FolderUnder(GetWinDir(), folder_name);
+    if (!CanWriteShortcut(url, strLinkName) || folder.empty()) return false;
+    platform::FileSink file(platform::CreateForWriting(folder + strLinkName + ".url"));
     if (!file.valid()) return false;
     const std::string text = InternetShortcutText(url);
     return file.write(text.data(), text.size());
@@ -60,7 +61,7 @@ private:
 
 bool InstallFonts() {
     const std::string fonts = FolderUnder(GetWinDir(), "Fonts");
-    bool copied = true;
+    bool copied = !fonts.empty();
     ForEachPackagedFile([&](const std::string& name) {
         if (!copied || !IsFontFile(name, strReadme, strLicense)) return;
         // An entry the user skipped during the extraction was not written:
@@ -76,8 +77,9 @@ bool CopyReadme() {
     // The readme's name comes from the descriptor: unless it is an entry
     // this run extracted, the desktop file of that name is left alone (and
     // a name with a folder in it never reaches the file system).
-    if (!extractedFiles.Holds(strReadme)) return true;
-    const std::string target = FolderUnder(GetWinDir(), "Desktop") + strReadme;
+    const std::string desktop = FolderUnder(GetWinDir(), "Desktop");
+    if (!extractedFiles.Holds(strReadme) || desktop.empty()) return true;
+    const std::string target = desktop + strReadme;
     KillFile(target);
     platform::CopyOneFile(strTempPath + strReadme, target);
     return true;

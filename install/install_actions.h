@@ -11,16 +11,18 @@
 namespace kv {
 
 // Copies every packaged font (every listed file but the readme, the license
-// and the descriptor) into the Fonts folder, in list order. Stops at the
-// first failed copy and keeps what was copied; true also when there is none.
+// and the descriptor whose name ends in a font extension) into the Fonts
+// folder, in list order. Stops at the first failed copy and keeps what was
+// copied; true also when there is none.
 bool InstallFonts();
 
 // Puts a copy of the readme on the desktop, replacing an older copy. Never
 // fails the run.
 bool CopyReadme();
 
-// Write strLinkName + ".url" pointing at `url` into the Favorites folder or
-// onto the desktop. The folders are never created.
+// Write strLinkName + ".url" pointing at `url` as the welcome page opens it
+// into the Favorites folder or onto the desktop; false for an address it
+// would not open. The folders are never created.
 bool MakeFavURL(const std::string& url);
 bool MakeDesktopURL(const std::string& url);
 

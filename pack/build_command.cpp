@@ -240,6 +240,9 @@ void CheckInputs(Build& b) {
         } else if (is_font) {
             if (b.fonts[i].verdict != kv::fontinfo::Verdict::Font)
                 b.Refuse(kv::fontinfo::RefusalMessage(b.fonts[i], InputLabel(input)));
+            // The installer copies only names with a font ending into Fonts.
+            else if (const std::string problem = FontFileNameProblem(input.name); !problem.empty())
+                b.Refuse(InputLabel(input) + ": its name " + Quoted(input.name) + " " + problem);
         } else if (size > kMaxTextInputBytes) {
             b.Refuse(InputLabel(input) + " is " + std::to_string(size) + " bytes long; a " +
                      input.kind + " is read whole to be converted, up to " +

@@ -351,7 +351,7 @@ int RunVerify(const std::string& package, bool any_stub) {
     if (!foreign.empty()) Warn(QuotedPath(package) + ": " + foreign + " (accepted: --any-stub)");
     if (!kv::HasExeSuffix(BaseName(package)))
         Warn(QuotedPath(package) +
-             " does not end in .exe; the installer finds its own file only by its .exe name");
+             " does not end in .exe; Windows and its users know a program by that ending");
     std::printf("OK: %s: %s\n", QuotedPath(package).c_str(), Summary(listing).c_str());
     // The fonts are read once more to be shown: what was judged must be
     // what is shown.

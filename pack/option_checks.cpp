@@ -125,10 +125,11 @@ const char* RoleName(Role role) {
 
 Role RoleOf(const std::string& name, const kv::Descriptor* descriptor) {
     if (name == kv::kDescriptorName) return Role::Descriptor;
-    if (!descriptor) return Role::Font;
-    if (kv::IsFontFile(name, descriptor->readme, descriptor->license)) return Role::Font;
+    if (!descriptor) return kv::HasFontExtension(name) ? Role::Font : Role::Ignored;
     if (name == descriptor->readme) return name == kv::kNoReadme ? Role::Ignored : Role::Readme;
-    return name == kv::kNoLicense ? Role::Ignored : Role::License;
+    if (name == descriptor->license) return name == kv::kNoLicense ? Role::Ignored : Role::License;
+    return kv::IsFontFile(name, descriptor->readme, descriptor->license) ? Role::Font
+                                                                         : Role::Ignored;
 }
 
 std::string BaseName(const std::string& path) {
@@ -281,6 +282,12 @@ std::string MissingInValueProblem(const std::string& option, const std::string& 
 }
 
 }  // namespace
+
+std::string FontFileNameProblem(const std::string& name) {
+    if (kv::HasFontExtension(name)) return std::string();
+    return std::string("does not end in a font file extension (") + kv::kFontExtensions +
+           "); the installer copies no other file into the Fonts folder";
+}
 
 std::string FontNameProblem(const std::string& name, const std::string& label) {
     if (IsBlank(name))
@@ -620,8 +627,9 @@ void OutputAndStubProblems(const BuildOptions& options, std::vector<std::string>
     if (options.output.empty())
         problems.push_back("the output path given with -o is empty");
     else if (!kv::HasExeSuffix(options.output))
-        problems.push_back("output " + Quoted(options.output) +
-                           " must end in .exe: the installer finds its own file by its .exe name");
+        problems.push_back(
+            "output " + Quoted(options.output) +
+            " must end in .exe: Windows and its users know a program by that ending");
     if (options.stub && options.stub->empty())
         problems.push_back("the stub path given with --stub is empty");
 }

@@ -19,9 +19,11 @@ const char* RoleName(Role role);
 
 // The role the installer gives a packaged file: the descriptor by its fixed
 // name, the readme and license as the descriptor names them (exact case),
-// every other file a font. A file named like a "NOREADME"/"NOLICENSE" marker
-// is skipped by the font installation and shown nowhere: Ignored.
-// Without a descriptor (nullptr) every other file counts as a font.
+// every other file whose name ends in a font extension a font
+// (kv::IsFontFile). Any other file (a desktop.ini, a file named like a
+// "NOREADME"/"NOLICENSE" marker) is extracted and removed again but never
+// installed or shown: Ignored. Without a descriptor (nullptr) every other
+// file with a font extension counts as a font.
 Role RoleOf(const std::string& name, const kv::Descriptor* descriptor);
 
 // The last component of a path in the host's syntax ("fonts/A.ttf" -> "A.ttf").
@@ -35,13 +37,17 @@ std::string NameProblem(const std::string& name);
 // Why `title` cannot name the web shortcut files (title + ".url"), or "".
 // Stricter than the installer, which writes ".url" for an empty title.
 std::string LinkTitleProblem(const std::string& title);
-// Why `url` cannot be the package's web address, or "". It must be ASCII;
-// a value that is not UTF-8 is read as Windows-1252 to name the character.
+// Why `url` cannot be the package's web address, or "": the installer opens
+// only what kv::CheckWebAddress accepts, and it must be ASCII; a value that
+// is not UTF-8 is read as Windows-1252 to name the character.
 std::string WebUrlProblem(const std::string& url);
 // Why `name` cannot be a packaged name in a new package, or "": the
 // installer's rule, and ASCII only, since Windows spells other characters
 // differently under other code pages (and folds their case by them).
 std::string PackagedNameProblem(const std::string& name);
+// Why a font input stored as `name` would never be installed, or "": the
+// installer copies only names with a font extension into the Fonts folder.
+std::string FontFileNameProblem(const std::string& name);
 
 // How messages name the descriptor's values: the build names its options,
 // verify the descriptor's fields. The font name and link title are always

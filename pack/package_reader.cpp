@@ -86,16 +86,17 @@ void ReadFontEntries(kv::ByteSource& source, PackageListing& listing) {
 }
 
 // Whether the end of the file carries what a package writer leaves there:
-// an integrity record (sound or not), or a count field in the writer's form
-// (digits, then NUL bytes or spaces). A walk that fails without either found
-// no trailer, not a damaged one: any other file fails the walk too.
+// the integrity record's marker (whatever follows it), or a count field in
+// the writer's form (digits, then NUL bytes or spaces). A walk that fails
+// without either found no trailer, not a damaged one: any other file fails
+// the walk too. (Bytes that are neither zero nor a record are damage to the
+// installer; without the marker they only tell that the file is no package.)
 bool HasTrailerMarks(kv::ByteSource& source, int64_t package_end) {
     const int64_t count_at = package_end - kv::kTrailerTailBytes;
     if (count_at < 0) return false;
-    unsigned char record[kv::kRecordBytes];
-    kv::IntegrityRecord unused;
-    if (source.read(package_end - kv::kFillerBytes, record, sizeof record) &&
-        kv::DecodeRecord(record, unused) != kv::RecordState::Absent)
+    char marker[sizeof kv::kRecordMarker];
+    if (source.read(package_end - kv::kFillerBytes, marker, sizeof marker) &&
+        std::memcmp(marker, kv::kRecordMarker, sizeof marker) == 0)
         return true;
     char field[kv::kCountBytes];
     if (!source.read(count_at, field, sizeof field)) return false;
@@ -208,8 +209,9 @@ std::string InstallerRefusal(const PackageListing& listing) {
         return "the package's checksum does not match its content: the file is damaged; " +
                std::string(kDamagedOutcome);
     if (listing.integrity == kv::IntegrityState::RecordDamaged)
-        return "the package's integrity record is damaged: its marker or version was changed, "
-               "so the checksum cannot be trusted to switch itself off; " +
+        return "the package's integrity record is damaged: its 32 bytes are neither a record "
+               "this tool knows nor all zero (as in an older package), so the checksum cannot "
+               "be trusted to switch itself off; " +
                std::string(kDamagedOutcome);
     if (listing.descriptor_entry < 0)
         return "the package holds no entry named KERVALE.DAT" +

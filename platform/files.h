@@ -39,9 +39,13 @@ private:
     HANDLE h_ = INVALID_HANDLE_VALUE;
 };
 
-// Opens an existing file for reading, sharing it with writers so the running
-// executable can be opened too. Never creates a file.
+// Opens an existing file for reading. Never creates a file.
 Handle OpenForReading(const std::string& path);
+
+// The running program's own file, by its wide name, held with read sharing
+// only; invalid unless it is the very file the running image was mapped
+// from (a file that took the program's name since is refused).
+Handle OpenOwnImage();
 
 // Creates the file, or empties one that exists.
 Handle CreateForWriting(const std::string& path);
@@ -85,12 +89,11 @@ bool DeleteOneFile(const std::string& path);
 // Copies a file, replacing the target.
 bool CopyOneFile(const std::string& from, const std::string& to);
 
-// The running executable's folder (no trailing backslash except at a drive
-// root) and its file name without the extension.
-std::string ExeFolder();
-std::string ExeBaseName();
+// A function of a DLL the program has loaded (kernel32, ntdll) that older
+// Windows may lack; null there.
+void* SystemFunction(const char* module, const char* name);
 
-// GetWindowsDirectoryA's text cut at the first NUL; empty when the call fails.
+// GetSystemWindowsDirectoryA's text; empty when the call fails.
 std::string WindowsDirectory();
 
 // Opens an address with the program registered for it; the outcome is not

@@ -1,12 +1,12 @@
 // What this run wrote into the extraction folder. The folder is shared with
 // every local account, so a file found there under a packaged name may be
 // one that an earlier program, or another user, left behind: only a name
-// this run wrote itself may be read, copied or installed.
+// this run wrote itself may be read, copied, installed or deleted.
 // Plain C++, no Windows headers.
 #pragma once
 
+#include <cstddef>
 #include <string>
-#include <vector>
 
 namespace kv {
 
@@ -20,19 +20,28 @@ public:
     // run: the file under that name then holds what this run put there.
     bool Holds(const std::string& name) const;
 
-    // Calls `visit(name)` for every entry this run wrote.
+    // Calls `visit(name)` for every entry this run wrote whose name it
+    // Holds, in trailer order: the files a run deletes when it ends. A name
+    // that a skipped entry shares is left out, as the file there may be
+    // someone else's.
     template <typename Visit>
-    void ForEachWritten(Visit&& visit) const {
-        for (const Entry& entry : entries_)
-            if (entry.written) visit(entry.name);
+    void ForEachHeld(Visit&& visit) const {
+        for (size_t at = 0; at < written_.size();) {
+            const std::string name = Next(written_, at);
+            if (!Skipped(name)) visit(name);
+        }
     }
 
 private:
-    struct Entry {
-        std::string name;
-        bool written;
-    };
-    std::vector<Entry> entries_;
+    // The name that starts at `at` in a list; `at` moves past it.
+    static std::string Next(const std::string& list, size_t& at);
+    bool Skipped(const std::string& name) const;
+
+    // Each a list of names, every one ended by a NUL, which no packaged name
+    // holds: the stub carries no container code for them. Skipped entries
+    // come from the user's Ignore, so they are few; the ends of a run check
+    // every written name against them.
+    std::string written_, skipped_;
 };
 
 }  // namespace kv

@@ -84,6 +84,12 @@ bool ReadExtractedText(const std::string& name, std::string& text) {
 
 void KillFile(const std::string& path) { platform::DeleteOneFile(path); }
 
+void DeleteExtractedFiles(const std::string* keep) {
+    extractedFiles.ForEachHeld([&](const std::string& name) {
+        if (!keep || name != *keep) KillFile(strTempPath + name);
+    });
+}
+
 void ConfirmExit(ui::Form& page) {
     if (g_ending || g_asking) return;
     g_asking = true;
@@ -94,7 +100,7 @@ void ConfirmExit(ui::Form& page) {
     if (answer == ui::kAnswerNo) return;
 
     g_ending = true;
-    ForEachPackagedFile([](const std::string& name) { KillFile(strTempPath + name); });
+    DeleteExtractedFiles();
     page.Hide();
     if (g_about) g_about->Hide();
     ui::EndProgram();
@@ -102,9 +108,7 @@ void ConfirmExit(ui::Form& page) {
 
 void CleanUp() {
     g_ending = true;
-    ForEachPackagedFile([](const std::string& name) {
-        if (name != strReadme) KillFile(strTempPath + name);
-    });
+    DeleteExtractedFiles(&strReadme);
     HideAll();
     ui::EndProgram();
 }

@@ -26,8 +26,8 @@ extern std::string strTempPath;
 extern int16_t intFileCount;
 
 // Beside the list of packaged files: which of them this run wrote into the
-// extraction folder. Only a name it holds is read, copied or installed from
-// there.
+// extraction folder. Only a name it holds is read, copied, installed or
+// deleted there.
 extern ExtractionRecord extractedFiles;
 
 // The list box that holds the packaged names, in trailer order.
@@ -51,7 +51,8 @@ void SetWindows(ui::Form& about, ui::Form* const (&end_order)[N]) {
     SetWindows(about, end_order, N);
 }
 
-// The Windows directory, without a trailing backslash unless the system
+// The system's Windows directory (on a Remote Desktop host too, where each
+// user has a private one), without a trailing backslash unless the system
 // gives one; empty when the system cannot tell.
 std::string GetWinDir();
 
@@ -69,12 +70,17 @@ bool ReadExtractedText(const std::string& name, std::string& text);
 // Deletes one file; every failure is ignored.
 void KillFile(const std::string& path);
 
-// Asks whether to give up. Returns only on No; Yes deletes every extracted
-// file and ends the program.
+// Deletes every file this run extracted but `*keep` (a listed name it
+// skipped, or another account's file of that name, is never touched).
+// Every way the run ends after the extraction goes through here.
+void DeleteExtractedFiles(const std::string* keep = nullptr);
+
+// Asks whether to give up. Returns only on No; Yes deletes every file this
+// run extracted and ends the program.
 void ConfirmExit(ui::Form& page);
 
-// The ordinary end of a run: deletes the extracted files but the readme,
-// hides the windows and ends the program.
+// The ordinary end of a run: deletes the files this run extracted but the
+// readme, hides the windows and ends the program.
 [[noreturn]] void CleanUp();
 
 // "The kervale datafile is corrupted.", then the clean end of the run.

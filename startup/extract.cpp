@@ -1,15 +1,8 @@
 #include "extract.h"
 
-#include "text_utils.h"
 #include "trailer.h"
 
 namespace kv {
-
-std::string OwnExePath(const std::string& folder, const std::string& base_name) {
-    std::string path = JoinPath(folder, base_name.c_str());
-    path += ".exe";
-    return path;
-}
 
 namespace {
 void YieldThunk(void* host) { static_cast<ExtractHost*>(host)->LetEventsRun(); }

@@ -11,10 +11,6 @@
 
 namespace kv {
 
-// The installer's own file: folder + "\" (unless the folder already ends in
-// one) + base name + ".exe".
-std::string OwnExePath(const std::string& folder, const std::string& base_name);
-
 // The buttons of the Abort/Retry/Ignore prompt, numbered as the system's
 // message box returns them.
 enum class StepAnswer { Abort = 3, Retry = 4, Ignore = 5 };

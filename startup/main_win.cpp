@@ -9,6 +9,7 @@
 // DLL, which initialises itself when it is loaded.
 #include <windows.h>
 
+#include "files.h"
 #include "form.h"
 #include "startup_window.h"
 
@@ -18,6 +19,20 @@
 extern "C" void (*__CTOR_LIST__[])();
 
 namespace {
+
+// Elevated and often started from Downloads, the program must not load a
+// DLL that someone put beside it: every DLL loaded from here on (theming,
+// the shell's helpers) comes from System32 only. Where Windows lacks that
+// call (Vista and 7 without the 2011 update), at least the current folder
+// leaves the search. The DLLs in the import table are all known DLLs, which
+// Windows takes from System32 before this runs.
+void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const auto set_default = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+        kv::platform::SystemFunction("kernel32", "SetDefaultDllDirectories"));
+    if (set_default && set_default(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+    SetDllDirectoryW(L"");
+}
 
 void RunConstructors() {
     auto ctor = __CTOR_LIST__ + 1;
@@ -36,6 +51,7 @@ extern "C" int atexit(void (*)()) { return 0; }
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 extern "C" [[noreturn]] void __stdcall KervaleStart() {
+    RestrictDllSearch();
     RunConstructors();
     kv::ui::Initialise(reinterpret_cast<HINSTANCE>(&__ImageBase));
     kv::frmStartup.Load();

@@ -11,8 +11,6 @@
 
 namespace kv {
 
-std::string OwnExecutable() { return OwnExePath(platform::ExeFolder(), platform::ExeBaseName()); }
-
 namespace {
 
 // A failed step asks the user what to do; the window keeps painting between steps.
@@ -36,17 +34,19 @@ public:
 
 // Should memory run out, no extracted file is left behind in the shared
 // Temp folder; files this run did not write are not touched.
-void DeleteExtractedFiles() {
-    extractedFiles.ForEachWritten([](const std::string& name) { KillFile(strTempPath + name); });
-}
+void DeleteAllExtracted() { DeleteExtractedFiles(); }
 
 }  // namespace
 
 bool ExtractFiles(ByteSource& package) {
-    platform::SetFatalCleanUp(DeleteExtractedFiles);
-    InstallerExtractHost host;
     strTempPath = FolderUnder(GetWinDir(), "Temp");
-    if (!ExtractEntries(package, strTempPath, host, extractedFiles)) ui::EndProgram();
+    if (strTempPath.empty()) return false;
+    platform::SetFatalCleanUp(DeleteAllExtracted);
+    InstallerExtractHost host;
+    if (!ExtractEntries(package, strTempPath, host, extractedFiles)) {
+        DeleteExtractedFiles();
+        ui::EndProgram();
+    }
     if (!extractedFiles.Holds(kDescriptorName)) return false;
 
     frmStartup.Hide();

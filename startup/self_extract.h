@@ -2,21 +2,18 @@
 // packaged files into the Temp folder below the Windows directory.
 #pragma once
 
-#include <string>
-
 #include "byte_source.h"
 
 namespace kv {
 
-// The installer's own executable.
-std::string OwnExecutable();
-
 // Writes every packaged file of `package`, the installer's own file as the
 // start-up opened, listed and checked it, into the Temp folder below the
 // Windows directory, then hides the start-up window and shows the welcome
-// page. False, with nothing shown, when the descriptor was not written: the
-// start-up then ends as for a damaged file rather than read a KERVALE.DAT
-// that this run did not put there.
+// page. False, with nothing shown, when the system cannot tell the Windows
+// directory or the descriptor was not written: the start-up then ends as for
+// a damaged file rather than read a KERVALE.DAT that this run did not put
+// there. Abort in the extraction's prompt deletes what was written and ends
+// the program.
 bool ExtractFiles(ByteSource& package);
 
 }  // namespace kv

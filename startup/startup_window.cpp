@@ -17,7 +17,9 @@ using namespace design::frmStartupIds;
 
 namespace {
 
+// Also after the extraction: what this run wrote goes first.
 [[noreturn]] void DamagedFile() {
+    DeleteExtractedFiles();
     ui::MsgBox("This file is damaged. Try downloading the file again.", ui::kMsgCritical, "Error");
     ui::EndProgram();
 }
@@ -55,10 +57,10 @@ void Form_Load() {
     UseFileList(frmStartup, lstFiles);
     SetWindows(frmAbout, kEndOrder);
     frmStartup.Show();
-    // Opened once, without creating it, and held to the end of the
+    // The image that runs, opened once and held to the end of the
     // extraction: what is extracted is the very file that was listed and
-    // checked, even if another file has since taken its name.
-    platform::FileSource package(platform::OpenForReading(OwnExecutable()));
+    // checked, and it cannot be renamed or rewritten meanwhile.
+    platform::FileSource package(platform::OpenOwnImage());
     if (!package.valid()) DamagedFile();
     ListPackagedFiles(package);
 

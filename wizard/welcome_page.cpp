@@ -45,11 +45,12 @@ void cmdNext_Click() { ShowNextPage(Page::Welcome); }
 // Non-modal: the page stays usable while the box is open.
 void cmdAbout_Click() { frmAbout.Show(); }
 
-// Only a web page: the program runs elevated, and the shell would just as
-// well start a program or open a share for the package's address.
+// Only a web page or a mail link: the program runs elevated, and the shell
+// would just as well start a program or open a share for the package's
+// address.
 void lblWeb_Click() {
-    const std::string address = frmOne.Text(lblWeb);
-    if (IsWebAddress(address)) OpenURL(address);
+    const std::string address = AddressToOpen(frmOne.Text(lblWeb));
+    if (!address.empty()) OpenURL(address);
 }
 
 using PageWelcome = SharedHandlers<Page::Welcome>;

@@ -1,6 +1,7 @@
 #include "wizard_rules.h"
 
 #include "descriptor.h"
+#include "name_rules.h"
 
 namespace kv {
 
@@ -14,7 +15,8 @@ OptionsLayout LayOutOptions(const std::string& readme, const std::string& web_ur
                             const std::string& link_name) {
     OptionsLayout layout;
     const bool has_readme = readme != kNoReadme;
-    layout.link_frame = !web_url.empty();
+    // Shortcuts only to what the welcome page would open.
+    layout.link_frame = IsWebAddress(web_url);
     layout.copy_readme = has_readme;
     layout.options_frame = has_readme || layout.link_frame;
     if (layout.link_frame) layout.link_caption = "Shortcut to " + TrimSpaces(link_name);

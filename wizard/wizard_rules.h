@@ -13,7 +13,8 @@ std::string TrimSpaces(const std::string& text);
 struct OptionsLayout {
     bool options_frame;        // fraOptions, and with it everything inside
     bool copy_readme;          // chkCopy
-    bool link_frame;           // fraLink with chkDesktopURL and chkFav
+    bool link_frame;           // fraLink with chkDesktopURL and chkFav: a web address
+                               // the welcome page would open (IsWebAddress)
     std::string link_caption;  // fraLink's caption when shown
 };
 OptionsLayout LayOutOptions(const std::string& readme, const std::string& web_url,

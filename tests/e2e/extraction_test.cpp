@@ -37,5 +37,35 @@ TEST_F(ExtractionTest, EveryFileIsInTheTempFolderByteForByteWhenTheWelcomePageSh
     run_->Kill();
 }
 
+// The installer reads the image that runs, by its wide name: from a folder
+// that the ANSI code page cannot spell (Windows-1252 has no "Ł"; its
+// best fit is "L"), under the ending .com, with a Setup.exe of another
+// package beside it and at the best-fitted path. A name taken apart and put
+// together again, or read in ANSI, would install the other package.
+TEST_F(ExtractionTest, ReadsTheImageThatRunsWhateverItsFolderAndEnding) {
+    TypicalPackage package, other;
+    other.descriptor.font_name = "Other Sans";
+    other.font_file = "OTHER.TTF";
+    const std::string other_package = BuildPackage(stub_, other.Files());
+    const std::string folder = "\xC5\x81ukasz";  // "Łukasz" in UTF-8
+    const std::string pkg = session_->DriveC() + "/pkg/";
+    for (const std::string& beside : {pkg + folder, pkg + "Lukasz"}) {
+        MakeFolders(beside);
+        ASSERT_TRUE(WriteWholeFile(beside + "/Setup.exe", other_package));
+    }
+
+    ASSERT_TRUE(LaunchPackageAs(BuildPackage(stub_, package.Files()), folder, "Setup.com"));
+    const std::string welcome = WaitWindow(kWelcomeCaption, kLaunchTimeoutMs);
+    ASSERT_FALSE(welcome.empty());
+    EXPECT_NE(FindControl(driver().Controls(welcome), "Kervale will install the Sample Sans font."),
+              nullptr);
+    ExpectExtracted(package.Files());
+    EXPECT_FALSE(PathExists(TempPath(other.font_file))) << "the other package was extracted";
+    run_->Kill();
+    run_.reset();
+    RemoveTree(pkg + folder);
+    RemoveTree(pkg + "Lukasz");
+}
+
 }  // namespace
 }  // namespace e2e

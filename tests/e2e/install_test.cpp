@@ -223,15 +223,23 @@ TEST_F(InstallRunTest, TypicalRunInstallsTheFontAndTheDesktopShortcut) {
     ExpectFile(Desktop(url_file), ShortcutFile(package.descriptor.web_url));
 }
 
-// All three extras, two fonts; a web address with characters that must not
-// be quoted or escaped; a readme whose bytes a text copy would change.
+// All three extras, two fonts; a web address without a scheme, whose
+// shortcuts point at it as the welcome page opens it, with characters that
+// must not be quoted or escaped; a readme whose bytes a text copy would
+// change; a packaged desktop.ini, which is no font and must not replace the
+// Fonts folder's own.
 TEST_F(InstallRunTest, AllThreeOptionsCopyTheReadmeAndWriteBothShortcuts) {
     TypicalPackage package;
-    package.descriptor.web_url = "http://www.example.com/a b?x=1&y=%20#top";
+    package.descriptor.web_url = "www.example.com/a?x=1&y=%20#top";
+    const std::string opened = "http://" + package.descriptor.web_url;
     package.readme = "Sample Sans\r\nbare line feed\nlone return\rbyte \xE9\xFF\r\n";
     std::vector<PackagedFile> files = package.Files();
     const PackagedFile bold{"SAMPLEB.TTF", BinaryBody(50000, 2)};
+    const PackagedFile not_a_font{"desktop.ini", "[.ShellClassInfo]\r\nCLSID={0}\r\n"};
     files.push_back(bold);
+    files.push_back(not_a_font);
+    const std::string fonts_own = "[.ShellClassInfo]\r\nCLSID={BD84B380-8CA2-1069-AB1D}\r\n";
+    ASSERT_TRUE(WriteWholeFile(Fonts(not_a_font.name), fonts_own));
     MakeDesktopAndFavorites();
     const std::string options = OpenOptions(files, true);
     ASSERT_FALSE(options.empty());
@@ -241,17 +249,21 @@ TEST_F(InstallRunTest, AllThreeOptionsCopyTheReadmeAndWriteBothShortcuts) {
     ExpectInstallingWindow(WindowState::Hidden);
     const std::string url_file = package.descriptor.link_name + ".url";
     ExpectFile(Desktop(package.descriptor.readme), package.readme);
-    ExpectFile(Desktop(url_file), ShortcutFile(package.descriptor.web_url));
-    ExpectFile(Favorites(url_file), ShortcutFile(package.descriptor.web_url));
+    ExpectFile(Desktop(url_file), ShortcutFile(opened));
+    ExpectFile(Favorites(url_file), ShortcutFile(opened));
     ExpectFile(Fonts(package.font_file), package.font);
     ExpectFile(Fonts(bold.name), bold.body);
+    ExpectFile(Fonts(not_a_font.name), fonts_own);
     EXPECT_EQ(Sorted(desktop_guard_->AddedFiles()), Sorted({package.descriptor.readme, url_file}));
     EXPECT_EQ(favorites_guard_->AddedFiles(), std::vector<std::string>{url_file});
-    EXPECT_EQ(Sorted(fonts_guard_->AddedFiles()), Sorted({package.font_file, bold.name}));
+    // The Fonts folder's desktop.ini is the test's own, unchanged.
+    EXPECT_EQ(Sorted(fonts_guard_->AddedFiles()),
+              Sorted({package.font_file, bold.name, not_a_font.name}));
 
     Finish(box);
     ExpectCleanedUp(files, package.descriptor.readme);
     ExpectFile(Desktop(package.descriptor.readme), package.readme);  // the clean-up keeps the copy
+    ExpectFile(Fonts(not_a_font.name), fonts_own);
 }
 
 TEST_F(InstallRunTest, NoOptionTickedCopiesOnlyTheFonts) {
@@ -488,21 +500,27 @@ TEST_F(InstallRunTest, LinkTitleThatIsNoFileNameWritesNoShortcut) {
 }
 
 // A line break in the address would give the shortcut file lines of the
-// package's choosing (an IconFile= key, say): the writer fails before
-// touching the file system, and the run reports the shortcut failure.
-TEST_F(InstallRunTest, AddressWithALineBreakWritesNoShortcut) {
+// package's choosing (an IconFile= key, say): the welcome page would not
+// open such an address, so the options page offers no shortcut to it, and
+// the run writes none.
+TEST_F(InstallRunTest, AddressWithALineBreakGetsNoShortcut) {
     TypicalPackage package;
     package.descriptor.web_url = "http://www.example.com/\r\nIconFile=\\\\host\\share\\x.ico";
     const std::vector<PackagedFile> files = package.Files();
     MakeDesktopAndFavorites();
     const std::string options = OpenOptions(files, true);
     ASSERT_FALSE(options.empty());
+    const std::vector<Control> controls = driver().Controls(options);
+    for (const char* caption : {kFavoritesCaption, kDesktopUrlCaption}) {
+        const Control* box = FindControl(controls, caption);
+        EXPECT_TRUE(box && !box->visible) << caption << " is offered";
+    }
 
-    const std::string box =
-        InstallExpecting(options, kDesktopShortcut, kShortcutErrorTitle, kShortcutErrorText);
+    const std::string box = InstallExpecting(options, kNoExtras, kApplicationTitle, kSuccessText);
     ASSERT_FALSE(box.empty());
     ExpectFile(Fonts(package.font_file), package.font);
     EXPECT_TRUE(desktop_guard_->AddedFiles().empty()) << "a shortcut was written";
+    EXPECT_TRUE(favorites_guard_->AddedFiles().empty()) << "a shortcut was written";
     Finish(box);
     ExpectCleanedUp(files, package.descriptor.readme);
 }

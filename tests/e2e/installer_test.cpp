@@ -67,6 +67,14 @@ bool InstallerTest::LaunchPackage(const std::string& package) {
     return ok;
 }
 
+bool InstallerTest::LaunchPackageAs(const std::string& package, const std::string& folder,
+                                    const std::string& exe_name) {
+    std::string why;
+    bool ok = run_->Launch(exe_name, package, why, folder);
+    EXPECT_TRUE(ok) << why;
+    return ok;
+}
+
 std::string InstallerTest::WaitWindow(const std::string& title, int timeout_ms) {
     std::string hwnd = driver().WaitWindow(run_->windows_pid(), title, timeout_ms);
     EXPECT_FALSE(hwnd.empty()) << "no window \"" << title << "\": " << driver().last_error();

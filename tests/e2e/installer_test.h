@@ -39,6 +39,9 @@ protected:
     // a name made from the test's name. Fails the test when it cannot.
     bool Launch(const std::vector<PackagedFile>& files);
     bool LaunchPackage(const std::string& package);
+    // The same as C:\pkg\<folder>\<exe_name>; the names are UTF-8.
+    bool LaunchPackageAs(const std::string& package, const std::string& folder,
+                         const std::string& exe_name);
 
     // The visible top-level window of the installer with this title; fails
     // the test on a timeout.

@@ -30,7 +30,8 @@ protected:
 
 TEST_F(SkippedEntryTest, ASkippedFontGivesTheFontErrorAndNothingIsCopied) {
     const std::string font = TypicalPackage().font_file;
-    LaunchAndSkip(font, "an older file, not from this package\r\n");
+    const std::string planted = "an older file, not from this package\r\n";
+    LaunchAndSkip(font, planted);
     WizardWalk walk(driver(), *run_);
     const std::string options = walk.ToOptionsPage(/*has_license=*/true);
     ASSERT_FALSE(options.empty()) << walk.error();
@@ -41,6 +42,10 @@ TEST_F(SkippedEntryTest, ASkippedFontGivesTheFontErrorAndNothingIsCopied) {
     EXPECT_FALSE(PathExists(session_->FontsDir() + "/" + font)) << "the planted file was installed";
     Answer(box, "OK");
     ExpectEnds();
+    // The clean end deletes what this run wrote, not a listed name it skipped.
+    std::string now;
+    EXPECT_TRUE(ReadWholeFile(TempPath(font), now) && now == planted);
+    EXPECT_FALSE(PathExists(TempPath(kv::kDescriptorName)));
 }
 
 TEST_F(SkippedEntryTest, ASkippedDescriptorEndsAsADamagedFileWithoutThePage) {
@@ -52,6 +57,13 @@ TEST_F(SkippedEntryTest, ASkippedDescriptorEndsAsADamagedFileWithoutThePage) {
     ASSERT_FALSE(box.empty());
     for (const WindowInfo& w : driver().Windows(run_->windows_pid()))
         EXPECT_FALSE(w.visible && w.title == kWelcomeCaption) << "the welcome page came up";
+    // What this run wrote is gone before the refusal; the skipped name stays.
+    const TypicalPackage package;
+    for (const PackagedFile& file : package.Files())
+        if (file.name != kv::kDescriptorName)
+            EXPECT_FALSE(PathExists(TempPath(file.name))) << file.name << " was left in Temp";
+    std::string now;
+    EXPECT_TRUE(ReadWholeFile(TempPath(kv::kDescriptorName), now) && now == DescriptorText(older));
     Answer(box, "OK");
     ExpectEnds();
 }

@@ -1,7 +1,8 @@
 // What the shell receives from the links. A stand-in program, registered as
 // the open command for http, https and mailto, records its working folder
 // and the command line the shell built. A file: address naming that very
-// program must start nothing: the installer runs elevated.
+// program must start nothing: the installer runs elevated. The options page
+// offers shortcuts to exactly the addresses the welcome page opens.
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,12 +28,16 @@ std::string OpenedLine(const std::string& address) {
 struct LinkCase {
     const char* name;
     std::string web_url;
-    bool opens;
+    std::string opened;  // what the shell is given; empty: nothing
 };
 
 const LinkCase kCases[] = {
-    {"WebAddressInAnyLetterCase", "HTTPS://www.Example.com/sample-sans?a=1&b=%41#top", true},
-    {"FileAddressStartsNothing", "file:///C:/e2e/e2e-opened.exe", false},
+    {"WebAddressInAnyLetterCase", "HTTPS://www.Example.com/sample-sans?a=1&b=%41#top",
+     "HTTPS://www.Example.com/sample-sans?a=1&b=%41#top"},
+    {"FileAddressStartsNothing", "file:///C:/e2e/e2e-opened.exe", ""},
+    // Never the bare address, which the shell would take for a program first.
+    {"AddressWithoutSchemeOpensAsAWebPage", "www.example.com/fonts",
+     "http://www.example.com/fonts"},
 };
 
 class ShellLinkTest : public InstallerTest, public ::testing::WithParamInterface<LinkCase> {
@@ -106,9 +111,20 @@ TEST_P(ShellLinkTest, OnlyWebAndMailLinksReachTheShellExactlyAsGiven) {
 
     std::vector<std::string> expected = {OpenedLine("http://www.kervale.example/"),
                                          OpenedLine("mailto:help@kervale.example")};
-    if (GetParam().opens) expected.push_back(OpenedLine(package.descriptor.web_url));
+    const bool opens = !GetParam().opened.empty();
+    if (opens) expected.push_back(OpenedLine(GetParam().opened));
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(Opened(expected.size()), expected);
+
+    // The shortcuts are offered for what opens, and only for that.
+    WizardWalk walk(driver(), *run_);
+    const std::string options = walk.ToOptionsPage(/*has_license=*/true);
+    ASSERT_FALSE(options.empty()) << walk.error();
+    const std::vector<Control> controls = driver().Controls(options);
+    for (const char* caption : {kFavoritesCaption, kDesktopUrlCaption}) {
+        const Control* box = FindControl(controls, caption);
+        EXPECT_EQ(box && box->visible, opens) << caption;
+    }
     run_->Kill();
 }
 

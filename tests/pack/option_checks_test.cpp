@@ -542,19 +542,29 @@ TEST(Rules, LinkTitleRulesFollowTheInstallersShortcutName) {
     EXPECT_NE(kvpack::LinkTitleProblem("..\\x"), "");
     EXPECT_EQ(kvpack::WebUrlProblem("HTTPS://example.com"), "");
     EXPECT_NE(kvpack::WebUrlProblem("https://"), "");
-    EXPECT_NE(kvpack::WebUrlProblem("mailto:someone@example.com"), "");
+    EXPECT_EQ(kvpack::WebUrlProblem("mailto:someone@example.com"), "");
+    EXPECT_EQ(kvpack::WebUrlProblem("www.example.com/fonts"), "");
+    EXPECT_NE(kvpack::WebUrlProblem("www."), "");
+    EXPECT_NE(kvpack::WebUrlProblem("file:///C:/Windows/notepad.exe"), "");
+    EXPECT_NE(kvpack::WebUrlProblem("\\\\host\\share\\update.exe"), "");
 }
 
 TEST(Roles, FollowTheDescriptorExactly) {
     kv::Descriptor d{kv::kSignature, "README.TXT", "NOLICENSE", "F", "", ""};
     EXPECT_EQ(kvpack::RoleOf("KERVALE.DAT", &d), kvpack::Role::Descriptor);
     EXPECT_EQ(kvpack::RoleOf("README.TXT", &d), kvpack::Role::Readme);
-    EXPECT_EQ(kvpack::RoleOf("readme.txt", &d), kvpack::Role::Font);  // case counts
+    EXPECT_EQ(kvpack::RoleOf("readme.txt", &d), kvpack::Role::Ignored);  // no font by its name
     EXPECT_EQ(kvpack::RoleOf("NOLICENSE", &d), kvpack::Role::Ignored);
     EXPECT_EQ(kvpack::RoleOf("A.ttf", &d), kvpack::Role::Font);
+    EXPECT_EQ(kvpack::RoleOf("desktop.ini", &d), kvpack::Role::Ignored);
     d.license = "LICENSE.TXT";
     EXPECT_EQ(kvpack::RoleOf("LICENSE.TXT", &d), kvpack::Role::License);
-    EXPECT_EQ(kvpack::RoleOf("README.TXT", nullptr), kvpack::Role::Font);
+    EXPECT_EQ(kvpack::RoleOf("README.TXT", nullptr), kvpack::Role::Ignored);
+    EXPECT_EQ(kvpack::RoleOf("A.OTF", nullptr), kvpack::Role::Font);
+    // Case counts: a readme or license named in another case is a font.
+    d.readme = "SANS.TTF";
+    EXPECT_EQ(kvpack::RoleOf("SANS.TTF", &d), kvpack::Role::Readme);
+    EXPECT_EQ(kvpack::RoleOf("Sans.ttf", &d), kvpack::Role::Font);
 }
 
 // A link's target lies within the input's folder when it is in that

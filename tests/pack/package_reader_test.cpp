@@ -41,6 +41,17 @@ TEST(Verify, SoundPackagePasses) {
     ASSERT_EQ(v.warnings.size(), 1u);
     EXPECT_NE(v.warnings[0].find("entry 3 \"Caf\xC3\xA9.ttf\" is not ASCII"), string::npos)
         << v.warnings[0];
+    // A file that is no font by its name is extracted and removed again but
+    // never installed: a stored package may carry one harmlessly.
+    const kvpack::PackageListing extra = Read(Pack({{"KERVALE.DAT", kGood},
+                                                    {"README.TXT", "hi"},
+                                                    {"desktop.ini", "[.ShellClassInfo]\r\n"},
+                                                    {"F.ttf", kFont}}));
+    EXPECT_TRUE(kvpack::JudgePackage(extra).ok()) << kvpack::JudgePackage(extra).problem;
+    EXPECT_EQ(extra.RoleAt(2), kvpack::Role::Ignored);
+    EXPECT_EQ(extra.font_count(), 1u);
+    ASSERT_EQ(extra.fonts.size(), 1u);
+    EXPECT_EQ(extra.fonts[0].entry, 3u);
 }
 
 TEST(Verify, RejectionsCarryTheirReason) {
@@ -56,14 +67,15 @@ TEST(Verify, RejectionsCarryTheirReason) {
          "The kervale datafile is corrupted."},
         {{{"KERVALE.DAT", kGood}, {"readme.txt", "hi"}, {"F.ttf", "x"}}, "readme \"README.TXT\""},
         {{{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}}, "no font file"},
+        {{{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf.bak", kFont}}, "no font file"},
         // Fonts by content, as the build judges them; the first bad one is named.
         {{{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf", "x"}},
          "font entry 3 \"F.ttf\" is not a font file FreeType can read"},
         {{{"KERVALE.DAT", kGood},
           {"README.TXT", "hi"},
           {"A.ttf", kFont},
-          {"F.woff2", testfonts::Woff2Header()}},
-         "font entry 4 \"F.woff2\" is a WOFF2 web font"},
+          {"F.ttf", testfonts::Woff2Header()}},  // by its name a font the installer copies
+         "font entry 4 \"F.ttf\" is a WOFF2 web font"},
         {{{"KERVALE.DAT", kGood},
           {"README.TXT", "hi"},
           {"F.ttf", kFont.substr(0, kFont.size() / 2)}},
@@ -152,6 +164,9 @@ TEST(Verify, RefusesWhatTheBuildRefuses) {
         EXPECT_NE(v.problem.find(c.reason), string::npos) << c.what << ": " << v.problem;
     }
     EXPECT_TRUE(Judge(Pack(with("HTTPS://example.com/a?b=c", " Home "))).ok());
+    // What the installer opens: a www. address as http://, a mail link as it is.
+    EXPECT_TRUE(Judge(Pack(with("www.example.com/fonts", "Home"))).ok());
+    EXPECT_TRUE(Judge(Pack(with("mailto:fonts@example.com", "Write to us"))).ok());
 }
 
 // The certificate table and the integrity record, each named for what it is.

@@ -272,6 +272,7 @@ TEST_F(PackTool, RefusalsNameTheInputAndLeaveNoOutput) {
     Write(in_ + "Web.woff2", testfonts::Woff2Header());
     Write(in_ + "Cut.ttf", Mono().substr(0, testfonts::TablesEnd(Mono()) - 1));
     Write(in_ + "Empty.otf", "");
+    Write(in_ + "Mono.font", Mono());  // a font, by a name the installer would not install
     // Fonts whose own name the descriptor cannot carry.
     Write(in_ + "Greek.ttf", testfonts::WithNames(Mono(), {{3, 1, 0x409, 1, u"\u03A9mega"}}));
     Write(in_ + "Quote.ttf", testfonts::WithNames(Mono(), {{3, 1, 0x409, 1, u"A \"B\""}}));
@@ -319,6 +320,7 @@ TEST_F(PackTool, RefusalsNameTheInputAndLeaveNoOutput) {
         {build({}, {in_ + "Web.woff2"}), "font \"" + in_ + "Web.woff2\" is a WOFF2 web font"},
         {build({}, {in_ + "Cut.ttf"}), "font \"" + in_ + "Cut.ttf\" is damaged or cut short"},
         {build({}, {in_ + "Empty.otf"}), "font \"" + in_ + "Empty.otf\" is not a font file"},
+        {build({}, {font, in_ + "Mono.font"}), "\"Mono.font\" does not end in a font file"},
         {{"build", "-o", out, "--stub", stub_, in_ + "Greek.ttf"}, "--font-name"},
         {{"build", "-o", out, "--stub", stub_, in_ + "Quote.ttf", font}, "--font-name"},
         {build({}, {in_ + "Missing.ttf"}), "Missing.ttf"},

@@ -14,12 +14,6 @@ namespace {
 
 using std::string;
 
-TEST(OwnExePath, AddsABackslashOnlyWhereTheFolderHasNone) {
-    EXPECT_EQ(kv::OwnExePath("C:\\Setup", "font"), "C:\\Setup\\font.exe");
-    EXPECT_EQ(kv::OwnExePath("C:\\", "font"), "C:\\font.exe");
-    EXPECT_EQ(kv::OwnExePath("D:\\My Fonts", "renamed copy"), "D:\\My Fonts\\renamed copy.exe");
-}
-
 // Stands in for the file system and the user: records the files written,
 // fails the creations it is told to, and answers the prompt from a script.
 class FakeHost final : public kv::ExtractHost {
@@ -150,10 +144,11 @@ TEST(ExtractEntries, ReplacingAFileLeavesExactlyTheNewBody) {
     EXPECT_EQ(host.files[kTemp + "A.ttf"], "new");
 }
 
-// Only a name this run wrote may be read, copied or installed from Temp:
-// not a skipped entry, not another spelling of a skipped one, not a name the
-// descriptor makes up.
-TEST(ExtractionRecord, HoldsExactlyTheNamesThisRunWrote) {
+// Only a name this run wrote may be read, copied, installed or deleted in
+// Temp: not a skipped entry, not another spelling of a skipped one, not a
+// name the descriptor makes up. The ends of a run delete exactly the held
+// names, in trailer order.
+TEST(ExtractionRecord, HoldsAndDeletesExactlyTheNamesThisRunWrote) {
     const struct {
         std::vector<std::pair<string, bool>> entries;  // name, written
         std::vector<string> held, not_held;
@@ -163,18 +158,24 @@ TEST(ExtractionRecord, HoldsExactlyTheNamesThisRunWrote) {
          {"readme.txt", "NOREADME", "", "..\\..\\Windows\\Panther\\unattend.xml",
           "C:\\README.TXT"}},
         {{{"KERVALE.DAT", true}, {"Sans.ttf", false}, {"Bold.ttf", true}},
-         {"Bold.ttf"},
+         {"KERVALE.DAT", "Bold.ttf"},
          {"Sans.ttf"}},
         {{{"\xE9t\xE9.ttf", true}, {"\xC9T\xC9.TTF", false}},
          {},
          {"\xE9t\xE9.ttf", "\xC9T\xC9.TTF"}},
         {{{"A.ttf", true}, {"A.ttf", false}}, {}, {"A.ttf"}},
+        {{{"a.ttf", false}, {"B.ttf", true}, {"A.TTF", true}}, {"B.ttf"}, {"a.ttf", "A.TTF"}},
+        {{{"A.ttf", true}, {"a.ttf", true}}, {"A.ttf", "a.ttf"}, {"A.TTF"}},
+        {{}, {}, {"KERVALE.DAT"}},
     };
     for (const auto& c : cases) {
         kv::ExtractionRecord record;
         for (const auto& [name, written] : c.entries) record.Add(name, written);
         for (const string& name : c.held) EXPECT_TRUE(record.Holds(name)) << name;
         for (const string& name : c.not_held) EXPECT_FALSE(record.Holds(name)) << name;
+        std::vector<string> deleted;
+        record.ForEachHeld([&](const string& name) { deleted.push_back(name); });
+        EXPECT_EQ(deleted, c.held);
     }
 }
 

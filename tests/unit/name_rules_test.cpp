@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstring>
 #include <cwctype>
 #include <iconv.h>
 #include <string>
@@ -22,7 +23,13 @@ TEST(CheckFileName, EachRuleWithItsFault) {
         {string(40, 'a'), NameFault::None},
         {"console.ttf", NameFault::None},
         {"COM10", NameFault::None},
-        {"LPT\xB4", NameFault::None},  // acute accent: no device
+        {"COM", NameFault::None},
+        {"COM.ttf", NameFault::None},
+        {"COMX\xB9.ttf", NameFault::None},   // an ASCII byte first: no device
+        {"LPT\xB4", NameFault::DeviceName},  // any non-ASCII byte after COM or LPT
+        {"com\xA9\xF6.ttf", NameFault::DeviceName},
+        {"LPT\xC2\xB9", NameFault::DeviceName},
+        {"COM\xE9t\xE9.ttf", NameFault::DeviceName},
         {"A~B.TTF", NameFault::None},
         {"ABCDEFG~1.TTF", NameFault::None},  // nine before the dot: no 8.3 name
         {"FONT~1.WOFF", NameFault::None},    // four after the dot
@@ -68,6 +75,36 @@ TEST(CheckFileName, EveryDeviceSpellingWithAndWithoutExtension) {
             }
 }
 
+// The superscript digits as each ANSI code page Windows may run with spells
+// them, by iconv: every spelling after COM or LPT is refused, however many
+// bytes it takes.
+TEST(CheckFileName, SuperscriptDigitsInEveryAnsiCodePageAreDevices) {
+    int multi_byte = 0;
+    for (const char* code_page : {"WINDOWS-1250", "WINDOWS-1252", "WINDOWS-1253", "WINDOWS-1257",
+                                  "CP949", "CP936", "CP950", "CP932", "UTF-8"}) {
+        iconv_t convert = iconv_open(code_page, "UTF-8");
+        ASSERT_NE(convert, reinterpret_cast<iconv_t>(-1)) << code_page;
+        for (const char* digit : {"\u00B9", "\u00B2", "\u00B3"}) {
+            char in[8], out[8];
+            std::strcpy(in, digit);
+            char *in_p = in, *out_p = out;
+            size_t in_left = std::strlen(in), out_left = sizeof out;
+            if (iconv(convert, &in_p, &in_left, &out_p, &out_left) == static_cast<size_t>(-1))
+                continue;  // the code page has no such character
+            const string bytes(out, out_p);
+            multi_byte += bytes.size() > 1;
+            for (const char* stem : {"COM", "lpt"})
+                for (const char* tail : {"", ".ttf"}) {
+                    const string name = stem + bytes + tail;
+                    EXPECT_EQ(kv::CheckFileName(name), NameFault::DeviceName)
+                        << code_page << " " << name;
+                }
+        }
+        iconv_close(convert);
+    }
+    EXPECT_GE(multi_byte, 6);  // Korean and UTF-8 spell each in two bytes
+}
+
 // Windows-1252 to Unicode and the C library's upper case: an oracle apart
 // from the fold table.
 wint_t UpperOfAnsi(unsigned char byte) {
@@ -109,7 +146,7 @@ TEST(LinkTitle, TheInstallerTakesAnEmptyTitleTheToolDoesNot) {
         EXPECT_FALSE(kv::IsUsableLinkTitle(bad)) << bad;
 }
 
-TEST(WebAddress, OnlyWebPagesReachTheShell) {
+TEST(WebAddress, OnlyWebPagesAndMailLinksReachTheShell) {
     using F = kv::WebAddressFault;
     const struct {
         string url;
@@ -121,10 +158,21 @@ TEST(WebAddress, OnlyWebPagesReachTheShell) {
         {"C:\\Windows\\System32\\calc.exe", F::NotWeb},
         {"file:///C:/Windows/calc.exe", F::NotWeb},
         {"\\\\host\\share\\x.exe", F::NotWeb},
-        {"mailto:a@b.example", F::NotWeb},
+        {"mailto:a@b.example", F::None},
+        {"MailTo:fonts@example.org?subject=Sample", F::None},
+        {"www.example.com/fonts", F::None},
+        {"WWW.Example.com", F::None},
+        {"wwwexample.com", F::NotWeb},
+        {"example.com/www.", F::NotWeb},
+        {"mailto", F::NotWeb},
         {" http://example.org/", F::NotWeb},
+        {" www.example.com", F::NotWeb},
         {"http:/example.org", F::NotWeb},
         {"https://", F::NoSite},
+        {"www.", F::NoSite},
+        {"mailto:", F::NoSite},
+        {"www.example.com/a b", F::BlankOrControl},
+        {"mailto:a@b.example\r\nIconFile=x", F::BlankOrControl},
         {"http://example.org/a b", F::BlankOrControl},
         {"http://example.org/\r\nIconFile=x", F::BlankOrControl},
         {"http://example.org/\t", F::BlankOrControl},
@@ -132,6 +180,30 @@ TEST(WebAddress, OnlyWebPagesReachTheShell) {
         {"http://example.org/\x1B[2K", F::BlankOrControl},
     };
     for (const auto& c : cases) EXPECT_EQ(kv::CheckWebAddress(c.url), c.fault) << c.url;
+}
+
+// What the welcome page opens and the shortcut files hold: never a bare
+// www. address, which the shell would take for a program's name first.
+TEST(WebAddress, TheAddressOpenedHasItsScheme) {
+    const struct {
+        string url, opened;
+    } cases[] = {
+        {"http://example.org/", "http://example.org/"},
+        {"HTTPS://Example.org/a?b=c", "HTTPS://Example.org/a?b=c"},
+        {"www.example.com/fonts", "http://www.example.com/fonts"},
+        {"Www.Example.com", "http://Www.Example.com"},
+        {"mailto:fonts@example.org", "mailto:fonts@example.org"},
+        {"www.", ""},
+        {"", ""},
+        {"example.com", ""},
+        {"file:///C:/Windows/notepad.exe", ""},
+        {"\\\\host\\share\\update.exe", ""},
+        {"www.example.com/\r\nIconFile=x", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(kv::AddressToOpen(c.url), c.opened) << c.url;
+        EXPECT_EQ(kv::IsWebAddress(c.url), !c.opened.empty()) << c.url;
+    }
 }
 
 }  // namespace

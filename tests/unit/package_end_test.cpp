@@ -136,21 +136,33 @@ TEST(IntegrityRecord, EverySingleByteChangeOfThePayloadIsCaught) {
     }
 }
 
+// Older packages hold zeros where the record goes: only the record's 32
+// bytes all zero mean "no record"; anything else there is damage.
 TEST(IntegrityRecord, PackagesWithoutARecordReadAsBefore) {
     string package = Pack(PeStub(512), kFiles);
     const int64_t filler = static_cast<int64_t>(package.size()) - kv::kFillerBytes;
     string zeroed = package;
     std::memset(&zeroed[filler], 0, kv::kFillerBytes);
     EXPECT_EQ(Check(zeroed), kv::IntegrityState::Absent);
+    EXPECT_EQ(Read(zeroed).files, kFiles);
+    string rest_not_zero = zeroed;
+    std::memset(&rest_not_zero[filler + kv::kRecordBytes], 'x',
+                kv::kFillerBytes - kv::kRecordBytes);
+    EXPECT_EQ(Check(rest_not_zero), kv::IntegrityState::Absent);
     string other = package;
     std::memset(&other[filler], 'x', kv::kFillerBytes);
-    EXPECT_EQ(Check(other), kv::IntegrityState::Absent);
-    EXPECT_EQ(Read(zeroed).files, kFiles);
+    EXPECT_EQ(Check(other), kv::IntegrityState::RecordDamaged);
+    for (int64_t at = 0; at < kv::kRecordBytes; ++at) {
+        string one_byte = zeroed;
+        one_byte[filler + at] = 1;
+        EXPECT_EQ(Check(one_byte), kv::IntegrityState::RecordDamaged) << "byte " << at;
+    }
 }
 
 TEST(IntegrityRecord, ANearlyIntactRecordIsDamagedNeverAbsent) {
     // One changed byte in the marker or the version must not turn the check
-    // off. Bits are flipped at spread positions of the 16-byte marker.
+    // off, nor may any other change. Bits are flipped at spread positions of
+    // the 16-byte marker.
     const string package = Pack(PeStub(512), kFiles);
     const size_t filler = package.size() - kv::kFillerBytes;
     const struct {
@@ -162,7 +174,8 @@ TEST(IntegrityRecord, ANearlyIntactRecordIsDamagedNeverAbsent) {
         {{5}, 1, kv::IntegrityState::RecordDamaged},
         {{0, 127}, 1, kv::IntegrityState::RecordDamaged},
         {{9, 10}, 1, kv::IntegrityState::RecordDamaged},
-        {{0, 64, 127}, 1, kv::IntegrityState::Absent},
+        {{0, 64, 127}, 1, kv::IntegrityState::RecordDamaged},
+        {{0, 1, 3, 6}, 1, kv::IntegrityState::RecordDamaged},  // the "K" zeroed
         {{}, 2, kv::IntegrityState::RecordDamaged},
         {{}, 0, kv::IntegrityState::RecordDamaged},
     };

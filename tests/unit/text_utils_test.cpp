@@ -75,7 +75,7 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
 TEST(FolderUnder, JoinsWithExactlyOneBackslash) {
     EXPECT_EQ(kv::FolderUnder("C:\\WINDOWS", "Temp"), "C:\\WINDOWS\\Temp\\");
     EXPECT_EQ(kv::FolderUnder("C:\\", "Temp"), "C:\\Temp\\");
-    EXPECT_EQ(kv::FolderUnder("", "Temp"), "\\Temp\\");
+    EXPECT_EQ(kv::FolderUnder("", "Temp"), "");  // never a folder at the current drive's root
     EXPECT_EQ(kv::FolderUnder("C:\\windows", "Fonts"), "C:\\windows\\Fonts\\");
 }
 

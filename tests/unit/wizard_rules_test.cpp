@@ -48,9 +48,25 @@ TEST(LayOutOptions, FourPackageKinds) {
 TEST(LayOutOptions, MarkerIsExactAndTheLinkTitleIsTrimmedForTheCaptionOnly) {
     EXPECT_TRUE(LayOutOptions("noreadme", "", "").copy_readme);
     EXPECT_TRUE(LayOutOptions("noreadme", "", "").options_frame);
-    EXPECT_EQ(LayOutOptions("R", "u", "  Sample Home ").link_caption, "Shortcut to Sample Home");
-    EXPECT_EQ(LayOutOptions("R", "u", "").link_caption, "Shortcut to ");
-    EXPECT_EQ(LayOutOptions("R", "u", "   ").link_caption, "Shortcut to ");
+    const char* url = "http://x.example/";
+    EXPECT_EQ(LayOutOptions("R", url, "  Sample Home ").link_caption, "Shortcut to Sample Home");
+    EXPECT_EQ(LayOutOptions("R", url, "").link_caption, "Shortcut to ");
+    EXPECT_EQ(LayOutOptions("R", url, "   ").link_caption, "Shortcut to ");
+}
+
+// Shortcuts are offered only to what the welcome page would open: a
+// program's path or a share would become a shortcut that starts it.
+TEST(LayOutOptions, ShortcutsOnlyToAnAddressTheWelcomePageOpens) {
+    for (const char* url : {"https://x.example/", "www.example.com/fonts", "mailto:f@x.example"}) {
+        const OptionsLayout layout = LayOutOptions("NOREADME", url, "Home");
+        EXPECT_TRUE(layout.link_frame && layout.options_frame) << url;
+    }
+    for (const char* url : {"\\\\host\\share\\update.exe", "file:///C:/Windows/notepad.exe",
+                            "notepad.exe", "http://x.example/\r\nIconFile=x", "www."}) {
+        const OptionsLayout layout = LayOutOptions("NOREADME", url, "Home");
+        EXPECT_FALSE(layout.link_frame || layout.options_frame) << url;
+        EXPECT_TRUE(LayOutOptions("README.TXT", url, "Home").options_frame) << url;
+    }
 }
 
 // The resource's text form and the About box's line say what the numbers say.

@@ -16,16 +16,24 @@ InstallerRun::~InstallerRun() {
     if (!exe_name_.empty()) ::unlink(PackagePath().c_str());
 }
 
-bool InstallerRun::Launch(const std::string& exe_name, const std::string& package,
-                          std::string& why) {
+bool InstallerRun::Launch(const std::string& exe_name, const std::string& package, std::string& why,
+                          const std::string& folder) {
     exe_name_ = exe_name;
-    MakeFolders(session_.DriveC() + "/pkg");
+    relative_path_ = folder.empty() ? exe_name : folder + "/" + exe_name;
+    MakeFolders(session_.DriveC() + "/pkg" + (folder.empty() ? "" : "/" + folder));
     if (!WriteWholeFile(PackagePath(), package)) {
         why = "cannot write " + PackagePath();
         return false;
     }
-    pid_ = session_.Spawn({"wine", "C:\\pkg\\" + exe_name},
-                          session_.work_dir() + "/logs/installer.log");
+    const std::string windows_path =
+        "C:\\pkg\\" + (folder.empty() ? exe_name : folder + "\\" + exe_name);
+    // Wine reads a path in its command line, and the names on disk, in the
+    // locale's character set: UTF-8 for a folder's name beyond ASCII. The
+    // program's ANSI code page stays 1252 either way.
+    std::vector<std::string> env;
+    if (!folder.empty()) env.push_back("LC_ALL=C.UTF-8");
+    pid_ = session_.Spawn({"wine", windows_path}, session_.work_dir() + "/logs/installer.log", -1,
+                          -1, env);
     if (pid_ < 0) {
         why = "fork failed";
         return false;

@@ -26,9 +26,11 @@ public:
     InstallerRun(const InstallerRun&) = delete;
     InstallerRun& operator=(const InstallerRun&) = delete;
 
-    // Writes the package to C:\pkg\<exe_name> and starts it with wine; true
-    // once the driver sees its Windows process.
-    bool Launch(const std::string& exe_name, const std::string& package, std::string& why);
+    // Writes the package to C:\pkg\<exe_name>, or C:\pkg\<folder>\<exe_name>,
+    // and starts it with wine; true once the driver sees its Windows process.
+    // The names are UTF-8; the process finds its path in any letters.
+    bool Launch(const std::string& exe_name, const std::string& package, std::string& why,
+                const std::string& folder = std::string());
     pid_t unix_pid() const { return pid_; }
     unsigned windows_pid() const { return windows_pid_; }
     // True while the wine process has not ended.
@@ -37,12 +39,13 @@ public:
     bool WaitEnd(int timeout_ms, int* exit_code = nullptr);
     // Kills the process group; the last resort is "wineserver -k".
     void Kill();
-    std::string PackagePath() const { return session_.DriveC() + "/pkg/" + exe_name_; }
+    std::string PackagePath() const { return session_.DriveC() + "/pkg/" + relative_path_; }
 
 private:
     WineSession& session_;
     DriverClient& driver_;
     std::string exe_name_;
+    std::string relative_path_;  // below C:\pkg, with "/"
     pid_t pid_ = -1;
     unsigned windows_pid_ = 0;
     bool ended_ = false;

@@ -267,12 +267,18 @@ void WineSession::Stop() {
 }
 
 pid_t WineSession::Spawn(const std::vector<std::string>& argv, const std::string& log, int stdin_fd,
-                         int stdout_fd) const {
+                         int stdout_fd, const std::vector<std::string>& env) const {
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     std::vector<char*> envp;
-    for (const std::string& e : env_) envp.push_back(const_cast<char*>(e.c_str()));
+    for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+    for (const std::string& e : env_) {
+        const std::string name = e.substr(0, e.find('=') + 1);
+        bool replaced = false;
+        for (const std::string& mine : env) replaced = replaced || mine.rfind(name, 0) == 0;
+        if (!replaced) envp.push_back(const_cast<char*>(e.c_str()));
+    }
     envp.push_back(nullptr);
     std::string program = Resolve(argv[0]);
     pid_t pid = ::fork();

@@ -35,10 +35,11 @@ public:
     const std::string& work_dir() const { return work_dir_; }
 
     // Starts `argv` (argv[0] is looked up in PATH) in a process group of its
-    // own with the session's environment. stdin/stdout become the given
+    // own with the session's environment, each of `env` ("NAME=value")
+    // replacing the session's value. stdin/stdout become the given
     // descriptors when they are not -1; output not captured goes to `log`.
     pid_t Spawn(const std::vector<std::string>& argv, const std::string& log, int stdin_fd = -1,
-                int stdout_fd = -1) const;
+                int stdout_fd = -1, const std::vector<std::string>& env = {}) const;
     // Runs a command to its end; its exit status, or -1 when it timed out
     // (it is then killed).
     int Run(const std::vector<std::string>& argv, const std::string& log, int timeout_s) const;
