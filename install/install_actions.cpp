@@ -15,8 +15,9 @@ bool WriteShortcut(const char* folder_name, const std::string& url) {
     // address the welcome page would not open (a program's path, a share, a
     // line break that adds keys of its own) is never written.
     const std::string folder = FolderUnder(GetWinDir(), folder_name);
-    if (!CanWriteShortcut(url, strLinkName) || folder.empty()) return false;
-    platform::FileSink file(platform::CreateForWriting(folder + strLinkName + ".url"));
+    const std::string& title = Settings().link_name;
+    if (!CanWriteShortcut(url, title) || folder.empty()) return false;
+    platform::FileSink file(platform::CreateForWriting(folder + title + ".url"));
     if (!file.valid()) return false;
     const std::string text = InternetShortcutText(url);
     return file.write(text.data(), text.size());
@@ -34,8 +35,8 @@ public:
         ui::YieldToEvents();  // paint the installing window before the copies
     }
     void CopyReadme() override { kv::CopyReadme(); }
-    bool MakeFavURL() override { return kv::MakeFavURL(strWebURL); }
-    bool MakeDesktopURL() override { return kv::MakeDesktopURL(strWebURL); }
+    bool MakeFavURL() override { return kv::MakeFavURL(Settings().web_url); }
+    bool MakeDesktopURL() override { return kv::MakeDesktopURL(Settings().web_url); }
     bool InstallFonts() override { return kv::InstallFonts(); }
     void HideInstalling() override { installing_.Hide(); }
     void Tell(InstallOutcome outcome) override {
@@ -60,10 +61,11 @@ private:
 }  // namespace
 
 bool InstallFonts() {
+    const PackageSettings& package = Settings();
     const std::string fonts = FolderUnder(GetWinDir(), "Fonts");
     bool copied = !fonts.empty();
     ForEachPackagedFile([&](const std::string& name) {
-        if (!copied || !IsFontFile(name, strReadme, strLicense)) return;
+        if (!copied || !IsFontFile(name, package.readme, package.license)) return;
         // An entry the user skipped during the extraction was not written:
         // a file of that name in Temp is someone else's, and the font counts
         // as not installed.
@@ -77,11 +79,12 @@ bool CopyReadme() {
     // The readme's name comes from the descriptor: unless it is an entry
     // this run extracted, the desktop file of that name is left alone (and
     // a name with a folder in it never reaches the file system).
+    const std::string& readme = Settings().readme;
     const std::string desktop = FolderUnder(GetWinDir(), "Desktop");
-    if (!extractedFiles.Holds(strReadme) || desktop.empty()) return true;
-    const std::string target = desktop + strReadme;
+    if (!extractedFiles.Holds(readme) || desktop.empty()) return true;
+    const std::string target = desktop + readme;
     KillFile(target);
-    platform::CopyOneFile(strTempPath + strReadme, target);
+    platform::CopyOneFile(strTempPath + readme, target);
     return true;
 }
 

@@ -20,7 +20,7 @@ bool InstallFonts();
 // fails the run.
 bool CopyReadme();
 
-// Write strLinkName + ".url" pointing at `url` as the welcome page opens it
+// Write the link title + ".url" pointing at `url` as the welcome page opens it
 // into the Favorites folder or onto the desktop; false for an address it
 // would not open. The folders are never created.
 bool MakeFavURL(const std::string& url);

@@ -7,16 +7,12 @@
 
 namespace kv {
 
-std::string strReadme;
-std::string strLicense;
-std::string strFontName;
-std::string strWebURL;
-std::string strLinkName;
 std::string strTempPath;
-int16_t intFileCount = 0;
 ExtractionRecord extractedFiles;
 
 namespace {
+
+PackageSettings g_settings;
 
 ui::Form* g_file_form = nullptr;
 int g_file_list = 0;
@@ -55,21 +51,23 @@ void SetWindows(ui::Form& about, ui::Form* const* end_order, int count) {
     g_window_count = count;
 }
 
+const PackageSettings& Settings() { return g_settings; }
+
 std::string GetWinDir() { return platform::WindowsDirectory(); }
 
-int ReadPackageSettings(int fields, bool& signature_ok) {
+int ReadPackageSettings(bool& signature_ok) {
     std::string text;
     if (!platform::ReadTextFile(strTempPath + kDescriptorName, text)) return 0;
     Descriptor descriptor;
-    const int read = ReadDescriptor(text.data(), text.size(), fields, descriptor);
+    const int read = ReadDescriptor(text.data(), text.size(), kDescriptorFields, descriptor);
     signature_ok = HasValidSignature(descriptor);
     if (read >= kDescriptorFields - 1) {
-        strReadme = descriptor.readme;
-        strLicense = descriptor.license;
-        strFontName = descriptor.font_name;
-        strWebURL = descriptor.web_url;
+        g_settings.readme = descriptor.readme;
+        g_settings.license = descriptor.license;
+        g_settings.font_name = descriptor.font_name;
+        g_settings.web_url = descriptor.web_url;
     }
-    if (read == kDescriptorFields) strLinkName = descriptor.link_name;
+    if (read == kDescriptorFields) g_settings.link_name = descriptor.link_name;
     return read;
 }
 
@@ -108,7 +106,7 @@ void ConfirmExit(ui::Form& page) {
 
 void CleanUp() {
     g_ending = true;
-    DeleteExtractedFiles(&strReadme);
+    DeleteExtractedFiles(&g_settings.readme);
     HideAll();
     ui::EndProgram();
 }

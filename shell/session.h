@@ -6,7 +6,6 @@
 // includes nothing above shell/.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "extraction_record.h"
@@ -14,16 +13,21 @@
 
 namespace kv {
 
-// Filled from the package descriptor; empty until then, never cleared.
-extern std::string strReadme;   // readme file name, or "NOREADME"
-extern std::string strLicense;  // license file name, or "NOLICENSE"
-extern std::string strFontName;
-extern std::string strWebURL;    // empty: no web link
-extern std::string strLinkName;  // the web link's title
-// The extraction folder, ending in a backslash; set by the extraction.
+// What the package descriptor says, read once by the start-up after the
+// extraction (ReadPackageSettings); empty until then, never changed after.
+// The pages and the install run read them here.
+struct PackageSettings {
+    std::string readme;     // readme file name, or "NOREADME"
+    std::string license;    // license file name, or "NOLICENSE"
+    std::string font_name;  // shown on the welcome page
+    std::string web_url;    // empty: no web link
+    std::string link_name;  // the web link's title, which names the shortcut files
+};
+const PackageSettings& Settings();
+
+// The extraction folder, ending in a backslash; set by the extraction, which
+// comes before the descriptor is read and writes the files it names.
 extern std::string strTempPath;
-// The number of packaged files, from the trailer's count field.
-extern int16_t intFileCount;
 
 // Beside the list of packaged files: which of them this run wrote into the
 // extraction folder. Only a name it holds is read, copied, installed or
@@ -56,12 +60,12 @@ void SetWindows(ui::Form& about, ui::Form* const (&end_order)[N]) {
 // gives one; empty when the system cannot tell.
 std::string GetWinDir();
 
-// Reads the first `fields` fields of the extracted descriptor. With at least
-// five, fields 2 to 5 go into the package settings, and the link title too
-// when six were asked for and read. Returns how many fields were read (0 when
-// the file cannot be read); `signature_ok` tells whether the first is the
-// signature.
-int ReadPackageSettings(int fields, bool& signature_ok);
+// Reads the extracted descriptor into the package settings: fields 2 to 5
+// once five are read, whatever the signature (the clean end keeps the readme
+// it names), and the link title when the sixth is there too. Returns how
+// many fields were read (0 when the file cannot be read); `signature_ok`
+// tells whether the first is the signature.
+int ReadPackageSettings(bool& signature_ok);
 
 // The text of an extracted file as a text box shows it; false, and nothing
 // read, when `name` is not an entry this run extracted or cannot be read.

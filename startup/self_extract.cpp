@@ -3,8 +3,6 @@
 #include "extract.h"
 #include "files.h"
 #include "form.h"
-#include "welcome_page.h"
-#include "startup_window.h"
 #include "session.h"
 #include "text_utils.h"
 #include "trailer.h"
@@ -47,11 +45,7 @@ bool ExtractFiles(ByteSource& package) {
         DeleteExtractedFiles();
         ui::EndProgram();
     }
-    if (!extractedFiles.Holds(kDescriptorName)) return false;
-
-    frmStartup.Hide();
-    frmOne.Show();
-    return true;
+    return extractedFiles.Holds(kDescriptorName);
 }
 
 }  // namespace kv

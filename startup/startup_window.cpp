@@ -29,7 +29,6 @@ namespace {
 void ListPackagedFiles(ByteSource& package) {
     TrailerWalker walker(package);
     if (walker.Start() != TrailerError::None) DamagedFile();
-    intFileCount = static_cast<int16_t>(walker.count());
     TrailerEntry entry;
     bool descriptor_listed = false;
     while (!walker.done()) {
@@ -65,13 +64,15 @@ void Form_Load() {
     ListPackagedFiles(package);
 
     if (!ExtractFiles(package)) DamagedFile();
+    frmStartup.Hide();
 
-    // The welcome page has read the descriptor already; read it again here
-    // so a descriptor that is missing or too short ends the program.
+    // The descriptor, read once: a missing or short one ends the program as
+    // a damaged file does, a wrong signature with its own message, both
+    // before any page is built.
     bool signature_ok = false;
-    if (ReadPackageSettings(kDescriptorFields - 1, signature_ok) < kDescriptorFields - 1)
-        DamagedFile();
+    if (ReadPackageSettings(signature_ok) < kDescriptorFields - 1) DamagedFile();
     if (!signature_ok) DatafileCorrupted();
+    frmOne.Show();
 }
 
 const ui::FormEvents kEvents = ui::Events(Form_Load, nullptr);

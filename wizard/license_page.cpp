@@ -14,7 +14,7 @@ namespace {
 // agree and go on, or cancel.
 void Form_Load() {
     std::string text;
-    if (ReadExtractedText(strLicense, text)) frmLicense.SetText(txtLicense, text);
+    if (ReadExtractedText(Settings().license, text)) frmLicense.SetText(txtLicense, text);
 }
 
 void cmdNext_Click() {
