@@ -10,7 +10,7 @@
 namespace kv {
 
 TrailerError DecodeCountField(const char (&field)[kCountBytes], int& count) {
-    std::string text(field, kCountBytes);
+    String text(field, kCountBytes);
     StripCrLf(text);
     double value = RoundHalfEven(LeadingNumber(text.data(), text.size()));
     if (!(value >= -32768.0 && value <= 32767.0)) return TrailerError::CountOutOfRange;
@@ -18,11 +18,11 @@ TrailerError DecodeCountField(const char (&field)[kCountBytes], int& count) {
     return TrailerError::None;
 }
 
-std::string DecodeNameField(const char (&field)[kNameBytes]) {
-    std::string name(field, kNameBytes);
+String DecodeNameField(const char (&field)[kNameBytes]) {
+    String name(field, kNameBytes);
     StripCrLf(name);
-    size_t nul = name.find('\0');
-    if (nul != std::string::npos) name.resize(nul);
+    const size_t nul = std::string_view(name).find('\0');
+    if (nul != std::string_view::npos) name.resize(nul);
     return name;
 }
 
@@ -81,7 +81,7 @@ TrailerError TrailerWalker::Next(TrailerEntry& entry) {
     if (error != TrailerError::None) return error;
     if (name_offset - size < 0) return TrailerError::BodyBeforeStart;
 
-    std::string name = DecodeNameField(name_field);
+    String name = DecodeNameField(name_field);
     if (!IsBareFileName(name)) return TrailerError::NameNotBare;
 
     entry.index = ++read_;

@@ -324,16 +324,6 @@ void Form::SetText(int control, const char* text) {
     if (design_.controls[control].flags & kSizedToText) FitToText(control);
 }
 
-std::string Form::Text(int control) const {
-    HWND c = this->control(control);
-    if (!c) return std::string();
-    int n = GetWindowTextLengthA(c);
-    std::string text(static_cast<size_t>(n) + 1, '\0');
-    n = GetWindowTextA(c, &text[0], n + 1);
-    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return text;
-}
-
 void Form::SetVisible(int control, bool visible) {
     if (control < 0 || control >= design_.control_count) return;
     shown_[control] = visible;
@@ -362,9 +352,9 @@ bool Form::Checked(int control) const {
     return c && SendMessageA(c, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void Form::AddItem(int control, const std::string& item) {
+void Form::AddItem(int control, const char* item) {
     if (HWND c = this->control(control))
-        SendMessageA(c, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        SendMessageA(c, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
 }
 
 int Form::ItemCount(int control) const {
@@ -372,12 +362,13 @@ int Form::ItemCount(int control) const {
     return c ? static_cast<int>(SendMessageA(c, LB_GETCOUNT, 0, 0)) : 0;
 }
 
-std::string Form::Item(int control, int index) const {
+String Form::Item(int control, int index) const {
     HWND c = this->control(control);
-    if (!c) return std::string();
+    if (!c) return String();
     LRESULT n = SendMessageA(c, LB_GETTEXTLEN, index, 0);
-    if (n == LB_ERR) return std::string();
-    std::string text(static_cast<size_t>(n) + 1, '\0');
+    if (n == LB_ERR) return String();
+    String text;
+    text.resize(static_cast<size_t>(n) + 1);
     n = SendMessageA(c, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
     text.resize(n > 0 ? static_cast<size_t>(n) : 0);
     return text;
@@ -388,7 +379,7 @@ void Form::FitToText(int control) {
     if (!c) return;
     const int n = GetWindowTextLengthA(c);
     char stack_text[256];
-    std::string heap_text;
+    String heap_text;
     char* text = stack_text;
     if (n >= static_cast<int>(sizeof stack_text)) {
         heap_text.resize(static_cast<size_t>(n) + 1);

@@ -6,9 +6,8 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "form_design.h"
+#include "small_string.h"
 
 namespace kv::ui {
 
@@ -62,8 +61,6 @@ public:
 
     // Caption or text. Labels sized to their text fit the new caption.
     void SetText(int control, const char* text);
-    void SetText(int control, const std::string& text) { SetText(control, text.c_str()); }
-    std::string Text(int control) const;
 
     // Hiding a frame hides what it holds.
     void SetVisible(int control, bool visible);
@@ -71,9 +68,9 @@ public:
     bool Checked(int control) const;
 
     // List boxes: entries in the order they were added.
-    void AddItem(int control, const std::string& item);
+    void AddItem(int control, const char* item);
     int ItemCount(int control) const;
-    std::string Item(int control, int index) const;
+    String Item(int control, int index) const;
 
     // The window procedure's handler; public for the class's procedure only.
     LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);

@@ -7,7 +7,7 @@
 
 namespace kv {
 
-std::string strTempPath;
+String strTempPath;
 ExtractionRecord extractedFiles;
 
 namespace {
@@ -37,9 +37,9 @@ void UseFileList(ui::Form& form, int list_box) {
     g_file_list = list_box;
 }
 
-void AddPackagedFile(const std::string& name) { g_file_form->AddItem(g_file_list, name); }
+void AddPackagedFile(const char* name) { g_file_form->AddItem(g_file_list, name); }
 
-void ForEachPackagedFile(void (*visit)(const std::string& name, void* context), void* context) {
+void ForEachPackagedFile(void (*visit)(const String& name, void* context), void* context) {
     if (!g_file_form) return;
     const int count = g_file_form->ItemCount(g_file_list);
     for (int i = 0; i < count; ++i) visit(g_file_form->Item(g_file_list, i), context);
@@ -53,38 +53,34 @@ void SetWindows(ui::Form& about, ui::Form* const* end_order, int count) {
 
 const PackageSettings& Settings() { return g_settings; }
 
-std::string GetWinDir() { return platform::WindowsDirectory(); }
+String GetWinDir() { return platform::WindowsDirectory(); }
+
+String ExtractedPath(std::string_view name) { return Concat({strTempPath, name}); }
 
 int ReadPackageSettings(bool& signature_ok) {
-    std::string text;
-    if (!platform::ReadTextFile(strTempPath + kDescriptorName, text)) return 0;
-    Descriptor descriptor;
-    const int read = ReadDescriptor(text.data(), text.size(), kDescriptorFields, descriptor);
-    signature_ok = HasValidSignature(descriptor);
-    if (read >= kDescriptorFields - 1) {
-        g_settings.readme = descriptor.readme;
-        g_settings.license = descriptor.license;
-        g_settings.font_name = descriptor.font_name;
-        g_settings.web_url = descriptor.web_url;
-    }
-    if (read == kDescriptorFields) g_settings.link_name = descriptor.link_name;
+    String text;
+    if (!platform::ReadTextFile(ExtractedPath(kDescriptorName).c_str(), text)) return 0;
+    PackageSettings& settings = g_settings;
+    const int read = ReadDescriptor(text.data(), text.size(), kDescriptorFields, settings);
+    signature_ok = HasValidSignature(settings);
     return read;
 }
 
-bool ReadExtractedText(const std::string& name, std::string& text) {
+bool ReadExtractedText(std::string_view name, String& text) {
     // Only an entry this run extracted: the descriptor may name any path.
-    std::string content;
-    if (!extractedFiles.Holds(name) || !platform::ReadTextFile(strTempPath + name, content))
+    String content;
+    if (!extractedFiles.Holds(name) ||
+        !platform::ReadTextFile(ExtractedPath(name).c_str(), content))
         return false;
     text = LinesWithCrLf(content.data(), content.size());
     return true;
 }
 
-void KillFile(const std::string& path) { platform::DeleteOneFile(path); }
+void KillFile(const char* path) { platform::DeleteOneFile(path); }
 
-void DeleteExtractedFiles(const std::string* keep) {
-    extractedFiles.ForEachHeld([&](const std::string& name) {
-        if (!keep || name != *keep) KillFile(strTempPath + name);
+void DeleteExtractedFiles(const String* keep) {
+    extractedFiles.ForEachHeld([&](std::string_view name) {
+        if (!keep || name != *keep) KillFile(ExtractedPath(name).c_str());
     });
 }
 

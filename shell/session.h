@@ -6,28 +6,26 @@
 // includes nothing above shell/.
 #pragma once
 
-#include <string>
+#include <string_view>
 
+#include "descriptor.h"
 #include "extraction_record.h"
 #include "form.h"
 
 namespace kv {
 
-// What the package descriptor says, read once by the start-up after the
-// extraction (ReadPackageSettings); empty until then, never changed after.
-// The pages and the install run read them here.
-struct PackageSettings {
-    std::string readme;     // readme file name, or "NOREADME"
-    std::string license;    // license file name, or "NOLICENSE"
-    std::string font_name;  // shown on the welcome page
-    std::string web_url;    // empty: no web link
-    std::string link_name;  // the web link's title, which names the shortcut files
-};
+// The package settings are what the package descriptor says (descriptor.h:
+// readme, license, font_name, web_url, link_name), read once by the start-up
+// after the extraction (ReadPackageSettings); empty until then, never
+// changed after. The pages and the install run read them here.
+using PackageSettings = Descriptor;
 const PackageSettings& Settings();
 
 // The extraction folder, ending in a backslash; set by the extraction, which
 // comes before the descriptor is read and writes the files it names.
-extern std::string strTempPath;
+extern String strTempPath;
+// Where the extracted copy of packaged file `name` lies: strTempPath + name.
+String ExtractedPath(std::string_view name);
 
 // Beside the list of packaged files: which of them this run wrote into the
 // extraction folder. Only a name it holds is read, copied, installed or
@@ -36,14 +34,13 @@ extern ExtractionRecord extractedFiles;
 
 // The list box that holds the packaged names, in trailer order.
 void UseFileList(ui::Form& form, int list_box);
-void AddPackagedFile(const std::string& name);
+void AddPackagedFile(const char* name);
 // Calls `visit(name)` for every packaged name, in list order.
-void ForEachPackagedFile(void (*visit)(const std::string& name, void* context), void* context);
+void ForEachPackagedFile(void (*visit)(const String& name, void* context), void* context);
 template <typename Visit>
 void ForEachPackagedFile(Visit&& visit) {
     ForEachPackagedFile(
-        [](const std::string& name, void* context) { (*static_cast<Visit*>(context))(name); },
-        &visit);
+        [](const String& name, void* context) { (*static_cast<Visit*>(context))(name); }, &visit);
 }
 
 // The windows the ends of a run hide: `about` beside the page on the exit
@@ -58,26 +55,26 @@ void SetWindows(ui::Form& about, ui::Form* const (&end_order)[N]) {
 // The system's Windows directory (on a Remote Desktop host too, where each
 // user has a private one), without a trailing backslash unless the system
 // gives one; empty when the system cannot tell.
-std::string GetWinDir();
+String GetWinDir();
 
-// Reads the extracted descriptor into the package settings: fields 2 to 5
-// once five are read, whatever the signature (the clean end keeps the readme
-// it names), and the link title when the sixth is there too. Returns how
-// many fields were read (0 when the file cannot be read); `signature_ok`
-// tells whether the first is the signature.
+// Reads the extracted descriptor into the package settings, whatever its
+// signature (the clean end keeps the readme it names); a field the file
+// ends before stays empty. Returns how many fields were read (0 when the
+// file cannot be read); `signature_ok` tells whether the first is the
+// signature.
 int ReadPackageSettings(bool& signature_ok);
 
 // The text of an extracted file as a text box shows it; false, and nothing
 // read, when `name` is not an entry this run extracted or cannot be read.
-bool ReadExtractedText(const std::string& name, std::string& text);
+bool ReadExtractedText(std::string_view name, String& text);
 
 // Deletes one file; every failure is ignored.
-void KillFile(const std::string& path);
+void KillFile(const char* path);
 
 // Deletes every file this run extracted but `*keep` (a listed name it
 // skipped, or another account's file of that name, is never touched).
 // Every way the run ends after the extraction goes through here.
-void DeleteExtractedFiles(const std::string* keep = nullptr);
+void DeleteExtractedFiles(const String* keep = nullptr);
 
 // Asks whether to give up. Returns only on No; Yes deletes every file this
 // run extracted and ends the program.

@@ -14,7 +14,7 @@ namespace {
 // A failed step asks the user what to do; the window keeps painting between steps.
 class InstallerExtractHost final : public ExtractHost {
 public:
-    std::unique_ptr<ByteSink> CreateOutput(const std::string& path) override {
+    std::unique_ptr<ByteSink> CreateOutput(const char* path) override {
         auto file = std::make_unique<platform::FileSink>(platform::CreateFresh(path));
         if (!file->valid()) return nullptr;
         return file;

@@ -33,7 +33,7 @@ void ListPackagedFiles(ByteSource& package) {
     bool descriptor_listed = false;
     while (!walker.done()) {
         if (walker.Next(entry) != TrailerError::None) DamagedFile();
-        AddPackagedFile(entry.name);
+        AddPackagedFile(entry.name.c_str());
         descriptor_listed = descriptor_listed || entry.name == kDescriptorName;
     }
     // A package that carries a checksum is checked whole before anything is

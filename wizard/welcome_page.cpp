@@ -18,17 +18,18 @@ namespace {
 // page is shown.
 void Form_Load() {
     const PackageSettings& package = Settings();
-    frmOne.SetText(lblInstall, "Kervale will install the " + package.font_name + " font.");
+    frmOne.SetText(lblInstall,
+                   Concat({"Kervale will install the ", package.font_name, " font."}).c_str());
 
     if (package.readme != kNoReadme) {
-        std::string text;
-        if (ReadExtractedText(package.readme, text)) frmOne.SetText(txtReadme, text);
+        String text;
+        if (ReadExtractedText(package.readme, text)) frmOne.SetText(txtReadme, text.c_str());
     } else {
         frmOne.SetVisible(txtReadme, false);
     }
 
     if (!package.web_url.empty())
-        frmOne.SetText(lblWeb, package.web_url);
+        frmOne.SetText(lblWeb, package.web_url.c_str());
     else
         frmOne.SetVisible(lblWeb, false);
 }
@@ -42,8 +43,8 @@ void cmdAbout_Click() { frmAbout.Show(); }
 // runs elevated, and the shell would just as well start a program or open a
 // share for the package's address.
 void lblWeb_Click() {
-    const std::string address = AddressToOpen(Settings().web_url);
-    if (!address.empty()) OpenURL(address);
+    const String address = AddressToOpen(Settings().web_url);
+    if (!address.empty()) OpenURL(address.c_str());
 }
 
 using PageWelcome = SharedHandlers<Page::Welcome>;
