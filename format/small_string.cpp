@@ -13,19 +13,17 @@ size_t SaturatingSum(size_t a, size_t b) { return a > SIZE_MAX - b ? SIZE_MAX : 
 
 }  // namespace
 
-char String::nothing_[1];
+String::~String() { delete[] data_; }
 
-String::~String() {
-    if (capacity_) delete[] data_;
-}
+const char* String::c_str() const { return data_ ? data_ : ""; }
 
 String& String::operator=(String&& other) noexcept {
     if (this != &other) {
-        if (capacity_) delete[] data_;
+        delete[] data_;
         data_ = other.data_;
         size_ = other.size_;
         capacity_ = other.capacity_;
-        other.data_ = nothing_;
+        other.data_ = nullptr;
         other.size_ = other.capacity_ = 0;
     }
     return *this;
@@ -39,7 +37,7 @@ char* String::Regrow(size_t n) {
     char* grown = new char[SaturatingSum(capacity, 1)];
     if (size_) std::memcpy(grown, data_, size_);
     grown[size_] = '\0';
-    char* old = capacity_ ? data_ : nullptr;
+    char* old = data_;
     data_ = grown;
     capacity_ = capacity;
     return old;
@@ -66,7 +64,7 @@ String& String::assign(std::string_view text) {
         // Also when `text` lies in this buffer: memmove, then cut.
         if (!text.empty()) std::memmove(data_, text.data(), text.size());
         size_ = text.size();
-        data_[size_] = '\0';
+        if (data_) data_[size_] = '\0';
         return *this;
     }
     String copy(text);
@@ -80,7 +78,7 @@ void String::resize(size_t n) {
         std::memset(data_ + size_, 0, n - size_);
     }
     size_ = n;
-    data_[size_] = '\0';
+    if (data_) data_[size_] = '\0';
 }
 
 bool String::Same(std::string_view a, std::string_view b) { return a == b; }

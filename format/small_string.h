@@ -27,7 +27,7 @@ public:
     String(const String& other) : String(std::string_view(other)) {}
     String(String&& other) noexcept
         : data_(other.data_), size_(other.size_), capacity_(other.capacity_) {
-        other.data_ = nothing_;
+        other.data_ = nullptr;
         other.size_ = other.capacity_ = 0;
     }
     String& operator=(const String& other) { return assign(other); }
@@ -36,8 +36,10 @@ public:
     String& operator=(const char* text) { return assign(text); }
     ~String();
 
+    // Null while nothing was ever held (a view of it is then still empty).
     const char* data() const { return data_; }
-    const char* c_str() const { return data_; }
+    // Never null: "" while nothing was ever held.
+    const char* c_str() const;
     size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     // `i` below size().
@@ -77,12 +79,7 @@ private:
     char* Regrow(size_t n);
     static bool Same(std::string_view a, std::string_view b);
 
-    // What a string points at while it has no buffer of its own: reading a
-    // String is then a plain load, never a test. Only a NUL is ever written
-    // into it.
-    static char nothing_[1];
-
-    char* data_ = nothing_;  // capacity_ + 1 bytes, the NUL after size_ included
+    char* data_ = nullptr;  // capacity_ + 1 bytes, the NUL after size_ included
     size_t size_ = 0;
     size_t capacity_ = 0;
 };
