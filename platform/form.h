@@ -49,9 +49,6 @@ public:
     // Runs Form_Unload and, unless it cancels, discards the window; a later
     // show builds it anew.
     void Unload();
-    // Discards the window without Form_Unload. A load step that fails calls
-    // it, and the show that loaded the window then shows nothing.
-    void Discard();
 
     bool loaded() const { return hwnd_ != nullptr; }
     bool visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
@@ -82,7 +79,8 @@ private:
     void OnCommand(WPARAM wparam);
     HBRUSH OnCtlColorStatic(HDC dc, HWND control);
     void ApplyVisibility();
-    void FitToText(int control);
+    // Sizes a label to `text`, its caption.
+    void FitToText(int control, const char* text);
     int IndexOf(HWND child) const;
     int DefaultButton() const;
     void Click(int control);
