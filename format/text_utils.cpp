@@ -5,6 +5,14 @@
 
 namespace kv {
 
+size_t StripCrLf(char* text, size_t length) {
+    // What ReplaceText of LF and then of CR by nothing gives, in one pass.
+    size_t kept = 0;
+    for (size_t i = 0; i < length; ++i)
+        if (text[i] != '\n' && text[i] != '\r') text[kept++] = text[i];
+    return kept;
+}
+
 namespace {
 
 bool IsSkippedBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }

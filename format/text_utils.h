@@ -30,14 +30,13 @@ inline std::string ReplaceText(std::string& text, const std::string& find,
     return text;
 }
 
-// Removes every LF and CR; all other bytes, NUL and spaces included, stay.
-// `text` is changed in place and returned: a std::string or a String.
+// Removes every LF and CR from the `length` bytes at `text`, in place; all
+// other bytes, NUL and spaces included, stay. Returns how many are left.
+size_t StripCrLf(char* text, size_t length);
+// The same on a std::string or a String, which is changed and returned.
 template <typename Text>
 Text& StripCrLf(Text& text) {
-    size_t kept = 0;
-    for (size_t i = 0; i < text.size(); ++i)
-        if (text[i] != '\n' && text[i] != '\r') text[kept++] = text[i];
-    text.resize(kept);
+    if (!text.empty()) text.resize(StripCrLf(&text[0], text.size()));
     return text;
 }
 

@@ -10,20 +10,20 @@
 namespace kv {
 
 TrailerError DecodeCountField(const char (&field)[kCountBytes], int& count) {
-    String text(field, kCountBytes);
-    StripCrLf(text);
-    double value = RoundHalfEven(LeadingNumber(text.data(), text.size()));
+    char text[kCountBytes];
+    std::memcpy(text, field, kCountBytes);
+    const double value = RoundHalfEven(LeadingNumber(text, StripCrLf(text, kCountBytes)));
     if (!(value >= -32768.0 && value <= 32767.0)) return TrailerError::CountOutOfRange;
     count = static_cast<int>(value);
     return TrailerError::None;
 }
 
 String DecodeNameField(const char (&field)[kNameBytes]) {
-    String name(field, kNameBytes);
-    StripCrLf(name);
-    const size_t nul = std::string_view(name).find('\0');
-    if (nul != std::string_view::npos) name.resize(nul);
-    return name;
+    char name[kNameBytes];
+    std::memcpy(name, field, kNameBytes);
+    const size_t length = StripCrLf(name, kNameBytes);
+    const void* nul = std::memchr(name, '\0', length);
+    return String(name, nul ? static_cast<size_t>(static_cast<const char*>(nul) - name) : length);
 }
 
 TrailerError DecodeSizeField(const char (&field)[kSizeBytes], int64_t& size) {

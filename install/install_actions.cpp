@@ -14,7 +14,7 @@ bool WriteShortcut(const char* folder_name, std::string_view url) {
     // system, where "..\" in it would put the file outside the folder; an
     // address the welcome page would not open (a program's path, a share, a
     // line break that adds keys of its own) is never written.
-    const String folder = FolderUnder(GetWinDir(), folder_name);
+    const String folder = WindowsFolder(folder_name);
     const String& title = Settings().link_name;
     if (!CanWriteShortcut(url, title) || folder.empty()) return false;
     platform::FileSink file(platform::CreateForWriting(Concat({folder, title, ".url"}).c_str()));
@@ -62,7 +62,7 @@ private:
 
 bool InstallFonts() {
     const PackageSettings& package = Settings();
-    const String fonts = FolderUnder(GetWinDir(), "Fonts");
+    const String fonts = WindowsFolder("Fonts");
     bool copied = !fonts.empty();
     ForEachPackagedFile([&](const String& name) {
         if (!copied || !IsFontFile(name, package.readme, package.license)) return;
@@ -80,7 +80,7 @@ bool CopyReadme() {
     // this run extracted, the desktop file of that name is left alone (and
     // a name with a folder in it never reaches the file system).
     const String& readme = Settings().readme;
-    const String desktop = FolderUnder(GetWinDir(), "Desktop");
+    const String desktop = WindowsFolder("Desktop");
     if (!extractedFiles.Holds(readme) || desktop.empty()) return true;
     const String target = Concat({desktop, readme});
     KillFile(target.c_str());

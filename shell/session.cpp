@@ -7,12 +7,22 @@
 
 namespace kv {
 
-String strTempPath;
-ExtractionRecord extractedFiles;
-
 namespace {
 
-PackageSettings g_settings;
+// What the session holds. The program ends only through ExitProcess, which
+// runs no destructor: the union keeps them to the end without registering
+// one at start-up.
+struct Values {
+    PackageSettings settings;
+    String temp_path;
+    ExtractionRecord extracted;
+};
+union KeptValues {
+    Values values;
+    constexpr KeptValues() : values() {}
+    ~KeptValues() {}
+} g_kept;
+PackageSettings& g_settings = g_kept.values.settings;
 
 ui::Form* g_file_form = nullptr;
 int g_file_list = 0;
@@ -31,6 +41,9 @@ void HideAll() {
 }
 
 }  // namespace
+
+String& strTempPath = g_kept.values.temp_path;
+ExtractionRecord& extractedFiles = g_kept.values.extracted;
 
 void UseFileList(ui::Form& form, int list_box) {
     g_file_form = &form;
@@ -54,6 +67,8 @@ void SetWindows(ui::Form& about, ui::Form* const* end_order, int count) {
 const PackageSettings& Settings() { return g_settings; }
 
 String GetWinDir() { return platform::WindowsDirectory(); }
+
+String WindowsFolder(const char* name) { return FolderUnder(GetWinDir(), name); }
 
 String ExtractedPath(std::string_view name) { return Concat({strTempPath, name}); }
 

@@ -23,14 +23,14 @@ const PackageSettings& Settings();
 
 // The extraction folder, ending in a backslash; set by the extraction, which
 // comes before the descriptor is read and writes the files it names.
-extern String strTempPath;
+extern String& strTempPath;
 // Where the extracted copy of packaged file `name` lies: strTempPath + name.
 String ExtractedPath(std::string_view name);
 
 // Beside the list of packaged files: which of them this run wrote into the
 // extraction folder. Only a name it holds is read, copied, installed or
 // deleted there.
-extern ExtractionRecord extractedFiles;
+extern ExtractionRecord& extractedFiles;
 
 // The list box that holds the packaged names, in trailer order.
 void UseFileList(ui::Form& form, int list_box);
@@ -56,6 +56,9 @@ void SetWindows(ui::Form& about, ui::Form* const (&end_order)[N]) {
 // user has a private one), without a trailing backslash unless the system
 // gives one; empty when the system cannot tell.
 String GetWinDir();
+// The folder `name` below it, ending in a backslash (FolderUnder); empty
+// when the system cannot tell the Windows directory.
+String WindowsFolder(const char* name);
 
 // Reads the extracted descriptor into the package settings, whatever its
 // signature (the clean end keeps the readme it names); a field the file

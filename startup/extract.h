@@ -18,7 +18,6 @@ enum class StepOutcome { Done, Skipped, Aborted };
 
 class ExtractHost {
 public:
-    virtual ~ExtractHost() = default;
     // Creates the file anew: a file of that name is deleted first and never
     // written into. Null when either step fails.
     virtual std::unique_ptr<ByteSink> CreateOutput(const char* path) = 0;
@@ -26,6 +25,10 @@ public:
     virtual StepAnswer AskAfterFailure() = 0;
     // Lets pending window events run.
     virtual void LetEventsRun() = 0;
+
+protected:
+    // Never deleted through this interface: no virtual destructor to carry.
+    ~ExtractHost() = default;
 };
 
 // Runs `step` until it succeeds; after a failure the host is asked: Retry

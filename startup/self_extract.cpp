@@ -37,7 +37,7 @@ void DeleteAllExtracted() { DeleteExtractedFiles(); }
 }  // namespace
 
 bool ExtractFiles(ByteSource& package) {
-    strTempPath = FolderUnder(GetWinDir(), "Temp");
+    strTempPath = WindowsFolder("Temp");
     if (strTempPath.empty()) return false;
     platform::SetFatalCleanUp(DeleteAllExtracted);
     InstallerExtractHost host;
