@@ -99,8 +99,4 @@ String WindowsDirectory();
 // examined.
 void ShellOpen(const char* address);
 
-// Runs before the program ends because memory ran out or the C++ library
-// found a broken invariant; it must not rely on much memory.
-void SetFatalCleanUp(void (*clean_up)());
-
 }  // namespace kv::platform

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "files.h"
+#include "runtime_win.h"
 
 namespace {
 

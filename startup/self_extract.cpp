@@ -3,6 +3,7 @@
 #include "extract.h"
 #include "files.h"
 #include "form.h"
+#include "runtime_win.h"
 #include "session.h"
 #include "text_utils.h"
 #include "trailer.h"
