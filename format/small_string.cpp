@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace kv {
 
@@ -68,7 +69,7 @@ String& String::assign(std::string_view text) {
         return *this;
     }
     String copy(text);
-    *this = static_cast<String&&>(copy);
+    *this = std::move(copy);
     return *this;
 }
 

@@ -3,7 +3,6 @@
 #include "files.h"
 #include "installed_files.h"
 #include "session.h"
-#include "text_utils.h"
 
 namespace kv {
 

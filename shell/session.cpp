@@ -75,9 +75,8 @@ String ExtractedPath(std::string_view name) { return Concat({strTempPath, name})
 int ReadPackageSettings(bool& signature_ok) {
     String text;
     if (!platform::ReadTextFile(ExtractedPath(kDescriptorName).c_str(), text)) return 0;
-    PackageSettings& settings = g_settings;
-    const int read = ReadDescriptor(text.data(), text.size(), kDescriptorFields, settings);
-    signature_ok = HasValidSignature(settings);
+    const int read = ReadDescriptor(text.data(), text.size(), kDescriptorFields, g_settings);
+    signature_ok = HasValidSignature(g_settings);
     return read;
 }
 

@@ -5,7 +5,6 @@
 #include "form.h"
 #include "runtime_win.h"
 #include "session.h"
-#include "text_utils.h"
 #include "trailer.h"
 
 namespace kv {
