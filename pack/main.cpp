@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "build_command.h"
 #include "commands.h"
 #include "options.h"
 #include "platform_fs.h"

@@ -1,15 +1,13 @@
 #include "startup_window.h"
 
-#include "descriptor.h"
 #include "files.h"
 #include "about_box.h"
 #include "license_page.h"
 #include "welcome_page.h"
 #include "options_page.h"
-#include "integrity.h"
+#include "installer_verdict.h"
 #include "self_extract.h"
 #include "session.h"
-#include "trailer.h"
 
 namespace kv {
 
@@ -24,31 +22,18 @@ namespace {
     ui::EndProgram();
 }
 
-// Lists every packaged name into lstFiles; the trailer is read whole before
-// anything is written.
-void ListPackagedFiles(ByteSource& package) {
-    TrailerWalker walker(package);
-    if (walker.Start() != TrailerError::None) DamagedFile();
-    intFileCount = static_cast<int16_t>(walker.count());
-    TrailerEntry entry;
-    bool descriptor_listed = false;
-    while (!walker.done()) {
-        if (walker.Next(entry) != TrailerError::None) DamagedFile();
-        AddPackagedFile(entry.name);
-        descriptor_listed = descriptor_listed || entry.name == kDescriptorName;
+// Ends the run the way the installer refuses a package: what this run
+// wrote, if anything, is deleted first.
+void Refuse(InstallerVerdict verdict) {
+    switch (verdict.outcome()) {
+    case InstallerOutcome::Runs: return;
+    case InstallerOutcome::DamagedFile: DamagedFile();
+    case InstallerOutcome::DatafileCorrupted: DatafileCorrupted();
     }
-    // A package that carries a checksum is checked whole before anything is
-    // written, so a damaged download never installs a broken font. The
-    // window keeps painting meanwhile.
-    const IntegrityState integrity = CheckIntegrity(
-        package, walker.package_end(), walker.lowest_offset(), [](void*) { ui::YieldToEvents(); },
-        nullptr);
-    if (IsDamaged(integrity)) DamagedFile();
-    // Without a descriptor the run would end with the same message after the
-    // extraction; say it before anything is written. A cut-off download
-    // reads this way: its walk finds other entries but never the descriptor.
-    if (!descriptor_listed) DamagedFile();
 }
+
+// The window keeps painting while the checksum is computed.
+void KeepPainting(void*) { ui::YieldToEvents(); }
 
 // The order in which the clean end hides the windows.
 ui::Form* const kEndOrder[] = {&frmAbout, &frmLicense, &frmStartup, &frmTwo, &frmOne};
@@ -62,16 +47,21 @@ void Form_Load() {
     // checked, and it cannot be renamed or rewritten meanwhile.
     platform::FileSource package(platform::OpenOwnImage());
     if (!package.valid()) DamagedFile();
-    ListPackagedFiles(package);
+    // Every packaged name goes into lstFiles; the package is judged before
+    // anything is written.
+    const PackageWalk walk = WalkPackage(
+        package, [](const TrailerEntry& entry) { AddPackagedFile(entry.name); }, KeepPainting,
+        nullptr);
+    intFileCount = static_cast<int16_t>(walk.count);
+    Refuse(JudgeAsInstaller(walk.facts, nullptr));
 
     if (!ExtractFiles(package)) DamagedFile();
 
     // The welcome page has read the descriptor already; read it again here
     // so a descriptor that is missing or too short ends the program.
-    bool signature_ok = false;
-    if (ReadPackageSettings(kDescriptorFields - 1, signature_ok) < kDescriptorFields - 1)
-        DamagedFile();
-    if (!signature_ok) DatafileCorrupted();
+    DescriptorFacts descriptor;
+    descriptor.fields = ReadPackageSettings(kRequiredDescriptorFields, descriptor.signature_valid);
+    Refuse(JudgeAsInstaller(walk.facts, &descriptor));
 }
 
 const ui::FormEvents kEvents = ui::Events(Form_Load, nullptr);
