@@ -81,6 +81,36 @@ private:
     int64_t length_;
 };
 
+// Little-endian fields at named offsets in a header read into memory: every
+// read is checked against the bytes that were read, so no field is ever
+// taken from beyond its header or the file.
+class HeaderReader {
+public:
+    HeaderReader(const unsigned char* data, size_t size) : data_(data), size_(size) {}
+    // The `length` bytes from `offset` on, as far as they are here: a header
+    // within the bytes read, whose fields count from its own start.
+    [[gnu::always_inline]] HeaderReader Part(size_t offset, size_t length) const {
+        if (offset > size_) offset = size_;
+        return HeaderReader(data_ + offset, length < size_ - offset ? length : size_ - offset);
+    }
+    // False when the field does not lie wholly within the bytes.
+    [[gnu::always_inline]] bool ReadU16(size_t offset, uint16_t& value) const {
+        if (!Holds(offset, 2)) return false;
+        value = static_cast<uint16_t>(LoadLe16(data_ + offset));
+        return true;
+    }
+    [[gnu::always_inline]] bool ReadU32(size_t offset, uint32_t& value) const {
+        if (!Holds(offset, 4)) return false;
+        value = LoadLe32(data_ + offset);
+        return true;
+    }
+
+private:
+    bool Holds(size_t offset, size_t n) const { return offset <= size_ && n <= size_ - offset; }
+    const unsigned char* data_;
+    size_t size_;
+};
+
 // Copies `length` bytes starting at `offset` of `from` into `to`, a chunk at a
 // time, so a body of any size passes through a small fixed buffer.
 // `between_chunks`, when given, runs after every chunk (the installer yields to

@@ -1,6 +1,8 @@
 // The installer's own CRC-32: the stub links no zlib. Built in both builds,
 // so the native tests can hold it to zlib's.
-#include "integrity.h"
+#include "crc32_table.h"
+
+#include "byte_source.h"
 
 namespace kv {
 

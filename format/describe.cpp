@@ -2,10 +2,9 @@
 // the tests. In a file of its own: the installer shows none of these texts,
 // and a function's string literals share its file's read-only data, which the
 // stub's linker keeps whole once anything else in that file is used.
-#include <cstring>
+#include "describe.h"
 
-#include "name_rules.h"
-#include "trailer.h"
+#include <cstring>
 
 namespace kv {
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "crc32_table.h"
 #include "trailer.h"
 
 #ifdef KERVALE_ZLIB_CRC

@@ -34,17 +34,11 @@ enum class RecordState { Absent, Present, Damaged };
 RecordState DecodeRecord(const unsigned char (&bytes)[kRecordBytes], IntegrityRecord& record);
 
 // CRC-32 (the common reflected 0xEDB88320 polynomial), continued from `crc`
-// (0 to start): zlib's in the host build, TableCrc32 in the stub.
+// (0 to start): zlib's in the host build, TableCrc32 (crc32_table.h) in the
+// stub.
 uint32_t Crc32(uint32_t crc, const void* data, size_t n);
-// The same by tables, eight bytes a step: the installer's own routine.
-uint32_t TableCrc32(uint32_t crc, const void* data, size_t n);
 
 enum class IntegrityState { Absent, Valid, Mismatch, RecordDamaged };
-
-// Whether the installer must refuse the package: a mismatch or a damaged record.
-inline bool IsDamaged(IntegrityState state) {
-    return state == IntegrityState::Mismatch || state == IntegrityState::RecordDamaged;
-}
 
 // Checks the record of the package that ends at `package_end`, whose last
 // entry's body begins at `payload_start` (the trailer walk's lowest offset).

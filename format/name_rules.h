@@ -37,10 +37,6 @@ NameFault CheckFileName(std::string_view name, size_t max_length = kMaxNameLengt
 // A name the walk and the installer accept: CheckFileName finds nothing.
 bool IsBareFileName(std::string_view name, size_t max_length = kMaxNameLength);
 
-// One line saying why, naming the offending character where there is one:
-// "holds the character :, which Windows file names cannot hold".
-std::string Describe(NameFault fault, const std::string& name, size_t max_length = kMaxNameLength);
-
 // The name as NTFS compares it: ASCII and the Windows-1252 letters upper-cased
 // (é and É, š and Š, ÿ and Ÿ name one file). FoldCase is defined here, as
 // it makes a std::string: only host code compiles it.
@@ -78,7 +74,6 @@ enum class WebAddressFault {
 // blank or control byte.
 WebAddressFault CheckWebAddress(std::string_view url);
 bool IsWebAddress(std::string_view url);
-const char* Describe(WebAddressFault fault);
 
 // What the installer opens for the package's web address, and writes into
 // its shortcut files: the address as it stands, a www. address as

@@ -12,28 +12,6 @@
 
 namespace kv {
 
-// What the PE headers of an executable say, as far as packages care.
-struct PeImage {
-    uint16_t machine = 0;            // 0x14C: 32-bit x86
-    uint16_t characteristics = 0;    // COFF flags: executable image, DLL, ...
-    uint16_t magic = 0;              // 0x10B: PE32, 0x20B: PE32+
-    uint16_t subsystem = 0;          // 2: Windows GUI, 3: console
-    int64_t security_entry_at = -1;  // file offset of the security directory entry; -1: none
-    uint32_t security_offset = 0;    // the certificate table: file offset and size
-    uint32_t security_size = 0;
-};
-
-// False when the file is not a PE image this reader understands.
-bool ReadPeImage(ByteSource& file, PeImage& image);
-
-// What an installer stub is: a 32-bit x86 Windows GUI program, not a DLL.
-// The first of these rules an image breaks; the packaging tool names it.
-enum class ProgramFault { None, OtherMachine, NotPe32, Dll, NotExecutable, NotGui };
-ProgramFault CheckWin32GuiProgram(const PeImage& image);
-inline bool IsWin32GuiProgram(const PeImage& image) {
-    return CheckWin32GuiProgram(image) == ProgramFault::None;
-}
-
 // Real certificate tables hold one or two entries; more than this is damage,
 // and the bound keeps the read calls few.
 constexpr int kMaxCertificates = 64;

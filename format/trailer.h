@@ -38,9 +38,6 @@ enum class TrailerError {
     CertificateTableDamaged,  // a signature's table that is not where it must be
 };
 
-// A short English reason, for the packaging tool's messages.
-const char* Describe(TrailerError error);
-
 // Field decoders, exposed for tests and for the fuzzers.
 // Count: CR/LF removed, the leading number rounded half to even.
 TrailerError DecodeCountField(const char (&field)[kCountBytes], int& count);
@@ -48,11 +45,6 @@ TrailerError DecodeCountField(const char (&field)[kCountBytes], int& count);
 String DecodeNameField(const char (&field)[kNameBytes]);
 // Size: one decimal number, spaces allowed around it.
 TrailerError DecodeSizeField(const char (&field)[kSizeBytes], int64_t& size);
-
-// Field encoders, used by the writer.
-void EncodeCountField(int count, char (&field)[kCountBytes]);
-void EncodeNameField(const std::string& name, char (&field)[kNameBytes]);
-void EncodeSizeField(int64_t size, char (&field)[kSizeBytes]);
 
 struct TrailerEntry {
     int index = 0;            // 1 for the entry nearest the end
@@ -106,18 +98,5 @@ TrailerError WalkTrailer(ByteSource& source, OnEntry&& on_entry) {
     }
     return TrailerError::None;
 }
-
-// One packaged file for the writer: its name and where its body comes from.
-struct PackageFile {
-    std::string name;
-    ByteSource* body;
-};
-
-// Writes stub + zero padding + entries + count + filler with the integrity
-// record. `files[0]` becomes entry 1 (listed and extracted first, stored
-// nearest the end). Bodies are copied in chunks. The padding makes the
-// length a multiple of 8.
-// The caller has checked names and sizes; this only fails on I/O.
-bool WritePackage(ByteSource& stub, const PackageFile* files, int file_count, ByteSink& out);
 
 }  // namespace kv

@@ -2,11 +2,12 @@
 // a file of its own so the installer stub, which never writes a package,
 // links none of it: the 64-bit formatting alone would bring the runtime's
 // 64-bit division helpers into the stub.
+#include "trailer_writer.h"
+
 #include <cstring>
 
 #include "integrity.h"
 #include "package_end.h"
-#include "trailer.h"
 
 namespace kv {
 

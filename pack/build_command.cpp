@@ -2,6 +2,8 @@
 // option is checked before the first byte is written, and every problem
 // found is reported, one line each; only then, when there are none, is the
 // installer written, under a fresh name renamed over OUT.exe when it is whole.
+#include "build_command.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,16 +12,18 @@
 #include <vector>
 
 #include "commands.h"
+#include "describe.h"
 #include "file_io.h"
 #include "fontinfo.h"
-#include "package_end.h"
 #include "package_reader.h"
+#include "pe_image.h"
 #include "platform_fs.h"
 #include "option_checks.h"
 #include "sha256.h"
 #include "stub_identity.h"
 #include "text_encoding.h"
 #include "trailer.h"
+#include "trailer_writer.h"
 
 namespace kvpack {
 

@@ -29,8 +29,7 @@ bool MakeDirectories(const std::string& path) {
 // "dir/" names the same folder as "dir", but a trailing separator would
 // make the system follow a link at "dir" that the tool means to refuse.
 std::string WithoutTrailingSeparators(std::string path) {
-    while (path.size() > 1 && IsPathSeparator(path.back()) && !(path.size() == 3 && path[1] == ':'))
-        path.pop_back();
+    while (!path.empty() && IsPathSeparator(path.back()) && !EndsInRoot(path)) path.pop_back();
     return path;
 }
 

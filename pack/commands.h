@@ -1,10 +1,9 @@
-// The four sub-commands of kervale-pack. Each prints its result on stdout and
-// its problems, one line each, on stderr, and returns the exit code.
+// kervale-pack's list, extract and verify (build: build_command.h), and the
+// exit codes and messages all four share. Each prints its result on stdout
+// and its problems, one line each, on stderr, and returns the exit code.
 #pragma once
 
 #include <string>
-
-#include "options.h"
 
 namespace kvpack {
 
@@ -12,7 +11,6 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;  // refused, damaged or unreadable
 constexpr int kExitUsage = 2;   // a command line that does not parse
 
-int RunBuild(const BuildOptions& options);
 int RunList(const std::string& package);
 // Refuses a package the installer would refuse, writing nothing, unless
 // `force`: then it writes what can be read, warns, and still fails. A file

@@ -9,11 +9,13 @@
 #include <unordered_set>
 #include <utility>
 
+#include "describe.h"
 #include "installed_files.h"
 #include "name_rules.h"
 #include "platform_fs.h"
 #include "text_utils.h"
 #include "trailer.h"
+#include "utf8.h"
 
 namespace kvpack {
 
@@ -143,8 +145,8 @@ std::string DirName(const std::string& path) {
     while (i > 0 && !IsPathSeparator(path[i - 1])) --i;
     if (i == 0) return ".";
     std::string dir = path.substr(0, i);
-    // Keep a root ("/", "C:\") whole; drop the separator after any other folder.
-    if (dir.size() > 1 && !(dir.size() == 3 && dir[1] == ':') && dir.back() != ':') dir.pop_back();
+    // Keep a root ("/", "C:\", "C:") whole; drop the separator after any other folder.
+    if (!EndsInRoot(dir)) dir.pop_back();
     return dir;
 }
 
@@ -167,7 +169,7 @@ std::string FirstNonAsciiText(const std::string& text) {
 // a lookup gives; the rest percent-encoded from UTF-8 (RFC 3987).
 std::string PercentEncodingHint(const std::string& url) {
     std::string utf8;
-    for (uint32_t c : CharactersOf(url)) AppendUtf8(c, utf8);
+    for (uint32_t c : CharactersOf(url)) kv::AppendUtf8(c, utf8);
     const size_t host = utf8.find("://") + 3;
     const size_t host_end = utf8.find_first_of("/?#", host);
     if (HasNonAscii(utf8.substr(host, host_end == std::string::npos ? host_end : host_end - host)))
@@ -230,8 +232,7 @@ std::string StubProblem(bool is_pe, const kv::PeImage& image) {
     case kv::ProgramFault::NotExecutable: return "is not marked as an executable image";
     case kv::ProgramFault::NotGui: break;
     }
-    constexpr uint16_t kConsoleSubsystem = 3;
-    if (image.subsystem == kConsoleSubsystem)
+    if (image.subsystem == kv::pe::kSubsystemConsole)
         return "is a console program, not a Windows GUI program";
     return "is for Windows subsystem " + std::to_string(image.subsystem) +
            ", not a Windows GUI program";

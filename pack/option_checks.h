@@ -9,7 +9,7 @@
 #include "descriptor.h"
 #include "fontinfo.h"
 #include "options.h"
-#include "package_end.h"
+#include "pe_image.h"
 #include "text_encoding.h"
 
 namespace kvpack {

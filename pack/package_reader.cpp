@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "describe.h"
+#include "installer_verdict.h"
 #include "name_rules.h"
 #include "text_utils.h"
 
@@ -15,6 +17,8 @@ constexpr int64_t kDescriptorReadLimit = static_cast<int64_t>(kv::kMaxTextBytes)
 
 const char kDamagedOutcome[] =
     "the installer would show \"This file is damaged. Try downloading the file again.\"";
+const char kCorruptedOutcome[] =
+    "the installer would show \"The kervale datafile is corrupted.\" and stop";
 
 // Says which entry spells `name` in another case, when one does.
 std::string CaseHint(const PackageListing& listing, std::string_view name) {
@@ -38,7 +42,7 @@ StubWithoutSignature::StubWithoutSignature(kv::ByteSource& stub, const kv::PeIma
     const int64_t table_end =
         static_cast<int64_t>(image.security_offset) + static_cast<int64_t>(image.security_size);
     if (table_end != size_ || image.security_offset == 0 ||
-        image.security_entry_at + 8 > image.security_offset) {
+        image.security_entry_at + kv::pe::kDirectoryBytes > image.security_offset) {
         sound_ = false;
         return;
     }
@@ -51,10 +55,11 @@ bool StubWithoutSignature::read(int64_t offset, void* out, size_t n) {
     if (offset < 0 || offset > size_ || static_cast<int64_t>(n) > size_ - offset) return false;
     if (!stub_.read(offset, out, n)) return false;
     if (entry_at_ >= 0) {
-        // Zero the part of the 8-byte entry that falls within this read.
+        // Zero the part of the entry that falls within this read.
+        const int64_t entry_end = entry_at_ + kv::pe::kDirectoryBytes;
         const int64_t from = entry_at_ > offset ? entry_at_ : offset;
-        const int64_t to = entry_at_ + 8 < offset + static_cast<int64_t>(n)
-                               ? entry_at_ + 8
+        const int64_t to = entry_end < offset + static_cast<int64_t>(n)
+                               ? entry_end
                                : offset + static_cast<int64_t>(n);
         if (from < to)
             std::memset(static_cast<unsigned char*>(out) + (from - offset), 0,
@@ -113,16 +118,15 @@ bool HasTrailerMarks(kv::ByteSource& source, int64_t package_end) {
 // The trailer walk as the installer makes it, keeping the entries read
 // before an error and the name that broke the name rule.
 void WalkEntries(kv::ByteSource& source, PackageListing& listing) {
-    kv::TrailerWalker walker(source);
-    listing.error = walker.Start();
-    listing.count_field_failed = listing.error != kv::TrailerError::None;
-    listing.count = walker.count();
-    kv::TrailerEntry entry;
-    while (listing.error == kv::TrailerError::None && !walker.done()) {
-        listing.error = walker.Next(entry);
-        if (listing.error == kv::TrailerError::None) listing.entries.push_back(entry);
-    }
-    listing.package_end = walker.package_end();
+    const kv::PackageWalk walk = kv::WalkPackage(
+        source, [&](const kv::TrailerEntry& entry) { listing.entries.push_back(entry); }, nullptr,
+        nullptr);
+    listing.error = walk.facts.walk;
+    listing.integrity = walk.facts.integrity;
+    listing.descriptor_listed = walk.facts.descriptor_listed;
+    listing.count_field_failed = walk.failed_at_count;
+    listing.count = walk.count;
+    listing.package_end = walk.package_end;
     listing.no_trailer = listing.error != kv::TrailerError::None &&
                          listing.error != kv::TrailerError::ReadFailed &&
                          listing.error != kv::TrailerError::CertificateTableDamaged &&
@@ -130,10 +134,10 @@ void WalkEntries(kv::ByteSource& source, PackageListing& listing) {
     if (listing.error == kv::TrailerError::NameNotBare) {
         // The walk stopped at the entry just below the last one it took.
         char field[kv::kNameBytes];
-        if (source.read(walker.lowest_offset() - kv::kEntryHeadBytes, field, kv::kNameBytes))
+        if (source.read(walk.lowest_offset - kv::kEntryHeadBytes, field, kv::kNameBytes))
             listing.refused_name = kv::DecodeNameField(field);
     }
-    if (listing.walked()) listing.stub_length = walker.lowest_offset();
+    if (listing.walked()) listing.stub_length = walk.lowest_offset;
 }
 
 // The descriptor the installer would open, read as far as the installer reads it.
@@ -184,13 +188,17 @@ PackageListing ReadPackage(kv::ByteSource& source, ReadFonts fonts) {
     PackageListing listing;
     listing.length = source.size();
     WalkEntries(source, listing);
+    const kv::ListingFacts facts{listing.error, listing.integrity, listing.descriptor_listed};
+    listing.installer = kv::JudgeAsInstaller(facts, nullptr);
     if (listing.no_trailer) listing.stub_is_pe = kv::ReadPeImage(source, listing.stub_image);
     if (!listing.walked()) return listing;
-    listing.integrity = kv::CheckIntegrity(source, listing.package_end, listing.stub_length);
     kv::SliceSource stub(source, 0, listing.stub_length);
     listing.stub_is_pe = kv::ReadPeImage(stub, listing.stub_image);
-    if (!HoldsExactly(listing, kv::kDescriptorName)) return listing;
+    if (!listing.descriptor_listed) return listing;
     ReadDescriptorEntry(source, listing);
+    const kv::DescriptorFacts descriptor{listing.descriptor_fields,
+                                         kv::HasValidSignature(listing.descriptor)};
+    listing.installer = kv::JudgeAsInstaller(facts, &descriptor);
     if (fonts == ReadFonts::Yes && listing.has_descriptor()) ReadFontEntries(source, listing);
     return listing;
 }
@@ -203,30 +211,41 @@ std::string NotAnInstallerText(const PackageListing& listing) {
 }
 
 std::string InstallerRefusal(const PackageListing& listing) {
-    if (listing.no_trailer) return "the file " + NotAnInstallerText(listing);
-    if (!listing.walked()) return TrailerDamage(listing) + "; " + kDamagedOutcome;
-    if (listing.integrity == kv::IntegrityState::Mismatch)
-        return "the package's checksum does not match its content: the file is damaged; " +
-               std::string(kDamagedOutcome);
-    if (listing.integrity == kv::IntegrityState::RecordDamaged)
-        return "the package's integrity record is damaged: its 32 bytes are neither a record "
-               "this tool knows nor all zero (as in an older package), so the checksum cannot "
-               "be trusted to switch itself off; " +
-               std::string(kDamagedOutcome);
-    if (listing.descriptor_entry < 0)
-        return "the package holds no entry named KERVALE.DAT" +
-               CaseHint(listing, kv::kDescriptorName) + "; " + kDamagedOutcome;
-    if (!listing.descriptor_error.empty())
-        return "the descriptor KERVALE.DAT cannot be read: " + listing.descriptor_error + "; " +
-               kDamagedOutcome;
-    if (listing.descriptor_fields < 5)
-        return "the descriptor KERVALE.DAT ends after " +
-               std::to_string(listing.descriptor_fields) + " of its six fields; " + kDamagedOutcome;
-    if (!kv::HasValidSignature(listing.descriptor))
-        return "the descriptor's signature is " + QuotedWindows1252(listing.descriptor.signature) +
-               ", not \"" + kv::kSignature +
-               "\"; the installer would show \"The kervale datafile is corrupted.\" and stop";
-    return std::string();
+    std::string why;
+    switch (listing.installer.reason) {
+    case kv::Refusal::None: return std::string();
+    case kv::Refusal::TrailerDamaged:
+        if (listing.no_trailer) return "the file " + NotAnInstallerText(listing);
+        why = TrailerDamage(listing);
+        break;
+    case kv::Refusal::ChecksumMismatch:
+        why = "the package's checksum does not match its content: the file is damaged";
+        break;
+    case kv::Refusal::IntegrityRecordDamaged:
+        why =
+            "the package's integrity record is damaged: its 32 bytes are neither a record this "
+            "tool knows nor all zero (as in an older package), so the checksum cannot be "
+            "trusted to switch itself off";
+        break;
+    case kv::Refusal::NoDescriptor:
+        why =
+            "the package holds no entry named KERVALE.DAT" + CaseHint(listing, kv::kDescriptorName);
+        break;
+    case kv::Refusal::DescriptorTooShort:
+        why = listing.descriptor_error.empty()
+                  ? "the descriptor KERVALE.DAT ends after " +
+                        std::to_string(listing.descriptor_fields) + " of its six fields"
+                  : "the descriptor KERVALE.DAT cannot be read: " + listing.descriptor_error;
+        break;
+    case kv::Refusal::WrongSignature:
+        why = "the descriptor's signature is " + QuotedWindows1252(listing.descriptor.signature) +
+              ", not \"" + kv::kSignature + "\"";
+        break;
+    }
+    return why + "; " +
+           (listing.installer.outcome() == kv::InstallerOutcome::DatafileCorrupted
+                ? kCorruptedOutcome
+                : kDamagedOutcome);
 }
 
 namespace {

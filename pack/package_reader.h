@@ -10,9 +10,10 @@
 #include "byte_source.h"
 #include "descriptor.h"
 #include "fontinfo.h"
+#include "installer_verdict.h"
 #include "integrity.h"
-#include "package_end.h"
 #include "option_checks.h"
+#include "pe_image.h"
 #include "trailer.h"
 
 namespace kvpack {
@@ -30,6 +31,7 @@ struct PackageListing {
     int64_t stub_length = 0;   // valid when the walk succeeded
     int64_t package_end = 0;   // where the package ends: before a signature's certificate table
     kv::IntegrityState integrity = kv::IntegrityState::Absent;  // valid when the walk succeeded
+    bool descriptor_listed = false;  // an entry bears the name KERVALE.DAT exactly
     // A certificate table after the package, from signing the installer.
     bool has_certificate_table() const { return package_end < length; }
 
@@ -45,6 +47,9 @@ struct PackageListing {
     int descriptor_fields = 0;     // how many of the six fields it holds
     std::string descriptor_error;  // the entry could not be read
     kv::Descriptor descriptor;
+
+    // What the installer would make of it, by the installer's own rule.
+    kv::InstallerVerdict installer;
 
     // Every font entry's verdict from the font checks, in entry order
     // (faces are counted, not kept); filled when ReadPackage was asked to
@@ -97,8 +102,9 @@ PackageListing ReadPackage(kv::ByteSource& source, ReadFonts fonts);
 // after its name.
 std::string NotAnInstallerText(const PackageListing& listing);
 
-// Why the installer itself would stop on this package: its damaged-file
-// message or its corrupted-datafile message. "" when it would run.
+// Why the installer itself would stop on this package (`installer`), in
+// words: its damaged-file message or its corrupted-datafile message. ""
+// when it would run.
 std::string InstallerRefusal(const PackageListing& listing);
 
 struct PackageVerdict {

@@ -65,6 +65,13 @@ bool IsPathSeparator(char c) {
 #endif
 }
 
+bool EndsInRoot(const std::string& path) {
+    if (path.empty()) return false;
+    if (path.size() == 1) return IsPathSeparator(path[0]);
+    if (path.back() == ':') return true;
+    return path.size() == 3 && path[1] == ':' && IsPathSeparator(path[2]);
+}
+
 std::string JoinHostPath(const std::string& folder, const std::string& name) {
     if (folder.empty() || IsPathSeparator(folder.back())) return folder + name;
     return folder + kPreferredSeparator + name;
@@ -104,8 +111,10 @@ std::string Narrow(const wchar_t* wide, size_t length) {
 }
 
 std::wstring WideJoin(const std::wstring& folder, const std::string& name) {
+    // The same rule as JoinHostPath: "C:" + "A.ttf" stays on drive C's
+    // current folder.
     std::wstring path = folder;
-    if (!path.empty() && path.back() != L'\\' && path.back() != L'/' && path.back() != L':')
+    if (!path.empty() && !(path.back() < 0x80 && IsPathSeparator(static_cast<char>(path.back()))))
         path += L'\\';
     return path + Wide(name);
 }

@@ -186,6 +186,11 @@ private:
 
 // Path syntax of the platform the tool runs on.
 bool IsPathSeparator(char c);
+// Whether the last character of `path` belongs to its root, so that dropping
+// trailing separators must keep it: "/" (and "\" on Windows), a drive's
+// root "C:/" (and "C:\"), or a name that ends in ':' such as the drive "C:"
+// (its current folder), where dropping it would name another folder.
+bool EndsInRoot(const std::string& path);
 constexpr char kPreferredSeparator =
 #ifdef _WIN32
     '\\';

@@ -6,6 +6,7 @@
 #include "option_checks.h"
 #include "package_end.h"
 #include "package_reader.h"
+#include "pe_image.h"
 #include "platform_fs.h"
 #include "released_stubs.h"
 #include "sha256.h"
@@ -56,23 +57,26 @@ struct ImageLayout {
 
 ImageLayout ReadLayout(kv::ByteSource& file) {
     ImageLayout layout;
-    unsigned char dos[64], coff[24];
-    if (!file.read(0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return layout;
-    const int64_t pe = kv::LoadLe32(dos + 0x3C);
-    if (!file.read(pe, coff, sizeof coff) || std::memcmp(coff, "PE\0\0", 4) != 0) return layout;
-    const uint32_t sections = kv::LoadLe16(coff + 4 + 2);
-    const uint32_t optional_size = kv::LoadLe16(coff + 4 + 16);
-    constexpr uint32_t kChecksumAt = 64;  // the same in PE32 and PE32+
-    if (optional_size >= kChecksumAt + 4) layout.checksum_at = pe + 24 + kChecksumAt;
-    constexpr uint32_t kMaxSections = 96;  // the format's own limit
-    if (sections == 0 || sections > kMaxSections) return layout;
+    kv::PeHeaders headers;
+    if (!kv::FindPeHeaders(file, headers)) return layout;
+    if (headers.optional_header_size >= kv::pe::kChecksumAt + kv::pe::kChecksumBytes)
+        layout.checksum_at = headers.optional_header_at() + kv::pe::kChecksumAt;
+    uint16_t sections = 0;
+    if (!headers.file_header().ReadU16(kv::pe::kSectionCountAt, sections) || sections == 0 ||
+        sections > kv::pe::kMaxSections)
+        return layout;
     int64_t end = 0;
-    for (uint32_t i = 0; i < sections; ++i) {
-        unsigned char header[40];
-        if (!file.read(pe + 24 + optional_size + 40 * int64_t(i), header, sizeof header))
+    for (int64_t i = 0; i < sections; ++i) {
+        unsigned char bytes[kv::pe::kSectionHeaderBytes];
+        if (!file.read(headers.section_table_at() + i * kv::pe::kSectionHeaderBytes, bytes,
+                       sizeof bytes))
             return layout;
-        const int64_t raw_size = kv::LoadLe32(header + 16), raw_at = kv::LoadLe32(header + 20);
-        if (raw_size > 0 && raw_at + raw_size > end) end = raw_at + raw_size;
+        const kv::HeaderReader header(bytes, sizeof bytes);
+        uint32_t raw_size = 0, raw_at = 0;
+        if (!header.ReadU32(kv::pe::kRawSizeAt, raw_size) ||
+            !header.ReadU32(kv::pe::kRawOffsetAt, raw_at))
+            return layout;
+        if (raw_size > 0 && int64_t{raw_at} + raw_size > end) end = int64_t{raw_at} + raw_size;
     }
     layout.sections_end = end;
     return layout;
@@ -125,7 +129,8 @@ std::string StubDigest(kv::ByteSource& stub) {
         length - layout.sections_end < kv::kPackageAlignment &&
         AllZero(stub, layout.sections_end, length))
         length = layout.sections_end;
-    ZeroedFields identity(stub, layout.checksum_at, 4, security_at, 8);
+    ZeroedFields identity(stub, layout.checksum_at, kv::pe::kChecksumBytes, security_at,
+                          kv::pe::kDirectoryBytes);
     return Sha256Of(identity, length);
 }
 

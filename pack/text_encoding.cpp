@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "utf8.h"
 #include "windows1252.h"
 
 namespace kvpack {
@@ -137,24 +138,6 @@ bool StartsWith(const std::string& text, const char* prefix, size_t n) {
 
 }  // namespace
 
-void AppendUtf8(uint32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | c >> 6);
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | c >> 12);
-        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | c >> 18);
-        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 ConvertedText ConvertFileText(const std::string& bytes) {
     ConvertedText out;
     if (StartsWith(bytes, "\xFF\xFE\0\0", 4) || StartsWith(bytes, "\0\0\xFE\xFF", 4)) {
@@ -259,7 +242,7 @@ void AppendShown(uint32_t c, std::string& out) {
     else if (IsUnsafeOnTerminal(c))
         AppendEscape(c > 0xFFFF ? "\\U%08X" : "\\u%04X", c, out);
     else
-        AppendUtf8(c, out);
+        kv::AppendUtf8(c, out);
 }
 
 }  // namespace
@@ -270,7 +253,7 @@ std::string CharacterText(uint32_t c) {
     if (IsCombiningMark(c)) return text + " (a combining accent)";
     if (IsUnsafeOnTerminal(c)) return text;
     text += " '";
-    AppendUtf8(c, text);
+    kv::AppendUtf8(c, text);
     return text + "'";
 }
 

@@ -82,6 +82,5 @@ std::string EscapedWindows1252(std::string_view bytes);
 // The Unicode characters of a name, UTF-8 if it is valid UTF-8, else
 // Windows-1252.
 std::vector<uint32_t> CharactersOf(const std::string& text);
-void AppendUtf8(uint32_t c, std::string& out);
 
 }  // namespace kvpack

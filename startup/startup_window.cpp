@@ -1,15 +1,13 @@
 #include "startup_window.h"
 
-#include "descriptor.h"
 #include "files.h"
 #include "about_box.h"
 #include "license_page.h"
 #include "welcome_page.h"
 #include "options_page.h"
-#include "integrity.h"
+#include "installer_verdict.h"
 #include "self_extract.h"
 #include "session.h"
-#include "trailer.h"
 
 namespace kv {
 
@@ -24,30 +22,18 @@ namespace {
     ui::EndProgram();
 }
 
-// Lists every packaged name into lstFiles; the trailer is read whole before
-// anything is written.
-void ListPackagedFiles(ByteSource& package) {
-    TrailerWalker walker(package);
-    if (walker.Start() != TrailerError::None) DamagedFile();
-    TrailerEntry entry;
-    bool descriptor_listed = false;
-    while (!walker.done()) {
-        if (walker.Next(entry) != TrailerError::None) DamagedFile();
-        AddPackagedFile(entry.name.c_str());
-        descriptor_listed = descriptor_listed || entry.name == kDescriptorName;
+// Ends the run the way the installer refuses a package: what this run
+// wrote, if anything, is deleted first.
+void Refuse(InstallerVerdict verdict) {
+    switch (verdict.outcome()) {
+    case InstallerOutcome::Runs: return;
+    case InstallerOutcome::DamagedFile: DamagedFile();
+    case InstallerOutcome::DatafileCorrupted: DatafileCorrupted();
     }
-    // A package that carries a checksum is checked whole before anything is
-    // written, so a damaged download never installs a broken font. The
-    // window keeps painting meanwhile.
-    const IntegrityState integrity = CheckIntegrity(
-        package, walker.package_end(), walker.lowest_offset(), [](void*) { ui::YieldToEvents(); },
-        nullptr);
-    if (IsDamaged(integrity)) DamagedFile();
-    // Without a descriptor the run would end with the same message after the
-    // extraction; say it before anything is written. A cut-off download
-    // reads this way: its walk finds other entries but never the descriptor.
-    if (!descriptor_listed) DamagedFile();
 }
+
+// The window keeps painting while the checksum is computed.
+void KeepPainting(void*) { ui::YieldToEvents(); }
 
 // The order in which the clean end hides the windows.
 ui::Form* const kEndOrder[] = {&frmAbout, &frmLicense, &frmStartup, &frmTwo, &frmOne};
@@ -61,17 +47,22 @@ void Form_Load() {
     // checked, and it cannot be renamed or rewritten meanwhile.
     platform::FileSource package(platform::OpenOwnImage());
     if (!package.valid()) DamagedFile();
-    ListPackagedFiles(package);
+    // Every packaged name goes into lstFiles; the package is judged before
+    // anything is written.
+    const PackageWalk walk = WalkPackage(
+        package, [](const TrailerEntry& entry) { AddPackagedFile(entry.name.c_str()); },
+        KeepPainting, nullptr);
+    Refuse(JudgeAsInstaller(walk.facts, nullptr));
 
     if (!ExtractFiles(package)) DamagedFile();
     frmStartup.Hide();
 
-    // The descriptor, read once: a missing or short one ends the program as
-    // a damaged file does, a wrong signature with its own message, both
-    // before any page is built.
-    bool signature_ok = false;
-    if (ReadPackageSettings(signature_ok) < kDescriptorFields - 1) DamagedFile();
-    if (!signature_ok) DatafileCorrupted();
+    // The descriptor, read once into the package settings: a missing or
+    // short one ends the program as a damaged file does, a wrong signature
+    // with its own message, both before any page is built.
+    DescriptorFacts descriptor;
+    descriptor.fields = ReadPackageSettings(descriptor.signature_valid);
+    Refuse(JudgeAsInstaller(walk.facts, &descriptor));
     frmOne.Show();
 }
 

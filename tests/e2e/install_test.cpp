@@ -3,15 +3,11 @@
 // shortcuts on the Desktop and in Favorites, the one outcome message, the
 // installing window, the end of the program and what the clean-up leaves in
 // Temp. One launch per test, many checks per launch.
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <memory>
 
 #include "installer_test.h"
+#include "wine_harness/piped_program.h"
 #include "wine_harness/wizard_walk.h"
 
 namespace e2e {
@@ -53,30 +49,11 @@ public:
             return false;
         }
         WriteWholeFile(session.DriveC() + "/e2e/e2e-lockfile.exe", tool);
-        int in_pipe[2], out_pipe[2];
-        if (::pipe2(in_pipe, O_CLOEXEC) != 0 || ::pipe2(out_pipe, O_CLOEXEC) != 0) {
-            why = "pipe failed";
+        if (!holder_.Start(session, {"wine", "C:\\e2e\\e2e-lockfile.exe", windows_path},
+                           session.work_dir() + "/logs/lockfile.log", why))
             return false;
-        }
-        pid_ = session.Spawn({"wine", "C:\\e2e\\e2e-lockfile.exe", windows_path},
-                             session.work_dir() + "/logs/lockfile.log", in_pipe[0], out_pipe[1]);
-        ::close(in_pipe[0]);
-        ::close(out_pipe[1]);
-        to_tool_ = in_pipe[1];
-        from_tool_ = out_pipe[0];
         std::string answer;
-        auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(kLaunchTimeoutMs);
-        while (answer.find('\n') == std::string::npos &&
-               std::chrono::steady_clock::now() < deadline) {
-            pollfd pfd{from_tool_, POLLIN, 0};
-            if (::poll(&pfd, 1, 200) <= 0) continue;
-            char buf[64];
-            ssize_t n = ::read(from_tool_, buf, sizeof buf);
-            if (n <= 0) break;
-            answer.append(buf, static_cast<size_t>(n));
-        }
-        if (answer.rfind("locked", 0) != 0) {
+        if (!holder_.ReadLine(answer, kLaunchTimeoutMs) || answer.rfind("locked", 0) != 0) {
             why = "e2e-lockfile could not lock " + windows_path + ": " + answer;
             return false;
         }
@@ -84,18 +61,10 @@ public:
     }
 
     // Ends the holder: it closes the file when its input ends.
-    void Release() {
-        if (to_tool_ >= 0) ::close(to_tool_);
-        if (from_tool_ >= 0) ::close(from_tool_);
-        to_tool_ = from_tool_ = -1;
-        if (pid_ > 0 && !WaitChild(pid_, kStepTimeoutMs)) KillChildGroup(pid_);
-        pid_ = -1;
-    }
+    void Release() { holder_.Stop(kStepTimeoutMs); }
 
 private:
-    pid_t pid_ = -1;
-    int to_tool_ = -1;
-    int from_tool_ = -1;
+    PipedProgram holder_;
 };
 
 class InstallRunTest : public InstallerTest {

@@ -11,6 +11,7 @@
 #include "iconv_oracle.h"
 #include "name_rules.h"
 #include "options.h"
+#include "platform_fs.h"
 #include "text_encoding.h"
 
 namespace {
@@ -661,6 +662,14 @@ TEST(Paths, BaseAndFolderNames) {
     EXPECT_EQ(kvpack::DirName("fonts/sub/A.ttf"), "fonts/sub");
     EXPECT_EQ(kvpack::DirName("A.ttf"), ".");
     EXPECT_EQ(kvpack::DirName("/A.ttf"), "/");
+    // A drive's root keeps its separator, as "/" does.
+    EXPECT_EQ(kvpack::DirName("C:/A.ttf"), "C:/");
+    const struct {
+        const char* path;
+        bool root;
+    } roots[] = {{"/", true},   {"C:/", true}, {"C:", true},   {"", false},
+                 {"//", false}, {"a/", false}, {"CD/", false}, {"C:a/", false}};
+    for (const auto& r : roots) EXPECT_EQ(kvpack::EndsInRoot(r.path), r.root) << r.path;
 }
 
 }  // namespace

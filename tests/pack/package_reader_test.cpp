@@ -1,5 +1,7 @@
 // What verify says about packages built in memory with the format core.
 #include "package_reader.h"
+
+#include "installer_verdict.h"
 #include "pe_stub.h"
 #include "test_fonts.h"
 #include "test_packages.h"
@@ -54,17 +56,10 @@ TEST(Verify, SoundPackagePasses) {
     EXPECT_EQ(extra.fonts[0].entry, 3u);
 }
 
+// What verify refuses beyond the installer's own refusals (the installer
+// verdict's table below), each with its reason.
 TEST(Verify, RejectionsCarryTheirReason) {
-    const string five = "\"KERVALE DATAFILE 1\",\"NOREADME\",\"NOLICENSE\",\"F\",\"\"";
     const std::vector<std::pair<Files, string>> cases = {
-        {{{"README.TXT", "hi"}, {"F.ttf", "x"}}, "no entry named KERVALE.DAT"},
-        {{{"kervale.dat", kGood}, {"F.ttf", "x"}}, "\"kervale.dat\""},
-        {{{"KERVALE.DAT", "\"KERVALE DATAFILE 1\",\"NOREADME\""}, {"F.ttf", "x"}}, "after 2"},
-        {{{"KERVALE.DAT", five}, {"F.ttf", "x"}}, "only five fields"},
-        {{{"KERVALE.DAT",
-           "\"KERVALE DATAFILE 2\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n\"F\"\r\n\"\"\r\n\"\"\r\n"},
-          {"F.ttf", "x"}},
-         "The kervale datafile is corrupted."},
         {{{"KERVALE.DAT", kGood}, {"readme.txt", "hi"}, {"F.ttf", "x"}}, "readme \"README.TXT\""},
         {{{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}}, "no font file"},
         {{{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf.bak", kFont}}, "no font file"},
@@ -186,22 +181,6 @@ TEST(Verify, CertificateTableAndIntegrityRecordMessages) {
                   "carries a certificate table (the signature is not checked)"),
               string::npos);
     EXPECT_EQ(kvpack::IntegrityText(listing).find("signed"), string::npos);
-
-    string bad_table = signed_package;
-    // A certificate shorter than its header.
-    bad_table[good.size() + (8 - good.size() % 8) % 8] = 0x07;
-    const string problem = Judge(bad_table).problem;
-    EXPECT_NE(problem.find("certificate table"), string::npos) << problem;
-    EXPECT_EQ(problem.find("count field"), string::npos) << problem;
-
-    // A damaged font behind a changed marker or version byte is still caught.
-    const size_t record = good.size() - kv::kFillerBytes;
-    for (size_t at = 0; at < 20; ++at) {
-        string changed = good;
-        changed[good.find(kFont) + 7] ^= 1;
-        changed[record + at] ^= static_cast<char>(1 << (at % 8));
-        EXPECT_NE(Judge(changed).problem.find("integrity record is damaged"), string::npos) << at;
-    }
 }
 
 TEST(Verify, LaterEntryOfTheSameWindowsNameIsTheDescriptorRead) {
@@ -215,34 +194,119 @@ TEST(Verify, LaterEntryOfTheSameWindowsNameIsTheDescriptorRead) {
     EXPECT_NE(v.warnings[0].find("entries 1 and 4"), string::npos);
 }
 
-TEST(Verify, DamagedTrailerNamesWhereAndWhat) {
-    const string good = Pack({{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf", "font"}});
-    string bad_size = good;
-    bad_size.replace(good.size() - 519 - 10, 10, "12x4567890");
-    EXPECT_NE(Judge(bad_size).problem.find("at entry 1: a size field is not a number"),
-              string::npos);
-    // Without what a package writer leaves at the end there is no trailer to
-    // be damaged: a bare stub, another program, a text, a package cut short.
-    for (const string& other : {good.substr(0, good.size() - 700), string("short"), testpe::Stub(),
-                                testpe::Stub() + string(3000, 'x')}) {
-        const string problem = Judge(other).problem;
-        EXPECT_NE(problem.find("is not a Kervale installer (it has no package trailer)"),
-                  string::npos)
-            << problem;
+// The installer's verdict, as the start-up reaches it and as verify and
+// extract report it: one rule in the format core, so each row is judged
+// once from the listing alone (the start-up's first moment, before it
+// writes anything) and once with the descriptor read (verify's reading),
+// and verify's problem names the reason.
+TEST(InstallerVerdict, VerifyRefusesWhatTheInstallerRefusesAndNamesWhy) {
+    using R = kv::Refusal;
+    const string good = Pack({{"KERVALE.DAT", kGood}, {"README.TXT", "hi"}, {"F.ttf", kFont}});
+    const size_t record = good.size() - kv::kFillerBytes;
+    const size_t count_at = good.size() - 519;
+    const auto changed = [](string package, size_t at, const string& bytes) {
+        return package.replace(at, bytes.size(), bytes);
+    };
+    const auto flipped = [](string package, size_t at) {
+        package[at] ^= 1;
+        return package;
+    };
+    const auto without_record = [&](const string& package) {
+        return changed(package, package.size() - kv::kFillerBytes, string(514, '\0'));
+    };
+    const string no_descriptor = Pack({{"README.TXT", "hi"}, {"F.ttf", kFont}});
+    const string bad_size = changed(good, count_at - 10, "12x4567890");
+    // A certificate shorter than its header.
+    string bad_table = testpe::Sign(good);
+    bad_table[good.size()] = 0x07;
+    const string five = "\"KERVALE DATAFILE 1\",\"NOREADME\",\"NOLICENSE\",\"F\",\"\"";
+    const string corrupted =
+        "\"KERVALE DATAFILE 2\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n\"F\"\r\n\"\"\r\n\"\"\r\n";
+    struct Row {
+        string what, package;
+        kv::Refusal reason;
+        string words;           // in verify's problem; "" when verify passes it
+        string not_words = "";  // never in it
+    };
+    std::vector<Row> rows = {
+        {"sound", good, R::None, ""},
+        {"signed", testpe::Sign(good), R::None, ""},
+        // The installer runs on five fields; only verify asks for the sixth.
+        {"five fields", Pack({{"KERVALE.DAT", five}, {"F.ttf", "x"}}), R::None, "only five fields"},
+        // Without what a package writer leaves at the end there is no trailer
+        // to be damaged: a bare stub, another program, a text, a package cut
+        // short.
+        {"cut short", good.substr(0, good.size() - 700), R::TrailerDamaged,
+         "is not a Kervale installer (it has no package trailer)"},
+        {"text", "short", R::TrailerDamaged,
+         "is not a Kervale installer (it has no package trailer)"},
+        {"bare stub", testpe::Stub(), R::TrailerDamaged,
+         "is not a Kervale installer (it has no package trailer)"},
+        {"other program", testpe::Stub() + string(3000, 'x'), R::TrailerDamaged,
+         "is not a Kervale installer (it has no package trailer)"},
+        // The integrity record, or a count field as writers write it (older
+        // packages have no record), marks a trailer, which is then damaged.
+        {"last byte cut", good.substr(0, good.size() - 1), R::TrailerDamaged, "trailer is damaged"},
+        {"count field", changed(good, count_at, "99999"), R::TrailerDamaged,
+         "damaged at its count field"},
+        {"size field", bad_size, R::TrailerDamaged, "at entry 1: a size field is not a number"},
+        {"size field, no record", without_record(bad_size), R::TrailerDamaged,
+         "at entry 1: a size field is not a number"},
+        {"certificate table", bad_table, R::TrailerDamaged, "certificate table", "count field"},
+        {"payload byte", flipped(good, good.find(kFont) + 7), R::ChecksumMismatch,
+         "checksum does not match"},
+        {"payload byte, no descriptor", flipped(no_descriptor, no_descriptor.find(kFont) + 7),
+         R::ChecksumMismatch, "checksum does not match"},
+        {"record, no descriptor", flipped(no_descriptor, no_descriptor.size() - kv::kFillerBytes),
+         R::IntegrityRecordDamaged, "integrity record is damaged"},
+        {"no descriptor", no_descriptor, R::NoDescriptor, "no entry named KERVALE.DAT"},
+        {"descriptor in lower case", Pack({{"kervale.dat", kGood}, {"F.ttf", "x"}}),
+         R::NoDescriptor, "(it holds \"kervale.dat\"; the names must match in case)"},
+        {"empty descriptor", Pack({{"KERVALE.DAT", ""}, {"F.ttf", "x"}}), R::DescriptorTooShort,
+         "ends after 0 of its six fields"},
+        {"two fields",
+         Pack({{"KERVALE.DAT", "\"KERVALE DATAFILE 1\",\"NOREADME\""}, {"F.ttf", "x"}}),
+         R::DescriptorTooShort, "after 2"},
+        {"four fields, other signature",
+         Pack({{"KERVALE.DAT", "\"KERVALE DATAFILE 2\",\"NOREADME\",\"NOLICENSE\",\"F\""},
+               {"F.ttf", "x"}}),
+         R::DescriptorTooShort, "ends after 4 of its six fields; the installer would show \"This"},
+        {"other signature", Pack({{"KERVALE.DAT", corrupted}, {"F.ttf", "x"}}), R::WrongSignature,
+         "\"KERVALE DATAFILE 2\", not \"KERVALE DATAFILE 1\"; the installer would show \"The "
+         "kervale datafile is corrupted.\""},
+    };
+    // A damaged font behind a changed marker or version byte is still caught.
+    for (size_t at = 0; at < 20; ++at) {
+        string package = flipped(good, good.find(kFont) + 7);
+        package[record + at] ^= static_cast<char>(1 << (at % 8));
+        rows.push_back({"record byte " + std::to_string(at), package, R::IntegrityRecordDamaged,
+                        "integrity record is damaged"});
     }
-    // The integrity record, or a count field as writers write it (older
-    // packages have no record), marks a trailer, which is then damaged.
-    EXPECT_NE(Judge(good.substr(0, good.size() - 1)).problem.find("trailer is damaged"),
-              string::npos);
-    string bad_count = good;
-    bad_count.replace(good.size() - 519, 5, "99999");
-    EXPECT_NE(Judge(bad_count).problem.find("damaged at its count field"), string::npos)
-        << Judge(bad_count).problem;
-    string old_style = bad_size;
-    old_style.replace(good.size() - 514, 514, string(514, '\0'));
-    EXPECT_NE(Judge(old_style).problem.find("at entry 1: a size field is not a number"),
-              string::npos)
-        << Judge(old_style).problem;
+    for (const Row& row : rows) {
+        const kvpack::PackageListing listing = Read(row.package);
+        EXPECT_EQ(listing.installer.reason, row.reason) << row.what;
+        // Before the extraction the installer has the listing only.
+        kv::MemorySource source(row.package.data(), row.package.size());
+        const kv::ListingFacts listed =
+            kv::WalkPackage(
+                source, [](const kv::TrailerEntry&) {}, nullptr, nullptr)
+                .facts;
+        const bool needs_descriptor = row.reason == R::DescriptorTooShort ||
+                                      row.reason == R::WrongSignature || row.reason == R::None;
+        EXPECT_EQ(kv::JudgeAsInstaller(listed, nullptr).reason,
+                  needs_descriptor ? R::None : row.reason)
+            << row.what;
+        EXPECT_EQ(kvpack::InstallerRefusal(listing).empty(), row.reason == R::None) << row.what;
+        const kvpack::PackageVerdict verdict = kvpack::JudgePackage(listing);
+        if (row.words.empty()) {
+            EXPECT_TRUE(verdict.ok()) << row.what << ": " << verdict.problem;
+        } else {
+            EXPECT_NE(verdict.problem.find(row.words), string::npos)
+                << row.what << ": " << verdict.problem;
+        }
+        if (!row.not_words.empty())
+            EXPECT_EQ(verdict.problem.find(row.not_words), string::npos) << row.what;
+    }
 }
 
 void Collect(const string& line, void* lines) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "package_reader.h"
+#include "pe_image.h"
 #include "pe_stub.h"
 #include "sha256.h"
 

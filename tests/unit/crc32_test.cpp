@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "crc32_table.h"
 #include "integrity.h"
 
 namespace {

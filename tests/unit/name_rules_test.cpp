@@ -8,6 +8,8 @@
 #include <iconv.h>
 #include <string>
 
+#include "describe.h"
+
 namespace {
 
 using kv::NameFault;

@@ -7,9 +7,11 @@
 #include <utility>
 #include <vector>
 
+#include "installer_verdict.h"
 #include "integrity.h"
 #include "test_packages.h"
 #include "name_rules.h"
+#include "pe_image.h"
 #include "trailer.h"
 
 namespace {
@@ -187,7 +189,10 @@ TEST(IntegrityRecord, ANearlyIntactRecordIsDamagedNeverAbsent) {
         changed[filler + 16] = c.version;
         EXPECT_EQ(Check(changed), c.expected)
             << c.marker_bits.size() << " bits, version " << int{c.version};
-        EXPECT_EQ(kv::IsDamaged(Check(changed)), c.expected == kv::IntegrityState::RecordDamaged);
+        // The installer refuses a damaged record before it writes anything.
+        const kv::ListingFacts listing{kv::TrailerError::None, Check(changed), true};
+        EXPECT_EQ(kv::JudgeAsInstaller(listing, nullptr).accepted(),
+                  c.expected != kv::IntegrityState::RecordDamaged);
     }
 }
 
@@ -248,6 +253,63 @@ TEST(SignedPackage, ATableThatDoesNotEndTheFileDoesNotCount) {
     }
 }
 
+// Each PE field comes from within its header and the file: the security
+// directory entry where PE32 and PE32+ keep it, and nothing from headers
+// that the file cuts short or that are smaller than the field's place.
+TEST(PeImage, FieldsAreReadWithinTheirHeadersAndTheFile) {
+    const string pe32 = PeStub(1000);
+    const auto with = [](string s, size_t at, uint32_t value, int width) {
+        for (int i = 0; i < width; ++i) s[at + i] = static_cast<char>(value >> (8 * i));
+        return s;
+    };
+    constexpr size_t kOptional = 0x58, kSizeField = 0x40 + 4 + 16;
+    string pe32_plus = with(with(pe32, kOptional, 0x20B, 2), kSizeField, 0xF0, 2);
+    pe32_plus = with(pe32_plus, kOptional + 108, 16, 4);
+    const string gui = with(pe32, kOptional + 68, 2, 2);
+    const struct {
+        const char* what;
+        string file;
+        bool pe;
+        uint16_t magic = 0, subsystem = 0;
+        int64_t entry_at = -1;
+    } rows[] = {
+        {"PE32", pe32, true, 0x10B, 0, kSecurityEntry},
+        {"GUI subsystem", gui, true, 0x10B, 2, kSecurityEntry},
+        {"PE32+", pe32_plus, true, 0x20B, 0, kOptional + 112 + 32},
+        {"no MZ", with(pe32, 0, 'Z' | 'M' << 8, 2), false},
+        {"cut in the DOS header", pe32.substr(0, 63), false},
+        {"PE offset past the end", with(pe32, 0x3C, 0xFFFFFFF0, 4), false},
+        {"PE offset onto the DOS header", with(pe32, 0x3C, 0, 4), false},
+        {"other signature", with(pe32, 0x43, 1, 1), false},
+        {"file header cut", pe32.substr(0, 0x40 + 23), false},
+        {"magic cut", pe32.substr(0, kOptional + 1), false},
+        {"only the magic", pe32.substr(0, kOptional + 2), true, 0x10B, 0, -1},
+        {"unknown magic", with(pe32, kOptional, 0x107, 2), false},
+        {"no room for the magic", with(pe32, kSizeField, 1, 2), false},
+        {"ends before the subsystem", with(gui, kSizeField, 69, 2), true, 0x10B, 0, -1},
+        {"ends inside the entry", with(gui, kSizeField, 96 + 32 + 7, 2), true, 0x10B, 2, -1},
+        {"four directories", with(pe32, kOptional + 92, 4, 4), true, 0x10B, 0, -1},
+        {"entry cut by the file", pe32.substr(0, kSecurityEntry + 7), true, 0x10B, 0, -1},
+        {"entry whole", pe32.substr(0, kSecurityEntry + 8), true, 0x10B, 0, kSecurityEntry},
+    };
+    for (const auto& row : rows) {
+        kv::MemorySource source(row.file.data(), row.file.size());
+        kv::PeImage image;
+        const bool pe = kv::ReadPeImage(source, image);
+        EXPECT_EQ(pe, row.pe) << row.what;
+        if (!pe || !row.pe) continue;
+        EXPECT_EQ(image.magic, row.magic) << row.what;
+        EXPECT_EQ(image.subsystem, row.subsystem) << row.what;
+        EXPECT_EQ(image.security_entry_at, row.entry_at) << row.what;
+    }
+    const string signed_stub = Sign(pe32, 40, 40);
+    kv::MemorySource source(signed_stub.data(), signed_stub.size());
+    kv::PeImage image;
+    ASSERT_TRUE(kv::ReadPeImage(source, image));
+    EXPECT_EQ(image.security_offset, 1000u);
+    EXPECT_EQ(image.security_size, 40u);
+}
+
 TEST(SignedPackage, FilesThatAreNoPeImageEndAtTheirLength) {
     // A stub without PE headers, or an unsigned one, has no table.
     for (const string& stub : {string(100, 'S'), string("MZ"), PeStub(1000), string()}) {
@@ -277,17 +339,21 @@ TEST(SignedPackage, TruncationsAndByteChangesOfASignedPackageNeverEscape) {
     }
 }
 
-// What the installer accepts before it writes anything: the walk, the
-// checksum when there is one, and a listed descriptor.
+// What the installer accepts before it writes anything, read as it reads
+// it: the walk, the checksum when there is one, and a listed descriptor.
 bool AcceptedListing(const string& package, Files& files) {
-    Walk w = Read(package);
-    if (w.error != kv::TrailerError::None) return false;
     kv::MemorySource source(package.data(), package.size());
-    if (kv::IsDamaged(kv::CheckIntegrity(source, w.end, w.lowest))) return false;
-    bool descriptor = false;
-    for (const auto& f : w.files) descriptor = descriptor || f.first == kv::kDescriptorName;
-    if (!descriptor) return false;
-    files = w.files;
+    Files listed;
+    const kv::PackageWalk walk = kv::WalkPackage(
+        source,
+        [&](const kv::TrailerEntry& e) {
+            string body(static_cast<size_t>(e.size), '\0');
+            source.read(e.body_offset, &body[0], body.size());
+            listed.emplace_back(e.name, body);
+        },
+        nullptr, nullptr);
+    if (!kv::JudgeAsInstaller(walk.facts, nullptr).accepted()) return false;
+    files = listed;
     return true;
 }
 

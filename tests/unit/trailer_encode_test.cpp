@@ -1,4 +1,4 @@
-#include "trailer.h"
+#include "trailer_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 #include "trailer.h"
 #include "test_packages.h"
+#include "describe.h"
 #include "name_rules.h"
 
 #include <gtest/gtest.h>

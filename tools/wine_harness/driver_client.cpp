@@ -1,16 +1,10 @@
 #include "wine_harness/driver_client.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdlib>
 
 #include "wine_harness/files.h"
-#include "wine_harness/wine_session.h"
 #include "wine_harness/protocol.h"
+#include "wine_harness/wine_session.h"
 
 namespace e2e {
 namespace {
@@ -34,19 +28,9 @@ bool DriverClient::Start(WineSession& session, std::string& why) {
     MakeFolders(session.DriveC() + "/e2e");
     WriteWholeFile(session.DriveC() + "/e2e/e2e-driver.exe", content);
 
-    int in_pipe[2], out_pipe[2];
-    if (::pipe2(in_pipe, O_CLOEXEC) != 0 || ::pipe2(out_pipe, O_CLOEXEC) != 0) {
-        why = "pipe failed";
+    if (!program_.Start(session, {"wine", "C:\\e2e\\e2e-driver.exe"},
+                        session.work_dir() + "/logs/driver.log", why))
         return false;
-    }
-    pid_ = session.Spawn({"wine", "C:\\e2e\\e2e-driver.exe"},
-                         session.work_dir() + "/logs/driver.log", in_pipe[0], out_pipe[1]);
-    ::close(in_pipe[0]);
-    ::close(out_pipe[1]);
-    to_driver_ = in_pipe[1];
-    from_driver_ = out_pipe[0];
-    // A driver that died must not take the harness with it.
-    ::signal(SIGPIPE, SIG_IGN);
     Reply pong = Request({"ping"}, kStartTimeoutMs);
     if (!pong.ok) {
         why = "e2e-driver.exe did not answer: " + pong.error();
@@ -57,59 +41,25 @@ bool DriverClient::Start(WineSession& session, std::string& why) {
 }
 
 void DriverClient::Stop() {
-    if (pid_ > 0) {
-        Request({"quit"}, 5000);
-        if (!WaitChild(pid_, 10000)) KillChildGroup(pid_);
-        pid_ = -1;
-    }
-    if (to_driver_ >= 0) ::close(to_driver_);
-    if (from_driver_ >= 0) ::close(from_driver_);
-    to_driver_ = from_driver_ = -1;
-    pending_.clear();
-}
-
-bool DriverClient::ReadLine(std::string& line, int timeout_ms) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    for (;;) {
-        size_t end = pending_.find('\n');
-        if (end != std::string::npos) {
-            line = pending_.substr(0, end);
-            pending_.erase(0, end + 1);
-            return true;
-        }
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        deadline - std::chrono::steady_clock::now())
-                        .count();
-        if (left <= 0) return false;
-        pollfd pfd{from_driver_, POLLIN, 0};
-        int ready = ::poll(&pfd, 1, static_cast<int>(left < 1000 ? left : 1000));
-        if (ready <= 0) continue;
-        char buf[65536];
-        ssize_t n = ::read(from_driver_, buf, sizeof buf);
-        if (n <= 0) return false;  // the driver ended
-        pending_.append(buf, static_cast<size_t>(n));
-    }
+    if (program_.running()) Request({"quit"}, 5000);
+    program_.Stop(10000);
 }
 
 Reply DriverClient::Request(const std::vector<std::string>& fields, int timeout_ms) {
     Reply reply;
-    if (to_driver_ < 0) {
+    if (!program_.running()) {
         reply.fields = {"the driver is not running"};
         return reply;
     }
-    std::string line = JoinFields(fields) + "\n";
-    if (::write(to_driver_, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
+    if (!program_.Write(JoinFields(fields) + "\n")) {
         reply.fields = {"cannot write to the driver"};
         return reply;
     }
     std::string answer;
-    if (!ReadLine(answer, timeout_ms)) {
+    if (!program_.ReadLine(answer, timeout_ms)) {
         reply.fields = {"no reply from the driver to " + fields[0]};
         // Its next reply would answer this request, not the next one.
-        KillChildGroup(pid_);
-        pid_ = -1;
-        ::close(to_driver_);
-        to_driver_ = -1;
+        program_.Kill();
         return reply;
     }
     std::vector<std::string> parts = SplitFields(answer);

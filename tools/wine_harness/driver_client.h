@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "wine_harness/piped_program.h"
+
 namespace e2e {
 
 class WineSession;
@@ -50,7 +52,7 @@ public:
     // does not answer a ping.
     bool Start(WineSession& session, std::string& why);
     void Stop();
-    bool running() const { return pid_ > 0; }
+    bool running() const { return program_.running(); }
 
     // One request; the reply waits at most `timeout_ms` beyond any wait the
     // request itself asks for.
@@ -93,12 +95,8 @@ public:
 
 private:
     Reply Checked(const std::vector<std::string>& fields, int timeout_ms = 60000);
-    bool ReadLine(std::string& line, int timeout_ms);
 
-    pid_t pid_ = -1;
-    int to_driver_ = -1;
-    int from_driver_ = -1;
-    std::string pending_;
+    PipedProgram program_;
     std::string last_error_;
 };
 

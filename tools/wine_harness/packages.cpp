@@ -1,11 +1,9 @@
 #include "wine_harness/packages.h"
 
-#include <memory>
-
-#include "byte_source.h"
 #include "descriptor.h"
-#include "wine_harness/files.h"
+#include "test_packages.h"
 #include "trailer.h"
+#include "wine_harness/files.h"
 
 namespace e2e {
 
@@ -16,18 +14,9 @@ std::string StubBytes() {
 }
 
 std::string BuildPackage(const std::string& stub, const std::vector<PackagedFile>& files) {
-    std::vector<std::unique_ptr<kv::MemorySource>> bodies;
-    std::vector<kv::PackageFile> entries;
-    for (const PackagedFile& file : files) {
-        bodies.push_back(std::make_unique<kv::MemorySource>(file.body.data(), file.body.size()));
-        entries.push_back({file.name, bodies.back().get()});
-    }
-    kv::MemorySource stub_source(stub.data(), stub.size());
-    std::string package;
-    package.reserve(stub.size() + 1024);
-    kv::StringSink sink(package);
-    kv::WritePackage(stub_source, entries.data(), static_cast<int>(entries.size()), sink);
-    return package;
+    testpkg::Files entries;
+    for (const PackagedFile& file : files) entries.emplace_back(file.name, file.body);
+    return testpkg::Pack(stub, entries);
 }
 
 int64_t NameFieldOffset(const std::string& package, const std::vector<PackagedFile>& files,

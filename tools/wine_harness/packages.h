@@ -18,7 +18,8 @@ struct PackagedFile {
 // The installer stub as built; empty when it is missing.
 std::string StubBytes();
 
-// Stub + entries + count + filler; files[0] becomes entry 1 (listed first).
+// Stub + entries + count + filler; files[0] becomes entry 1 (listed first):
+// the tests' own builder (test_packages.h).
 std::string BuildPackage(const std::string& stub, const std::vector<PackagedFile>& files);
 
 // Offset of entry `index`'s (1-based) name and size fields in a package built
