@@ -107,7 +107,7 @@ bool SameWindowsName(std::string_view a, std::string_view b) {
 
 NameFault CheckLinkTitle(std::string_view title) {
     if (title.empty()) return NameFault::Empty;
-    return CheckFileName(Concat({title, ".url"}), kMaxLinkFileName);
+    return CheckFileName(Concat(title, ".url"), kMaxLinkFileName);
 }
 
 bool IsUsableLinkTitle(std::string_view title) {
@@ -153,7 +153,7 @@ String AddressToOpen(std::string_view url) {
     if (!IsWebAddress(url)) return String();
     // Never the bare address: the shell would run a program of that name
     // ("www.example.com") before it tried the web.
-    if (EqualsAsciiNoCase(url.data(), kNoScheme, kNoSchemeLength)) return Concat({kHttp, url});
+    if (EqualsAsciiNoCase(url.data(), kNoScheme, kNoSchemeLength)) return Concat(kHttp, url);
     return String(url);
 }
 

@@ -93,4 +93,6 @@ String Concat(std::initializer_list<std::string_view> parts) {
     return out;
 }
 
+String Concat(std::string_view a, std::string_view b) { return Concat({a, b}); }
+
 }  // namespace kv

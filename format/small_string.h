@@ -86,5 +86,6 @@ private:
 
 // The parts one after another, in one allocation: Concat({"a", name, ".url"}).
 String Concat(std::initializer_list<std::string_view> parts);
+String Concat(std::string_view a, std::string_view b);
 
 }  // namespace kv

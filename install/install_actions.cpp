@@ -69,7 +69,7 @@ bool InstallFonts() {
         // a file of that name in Temp is someone else's, and the font counts
         // as not installed.
         copied = extractedFiles.Holds(name) &&
-                 platform::CopyOneFile(ExtractedPath(name).c_str(), Concat({fonts, name}).c_str());
+                 platform::CopyOneFile(ExtractedPath(name).c_str(), Concat(fonts, name).c_str());
     });
     return copied;
 }
@@ -81,7 +81,7 @@ bool CopyReadme() {
     const String& readme = Settings().readme;
     const String desktop = WindowsFolder("Desktop");
     if (!extractedFiles.Holds(readme) || desktop.empty()) return true;
-    const String target = Concat({desktop, readme});
+    const String target = Concat(desktop, readme);
     KillFile(target.c_str());
     platform::CopyOneFile(ExtractedPath(readme).c_str(), target.c_str());
     return true;

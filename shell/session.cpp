@@ -70,7 +70,7 @@ String GetWinDir() { return platform::WindowsDirectory(); }
 
 String WindowsFolder(const char* name) { return FolderUnder(GetWinDir(), name); }
 
-String ExtractedPath(std::string_view name) { return Concat({strTempPath, name}); }
+String ExtractedPath(std::string_view name) { return Concat(strTempPath, name); }
 
 int ReadPackageSettings(bool& signature_ok) {
     String text;

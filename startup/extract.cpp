@@ -23,7 +23,7 @@ bool ExtractEntries(ByteSource& package, std::string_view folder, ExtractHost& h
 
         // One step: a retry starts the file again from empty, so it always
         // ends up holding exactly the body.
-        const String path = Concat({folder, entry.name});
+        const String path = Concat(folder, entry.name);
         outcome = RunStep(
             [&] {
                 std::unique_ptr<ByteSink> out = host.CreateOutput(path.c_str());

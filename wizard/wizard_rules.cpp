@@ -19,7 +19,7 @@ OptionsLayout LayOutOptions(std::string_view readme, std::string_view web_url,
     layout.link_frame = IsWebAddress(web_url);
     layout.copy_readme = has_readme;
     layout.options_frame = has_readme || layout.link_frame;
-    if (layout.link_frame) layout.link_caption = Concat({"Shortcut to ", TrimSpaces(link_name)});
+    if (layout.link_frame) layout.link_caption = Concat("Shortcut to ", TrimSpaces(link_name));
     return layout;
 }
 
