@@ -18,7 +18,7 @@ void FieldReader::SkipDelimiter() {
     }
 }
 
-bool FieldReader::Read(std::string& value) {
+bool FieldReader::Read(String& value) {
     value.clear();
     while (p_ < end_ && *p_ == ' ') ++p_;
     if (p_ >= end_) return false;
@@ -27,7 +27,7 @@ bool FieldReader::Read(std::string& value) {
         ++p_;
         const char* start = p_;
         while (p_ < end_ && *p_ != '"') ++p_;
-        value.assign(start, p_);
+        value.assign(std::string_view(start, static_cast<size_t>(p_ - start)));
         if (p_ < end_) ++p_;  // the closing quote
         while (p_ < end_ && *p_ != ',' && !IsLineEnd(*p_)) ++p_;
     } else {
@@ -57,18 +57,8 @@ int ReadDescriptor(const char* data, size_t length, int fields, Descriptor& out)
 
 bool HasValidSignature(const Descriptor& d) { return d.signature == kSignature; }
 
-bool IsStorableValue(const std::string& value) {
-    return value.find_first_of("\"\r\n") == std::string::npos;
-}
-
-std::string FormatDescriptor(const Descriptor& d) {
-    std::string out;
-    for (const DescriptorField& field : kDescriptorFieldTable) {
-        out += '"';
-        out += d.*field.value;
-        out += "\"\r\n";
-    }
-    return out;
+bool IsStorableValue(std::string_view value) {
+    return value.find_first_of("\"\r\n") == std::string_view::npos;
 }
 
 }  // namespace kv

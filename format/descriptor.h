@@ -3,6 +3,9 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+
+#include "small_string.h"
 
 namespace kv {
 
@@ -26,7 +29,7 @@ class FieldReader {
 public:
     FieldReader(const char* data, size_t length) : p_(data), end_(data + length) {}
     // False when the data ended before the field.
-    bool Read(std::string& value);
+    bool Read(String& value);
 
 private:
     void SkipDelimiter();
@@ -35,12 +38,12 @@ private:
 };
 
 struct Descriptor {
-    std::string signature;
-    std::string readme;   // file name or "NOREADME"
-    std::string license;  // file name or "NOLICENSE"
-    std::string font_name;
-    std::string web_url;    // empty: no web link
-    std::string link_name;  // base name of the shortcut files
+    String signature;
+    String readme;   // file name or "NOREADME"
+    String license;  // file name or "NOLICENSE"
+    String font_name;
+    String web_url;    // empty: no web link
+    String link_name;  // base name of the shortcut files
 };
 
 // The six fields in their stored order, with the names the packaging tool
@@ -48,7 +51,7 @@ struct Descriptor {
 // walks this table.
 struct DescriptorField {
     const char* label;
-    std::string Descriptor::*value;
+    String Descriptor::*value;
 };
 extern const DescriptorField kDescriptorFieldTable[kDescriptorFields];
 
@@ -60,8 +63,17 @@ bool HasValidSignature(const Descriptor& d);
 
 // The descriptor as the packaging tool writes it: each field in double
 // quotes on a line of its own, ended by CR LF. Values must hold no double
-// quote, CR or LF (see IsStorableValue).
-std::string FormatDescriptor(const Descriptor& d);
-bool IsStorableValue(const std::string& value);
+// quote, CR or LF (see IsStorableValue). Defined here, as it makes a
+// std::string: only host code compiles it.
+inline std::string FormatDescriptor(const Descriptor& d) {
+    std::string out;
+    for (const DescriptorField& field : kDescriptorFieldTable) {
+        out += '"';
+        out += std::string_view(d.*field.value);
+        out += "\"\r\n";
+    }
+    return out;
+}
+bool IsStorableValue(std::string_view value);
 
 }  // namespace kv

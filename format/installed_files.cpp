@@ -8,7 +8,7 @@
 
 namespace kv {
 
-bool HasFontExtension(const std::string& name) {
+bool HasFontExtension(std::string_view name) {
     const size_t n = name.size();
     if (n < 4 || name[n - 4] != '.') return false;
     // Setting bit 5 turns an upper-case letter into its lower case, and
@@ -22,15 +22,15 @@ bool HasFontExtension(const std::string& name) {
     return false;
 }
 
-bool IsFontFile(const std::string& name, const std::string& readme, const std::string& license) {
+bool IsFontFile(std::string_view name, std::string_view readme, std::string_view license) {
     return name != readme && name != license && name != kDescriptorName && HasFontExtension(name);
 }
 
-std::string InternetShortcutText(const std::string& url) {
-    return "[InternetShortcut]\r\nURL=" + AddressToOpen(url) + "\r\n";
+String InternetShortcutText(std::string_view url) {
+    return Concat({"[InternetShortcut]\r\nURL=", AddressToOpen(url), "\r\n"});
 }
 
-bool CanWriteShortcut(const std::string& url, const std::string& title) {
+bool CanWriteShortcut(std::string_view url, std::string_view title) {
     return IsWebAddress(url) && IsUsableLinkTitle(title);
 }
 

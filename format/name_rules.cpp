@@ -4,8 +4,6 @@
 
 namespace kv {
 
-namespace {
-
 unsigned char FoldByte(unsigned char c) {
     if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
     // Windows-1252: à..þ (not ÷) -> À..Þ; š ž œ -> Š Ž Œ; ÿ -> Ÿ.
@@ -14,6 +12,8 @@ unsigned char FoldByte(unsigned char c) {
     if (c == 0xFF) return 0x9F;
     return c;
 }
+
+namespace {
 
 bool EqualsAsciiNoCase(const char* a, const char* b, size_t n) {
     for (size_t i = 0; i < n; ++i) {
@@ -26,9 +26,9 @@ bool EqualsAsciiNoCase(const char* a, const char* b, size_t n) {
 }
 
 // The part before the first dot, without the blanks Windows drops there.
-size_t DeviceStemLength(const std::string& name) {
+size_t DeviceStemLength(std::string_view name) {
     size_t stem = name.find('.');
-    if (stem == std::string::npos) stem = name.size();
+    if (stem == std::string_view::npos) stem = name.size();
     while (stem > 0 && name[stem - 1] == ' ') --stem;
     return stem;
 }
@@ -37,7 +37,7 @@ size_t DeviceStemLength(const std::string& name) {
 // an extension; and COM or LPT before any non-ASCII byte, which covers the
 // superscripts ¹ ² ³ as digits in every ANSI code page: one byte in the
 // single-byte ones, two in the Korean (A9 F6) or the UTF-8 one (C2 B9).
-bool IsDeviceName(const std::string& name) {
+bool IsDeviceName(std::string_view name) {
     const size_t stem = DeviceStemLength(name);
     const char* p = name.data();
     static constexpr const char* kThreeLetterDevices[] = {"CON", "PRN", "AUX", "NUL"};
@@ -54,16 +54,17 @@ bool IsDeviceName(const std::string& name) {
 
 // The shape of a generated 8.3 name: one to six characters, "~", digits,
 // at most eight in all, then an optional extension of up to three.
-bool IsShortAliasShape(const std::string& name) {
+bool IsShortAliasShape(std::string_view name) {
     size_t dot = name.find('.');
-    const size_t stem = dot == std::string::npos ? name.size() : dot;
-    if (dot != std::string::npos) {
+    const size_t stem = dot == std::string_view::npos ? name.size() : dot;
+    if (dot != std::string_view::npos) {
         const size_t extension = name.size() - dot - 1;
-        if (extension > 3 || name.find('.', dot + 1) != std::string::npos) return false;
+        if (extension > 3 || name.find('.', dot + 1) != std::string_view::npos) return false;
     }
     if (stem < 3 || stem > 8) return false;
     const size_t tilde = name.rfind('~', stem - 1);
-    if (tilde == std::string::npos || tilde == 0 || tilde > 6 || tilde + 1 >= stem) return false;
+    if (tilde == std::string_view::npos || tilde == 0 || tilde > 6 || tilde + 1 >= stem)
+        return false;
     for (size_t i = tilde + 1; i < stem; ++i)
         if (name[i] < '0' || name[i] > '9') return false;
     return true;
@@ -71,13 +72,13 @@ bool IsShortAliasShape(const std::string& name) {
 
 }  // namespace
 
-bool HasControlByte(const std::string& text) {
+bool HasControlByte(std::string_view text) {
     for (unsigned char c : text)
         if (c < 32 || c == 0x7F) return true;
     return false;
 }
 
-NameFault CheckFileName(const std::string& name, size_t max_length) {
+NameFault CheckFileName(std::string_view name, size_t max_length) {
     if (name.empty()) return NameFault::Empty;
     if (name.size() > max_length) return NameFault::TooLong;
     if (name == "." || name == "..") return NameFault::DotName;
@@ -91,17 +92,11 @@ NameFault CheckFileName(const std::string& name, size_t max_length) {
     return NameFault::None;
 }
 
-bool IsBareFileName(const std::string& name, size_t max_length) {
+bool IsBareFileName(std::string_view name, size_t max_length) {
     return CheckFileName(name, max_length) == NameFault::None;
 }
 
-std::string FoldCase(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded) c = static_cast<char>(FoldByte(static_cast<unsigned char>(c)));
-    return folded;
-}
-
-bool SameWindowsName(const std::string& a, const std::string& b) {
+bool SameWindowsName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
         if (FoldByte(static_cast<unsigned char>(a[i])) !=
@@ -110,12 +105,12 @@ bool SameWindowsName(const std::string& a, const std::string& b) {
     return true;
 }
 
-NameFault CheckLinkTitle(const std::string& title) {
+NameFault CheckLinkTitle(std::string_view title) {
     if (title.empty()) return NameFault::Empty;
-    return CheckFileName(title + ".url", kMaxLinkFileName);
+    return CheckFileName(Concat(title, ".url"), kMaxLinkFileName);
 }
 
-bool IsUsableLinkTitle(const std::string& title) {
+bool IsUsableLinkTitle(std::string_view title) {
     const NameFault fault = CheckLinkTitle(title);
     return fault == NameFault::None || fault == NameFault::Empty;
 }
@@ -132,7 +127,7 @@ static_assert(kNoScheme[0] == 'w' && kNoScheme[3] == '.' && kNoScheme[kNoSchemeL
 
 // The length of the address's http://, https://, www. or mailto: start, in
 // any letter case; 0 when it has none of them.
-size_t LinkPrefixLength(const std::string& url) {
+size_t LinkPrefixLength(std::string_view url) {
     for (const char* prefix = kLinkStarts; *prefix;) {
         const size_t n = std::strlen(prefix);
         if (url.size() >= n && EqualsAsciiNoCase(url.data(), prefix, n)) return n;
@@ -143,23 +138,23 @@ size_t LinkPrefixLength(const std::string& url) {
 
 }  // namespace
 
-WebAddressFault CheckWebAddress(const std::string& url) {
+WebAddressFault CheckWebAddress(std::string_view url) {
     const size_t prefix = LinkPrefixLength(url);
     if (prefix == 0) return WebAddressFault::NotWeb;
     if (url.size() == prefix) return WebAddressFault::NoSite;
-    if (HasControlByte(url) || url.find(' ') != std::string::npos)
+    if (HasControlByte(url) || url.find(' ') != std::string_view::npos)
         return WebAddressFault::BlankOrControl;
     return WebAddressFault::None;
 }
 
-bool IsWebAddress(const std::string& url) { return CheckWebAddress(url) == WebAddressFault::None; }
+bool IsWebAddress(std::string_view url) { return CheckWebAddress(url) == WebAddressFault::None; }
 
-std::string AddressToOpen(const std::string& url) {
-    if (!IsWebAddress(url)) return std::string();
+String AddressToOpen(std::string_view url) {
+    if (!IsWebAddress(url)) return String();
     // Never the bare address: the shell would run a program of that name
     // ("www.example.com") before it tried the web.
-    if (EqualsAsciiNoCase(url.data(), kNoScheme, kNoSchemeLength)) return kHttp + url;
-    return url;
+    if (EqualsAsciiNoCase(url.data(), kNoScheme, kNoSchemeLength)) return Concat(kHttp, url);
+    return String(url);
 }
 
 }  // namespace kv

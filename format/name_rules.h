@@ -6,6 +6,9 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+
+#include "small_string.h"
 
 namespace kv {
 
@@ -29,27 +32,33 @@ enum class NameFault {
 
 // The first rule `name` breaks as a file name in a folder of the installer's,
 // or None. Longer than `max_length` bytes is TooLong.
-NameFault CheckFileName(const std::string& name, size_t max_length = kMaxNameLength);
+NameFault CheckFileName(std::string_view name, size_t max_length = kMaxNameLength);
 
 // A name the walk and the installer accept: CheckFileName finds nothing.
-bool IsBareFileName(const std::string& name, size_t max_length = kMaxNameLength);
+bool IsBareFileName(std::string_view name, size_t max_length = kMaxNameLength);
 
 // The name as NTFS compares it: ASCII and the Windows-1252 letters upper-cased
-// (é and É, š and Š, ÿ and Ÿ name one file).
-std::string FoldCase(const std::string& name);
-bool SameWindowsName(const std::string& a, const std::string& b);
+// (é and É, š and Š, ÿ and Ÿ name one file). FoldCase is defined here, as
+// it makes a std::string: only host code compiles it.
+unsigned char FoldByte(unsigned char c);
+inline std::string FoldCase(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded) c = static_cast<char>(FoldByte(static_cast<unsigned char>(c)));
+    return folded;
+}
+bool SameWindowsName(std::string_view a, std::string_view b);
 
 // Ends in ".exe" as Windows compares names: the ending users and Windows
 // know a program by.
-inline bool HasExeSuffix(const std::string& name) {
+inline bool HasExeSuffix(std::string_view name) {
     return name.size() >= 4 && SameWindowsName(name.substr(name.size() - 4), ".exe");
 }
 
 // The web link's title names the shortcut files: title + ".url". An empty
 // title gives ".url", which the installer writes as it stands; the packaging
 // tool refuses it (NameFault::Empty).
-NameFault CheckLinkTitle(const std::string& title);
-bool IsUsableLinkTitle(const std::string& title);
+NameFault CheckLinkTitle(std::string_view title);
+bool IsUsableLinkTitle(std::string_view title);
 
 enum class WebAddressFault {
     None,
@@ -63,15 +72,15 @@ enum class WebAddressFault {
 // local file. The package's web address is a link when it starts with
 // http://, https://, www. or mailto: and holds something after it and no
 // blank or control byte.
-WebAddressFault CheckWebAddress(const std::string& url);
-bool IsWebAddress(const std::string& url);
+WebAddressFault CheckWebAddress(std::string_view url);
+bool IsWebAddress(std::string_view url);
 
 // What the installer opens for the package's web address, and writes into
 // its shortcut files: the address as it stands, a www. address as
 // "http://" + the address; "" when it is no link (CheckWebAddress).
-std::string AddressToOpen(const std::string& url);
+String AddressToOpen(std::string_view url);
 
 // A byte below 32, or DEL.
-bool HasControlByte(const std::string& text);
+bool HasControlByte(std::string_view text);
 
 }  // namespace kv

@@ -5,26 +5,12 @@
 
 namespace kv {
 
-std::string ReplaceText(std::string& text, const std::string& find, const std::string& repl) {
-    if (find.empty()) return text;
-    size_t search = 0;
-    for (;;) {
-        size_t pos = text.find(find, search);
-        if (pos == std::string::npos) break;
-        text.replace(pos, find.size(), repl);
-        search = pos + repl.size();
-    }
-    return text;
-}
-
-std::string StripCrLf(std::string& text) {
-    // What ReplaceText of LF and then of CR by nothing gives, in one pass
-    // (and without the search and replace code in the stub).
+size_t StripCrLf(char* text, size_t length) {
+    // What ReplaceText of LF and then of CR by nothing gives, in one pass.
     size_t kept = 0;
-    for (char c : text)
-        if (c != '\n' && c != '\r') text[kept++] = c;
-    text.resize(kept);
-    return text;
+    for (size_t i = 0; i < length; ++i)
+        if (text[i] != '\n' && text[i] != '\r') text[kept++] = text[i];
+    return kept;
 }
 
 namespace {
@@ -120,20 +106,19 @@ double RoundHalfEven(double value) {
     return std::floor(floor_value / 2) * 2 == floor_value ? floor_value : floor_value + 1;
 }
 
-std::string JoinPath(std::string folder, const char* name) {
-    if (folder.empty() || folder.back() != '\\') folder += '\\';
-    folder += name;
-    return folder;
+String JoinPath(std::string_view folder, std::string_view name) {
+    const bool has_backslash = !folder.empty() && folder.back() == '\\';
+    return Concat({folder, has_backslash ? "" : "\\", name});
 }
 
-std::string FolderUnder(const std::string& windows_dir, const char* name) {
-    if (windows_dir.empty()) return std::string();
-    std::string folder = JoinPath(windows_dir, name);
+String FolderUnder(std::string_view windows_dir, const char* name) {
+    if (windows_dir.empty()) return String();
+    String folder = JoinPath(windows_dir, name);
     folder += '\\';
     return folder;
 }
 
-bool ReadTextStart(ByteSource& file, std::string& out) {
+bool ReadTextStart(ByteSource& file, String& out) {
     out.clear();
     const int64_t size = file.size();
     if (size < 0) return false;
@@ -144,15 +129,15 @@ bool ReadTextStart(ByteSource& file, std::string& out) {
     return false;
 }
 
-std::string LinesWithCrLf(const char* data, size_t length) {
-    std::string out;
+String LinesWithCrLf(const char* data, size_t length) {
+    String out;
     out.reserve(length + length / 32 + 2);
     size_t i = 0;
     while (i < length) {
         size_t start = i;
         while (i < length && data[i] != '\r' && data[i] != '\n') ++i;
         out.append(data + start, i - start);
-        out += "\r\n";
+        out.append("\r\n", 2);
         if (i < length) {
             if (data[i] == '\r' && i + 1 < length && data[i + 1] == '\n') ++i;
             ++i;

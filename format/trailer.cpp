@@ -9,20 +9,20 @@
 namespace kv {
 
 TrailerError DecodeCountField(const char (&field)[kCountBytes], int& count) {
-    std::string text(field, kCountBytes);
-    StripCrLf(text);
-    double value = RoundHalfEven(LeadingNumber(text.data(), text.size()));
+    char text[kCountBytes];
+    std::memcpy(text, field, kCountBytes);
+    const double value = RoundHalfEven(LeadingNumber(text, StripCrLf(text, kCountBytes)));
     if (!(value >= -32768.0 && value <= 32767.0)) return TrailerError::CountOutOfRange;
     count = static_cast<int>(value);
     return TrailerError::None;
 }
 
-std::string DecodeNameField(const char (&field)[kNameBytes]) {
-    std::string name(field, kNameBytes);
-    StripCrLf(name);
-    size_t nul = name.find('\0');
-    if (nul != std::string::npos) name.resize(nul);
-    return name;
+String DecodeNameField(const char (&field)[kNameBytes]) {
+    char name[kNameBytes];
+    std::memcpy(name, field, kNameBytes);
+    const size_t length = StripCrLf(name, kNameBytes);
+    const void* nul = std::memchr(name, '\0', length);
+    return String(name, nul ? static_cast<size_t>(static_cast<const char*>(nul) - name) : length);
 }
 
 TrailerError DecodeSizeField(const char (&field)[kSizeBytes], int64_t& size) {
@@ -80,7 +80,7 @@ TrailerError TrailerWalker::Next(TrailerEntry& entry) {
     if (error != TrailerError::None) return error;
     if (name_offset - size < 0) return TrailerError::BodyBeforeStart;
 
-    std::string name = DecodeNameField(name_field);
+    String name = DecodeNameField(name_field);
     if (!IsBareFileName(name)) return TrailerError::NameNotBare;
 
     entry.index = ++read_;

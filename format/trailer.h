@@ -10,6 +10,7 @@
 #include <string>
 
 #include "byte_source.h"
+#include "small_string.h"
 
 namespace kv {
 
@@ -41,13 +42,13 @@ enum class TrailerError {
 // Count: CR/LF removed, the leading number rounded half to even.
 TrailerError DecodeCountField(const char (&field)[kCountBytes], int& count);
 // Name: CR/LF removed, cut at the first NUL.
-std::string DecodeNameField(const char (&field)[kNameBytes]);
+String DecodeNameField(const char (&field)[kNameBytes]);
 // Size: one decimal number, spaces allowed around it.
 TrailerError DecodeSizeField(const char (&field)[kSizeBytes], int64_t& size);
 
 struct TrailerEntry {
     int index = 0;            // 1 for the entry nearest the end
-    std::string name;         // the decoded, bare name
+    String name;              // the decoded, bare name
     int64_t size = 0;         // body length in bytes
     int64_t body_offset = 0;  // 0-based offset of the body's first byte
 };

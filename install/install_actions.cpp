@@ -3,22 +3,22 @@
 #include "files.h"
 #include "installed_files.h"
 #include "session.h"
-#include "text_utils.h"
 
 namespace kv {
 
 namespace {
 
-bool WriteShortcut(const char* folder_name, const std::string& url) {
+bool WriteShortcut(const char* folder_name, std::string_view url) {
     // A title that is no file name fails here rather than reaching the file
     // system, where "..\" in it would put the file outside the folder; an
     // address the welcome page would not open (a program's path, a share, a
     // line break that adds keys of its own) is never written.
-    const std::string folder = FolderUnder(GetWinDir(), folder_name);
-    if (!CanWriteShortcut(url, strLinkName) || folder.empty()) return false;
-    platform::FileSink file(platform::CreateForWriting(folder + strLinkName + ".url"));
+    const String folder = WindowsFolder(folder_name);
+    const String& title = Settings().link_name;
+    if (!CanWriteShortcut(url, title) || folder.empty()) return false;
+    platform::FileSink file(platform::CreateForWriting(Concat({folder, title, ".url"}).c_str()));
     if (!file.valid()) return false;
-    const std::string text = InternetShortcutText(url);
+    const String text = InternetShortcutText(url);
     return file.write(text.data(), text.size());
 }
 
@@ -34,8 +34,8 @@ public:
         ui::YieldToEvents();  // paint the installing window before the copies
     }
     void CopyReadme() override { kv::CopyReadme(); }
-    bool MakeFavURL() override { return kv::MakeFavURL(strWebURL); }
-    bool MakeDesktopURL() override { return kv::MakeDesktopURL(strWebURL); }
+    bool MakeFavURL() override { return kv::MakeFavURL(Settings().web_url); }
+    bool MakeDesktopURL() override { return kv::MakeDesktopURL(Settings().web_url); }
     bool InstallFonts() override { return kv::InstallFonts(); }
     void HideInstalling() override { installing_.Hide(); }
     void Tell(InstallOutcome outcome) override {
@@ -60,15 +60,16 @@ private:
 }  // namespace
 
 bool InstallFonts() {
-    const std::string fonts = FolderUnder(GetWinDir(), "Fonts");
+    const PackageSettings& package = Settings();
+    const String fonts = WindowsFolder("Fonts");
     bool copied = !fonts.empty();
-    ForEachPackagedFile([&](const std::string& name) {
-        if (!copied || !IsFontFile(name, strReadme, strLicense)) return;
+    ForEachPackagedFile([&](const String& name) {
+        if (!copied || !IsFontFile(name, package.readme, package.license)) return;
         // An entry the user skipped during the extraction was not written:
         // a file of that name in Temp is someone else's, and the font counts
         // as not installed.
-        copied =
-            extractedFiles.Holds(name) && platform::CopyOneFile(strTempPath + name, fonts + name);
+        copied = extractedFiles.Holds(name) &&
+                 platform::CopyOneFile(ExtractedPath(name).c_str(), Concat(fonts, name).c_str());
     });
     return copied;
 }
@@ -77,17 +78,18 @@ bool CopyReadme() {
     // The readme's name comes from the descriptor: unless it is an entry
     // this run extracted, the desktop file of that name is left alone (and
     // a name with a folder in it never reaches the file system).
-    const std::string desktop = FolderUnder(GetWinDir(), "Desktop");
-    if (!extractedFiles.Holds(strReadme) || desktop.empty()) return true;
-    const std::string target = desktop + strReadme;
-    KillFile(target);
-    platform::CopyOneFile(strTempPath + strReadme, target);
+    const String& readme = Settings().readme;
+    const String desktop = WindowsFolder("Desktop");
+    if (!extractedFiles.Holds(readme) || desktop.empty()) return true;
+    const String target = Concat(desktop, readme);
+    KillFile(target.c_str());
+    platform::CopyOneFile(ExtractedPath(readme).c_str(), target.c_str());
     return true;
 }
 
-bool MakeFavURL(const std::string& url) { return WriteShortcut("Favorites", url); }
+bool MakeFavURL(std::string_view url) { return WriteShortcut("Favorites", url); }
 
-bool MakeDesktopURL(const std::string& url) { return WriteShortcut("Desktop", url); }
+bool MakeDesktopURL(std::string_view url) { return WriteShortcut("Desktop", url); }
 
 void Install(const InstallChoices& choices, ui::Form& options_page, ui::Form& installing) {
     InstallerInstallHost host(options_page, installing);

@@ -3,7 +3,7 @@
 // flags into the one message the user sees.
 #pragma once
 
-#include <string>
+#include <string_view>
 
 #include "form.h"
 #include "install_run.h"
@@ -20,11 +20,11 @@ bool InstallFonts();
 // fails the run.
 bool CopyReadme();
 
-// Write strLinkName + ".url" pointing at `url` as the welcome page opens it
+// Write the link title + ".url" pointing at `url` as the welcome page opens it
 // into the Favorites folder or onto the desktop; false for an address it
 // would not open. The folders are never created.
-bool MakeFavURL(const std::string& url);
-bool MakeDesktopURL(const std::string& url);
+bool MakeFavURL(std::string_view url);
+bool MakeDesktopURL(std::string_view url);
 
 // The install run with the user's choices: `options_page` gives way to
 // `installing` while it works. Ends the program.

@@ -19,7 +19,6 @@ enum class InstallOutcome { FontError, ShortcutFailed, Installed };
 
 class InstallHost {
 public:
-    virtual ~InstallHost() = default;
     // Hides the options page and shows the installing window.
     virtual void ShowInstalling() = 0;
     // The readme copy never fails the run.
@@ -31,6 +30,10 @@ public:
     virtual void Tell(InstallOutcome outcome) = 0;
     // The clean end of the run; the real one does not return.
     virtual void CleanUp() = 0;
+
+protected:
+    // Never deleted through this interface: no virtual destructor to carry.
+    ~InstallHost() = default;
 };
 
 // The order and the outcome rules: the readme copy first; the Favorites

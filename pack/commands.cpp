@@ -67,7 +67,7 @@ bool OpenTargetFolder(const std::string& directory, Folder& folder, std::string&
 
 // "DIR/NAME": the folder as given, the packaged name escaped as every value
 // a package holds.
-std::string EntryLabel(const std::string& directory, const std::string& name) {
+std::string EntryLabel(const std::string& directory, std::string_view name) {
     std::string folder = QuotedPath(JoinHostPath(directory, ""));
     folder.pop_back();  // its closing quote
     return folder + Escaped(name) + "\"";
@@ -224,10 +224,11 @@ std::string InTheWay(Extraction& x) {
     std::set<std::string> seen;
     std::vector<std::string> existing;
     for (const kv::TrailerEntry& e : x.listing.entries) {
-        if (!seen.insert(e.name).second) continue;
-        const FileIdentity there = x.folder.Look(e.name);
+        const std::string name(e.name);
+        if (!seen.insert(name).second) continue;
+        const FileIdentity there = x.folder.Look(name);
         if (there.kind == EntryKind::Missing) continue;
-        const std::string label = EntryLabel(x.directory, e.name);
+        const std::string label = EntryLabel(x.directory, name);
         if (there.kind != EntryKind::File)
             return label + " is " + KindText(there.kind) +
                    " already; it is left as it is and nothing was extracted";
@@ -252,7 +253,8 @@ std::string InTheWay(Extraction& x) {
 // there is replaced only when it is this run's own file or --overwrite says so.
 std::string ExtractEntry(Extraction& x, size_t i) {
     const kv::TrailerEntry& e = x.listing.entries[i];
-    const std::string label = EntryLabel(x.directory, e.name);
+    const std::string name(e.name);
+    const std::string label = EntryLabel(x.directory, name);
     FileSink sink(x.folder);
     if (!sink.Create())
         return label + " cannot be written: no new file can be made in " + QuotedPath(x.directory) +
@@ -262,7 +264,7 @@ std::string ExtractEntry(Extraction& x, size_t i) {
             return "package " + QuotedPath(x.package) + " cannot be read: " + x.source.error();
         return label + " cannot be written: " + sink.error();
     }
-    const FileIdentity there = x.folder.Look(e.name);
+    const FileIdentity there = x.folder.Look(name);
     if (there.kind != EntryKind::Missing && there.kind != EntryKind::File)
         return label + " is " + KindText(there.kind) +
                " already; it is left as it is and nothing is written in its place";
@@ -272,7 +274,7 @@ std::string ExtractEntry(Extraction& x, size_t i) {
     for (const Extraction::Placed& p : x.placed)
         if (SameFile(p.identity, there)) earlier = &p;
     const bool replace = earlier || (x.overwrite && there.kind == EntryKind::File);
-    if (!sink.PutInPlace(e.name, replace)) {
+    if (!sink.PutInPlace(name, replace)) {
         if (sink.name_taken())
             return label +
                    " appeared while extract was writing; it is left as it is (extract "

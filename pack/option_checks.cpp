@@ -21,13 +21,13 @@ namespace kvpack {
 
 namespace {
 
-bool HasNonAscii(const std::string& text) {
+bool HasNonAscii(std::string_view text) {
     for (unsigned char c : text)
         if (c >= 0x80) return true;
     return false;
 }
 
-bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string::npos; }
 
 const char kAnsiNote[] =
     " holds characters beyond ASCII: users whose Windows runs the Western European code page "
@@ -36,11 +36,11 @@ const char kAnsiNote[] =
 
 }  // namespace
 
-std::string Escaped(const std::string& value) { return EscapedUtf8(value); }
+std::string Escaped(std::string_view value) { return EscapedUtf8(value); }
 
-std::string Quoted(const std::string& value) { return "\"" + Escaped(value) + "\""; }
+std::string Quoted(std::string_view value) { return "\"" + Escaped(value) + "\""; }
 
-std::string QuotedWindows1252(const std::string& bytes) {
+std::string QuotedWindows1252(std::string_view bytes) {
     return "\"" + EscapedWindows1252(bytes) + "\"";
 }
 
@@ -125,7 +125,7 @@ const char* RoleName(Role role) {
     return "font";
 }
 
-Role RoleOf(const std::string& name, const kv::Descriptor* descriptor) {
+Role RoleOf(std::string_view name, const kv::Descriptor* descriptor) {
     if (name == kv::kDescriptorName) return Role::Descriptor;
     if (!descriptor) return kv::HasFontExtension(name) ? Role::Font : Role::Ignored;
     if (name == descriptor->readme) return name == kv::kNoReadme ? Role::Ignored : Role::Readme;
@@ -244,7 +244,7 @@ const ValueLabels kDescriptorLabels = {"the descriptor's font name", "the descri
 
 namespace {
 
-std::string UnstorableProblem(const std::string& value, const std::string& label,
+std::string UnstorableProblem(std::string_view value, const std::string& label,
                               const std::string& shown) {
     if (kv::IsStorableValue(value)) return std::string();
     return label + " " + shown +
@@ -255,18 +255,19 @@ std::string UnstorableProblem(const std::string& value, const std::string& label
 std::vector<std::string> WebLinkProblems(const kv::Descriptor& d, const ValueLabels& labels,
                                          bool judge_title = true) {
     std::vector<std::string> problems;
-    const std::string url = labels.quote_web_url(d.web_url);
-    const std::string title = QuotedWindows1252(d.link_name);
-    const std::string url_unstorable = UnstorableProblem(d.web_url, labels.web_url, url);
+    const std::string web_url(d.web_url), link_name(d.link_name);
+    const std::string url = labels.quote_web_url(web_url);
+    const std::string title = QuotedWindows1252(link_name);
+    const std::string url_unstorable = UnstorableProblem(web_url, labels.web_url, url);
     const std::string title_unstorable =
-        judge_title ? UnstorableProblem(d.link_name, labels.link_title, title) : std::string();
+        judge_title ? UnstorableProblem(link_name, labels.link_title, title) : std::string();
     for (const std::string* problem : {&url_unstorable, &title_unstorable})
         if (!problem->empty()) problems.push_back(*problem);
     // No address, no link: the installer shows none and never uses the title.
-    if (d.web_url.empty()) return problems;
-    std::string problem = url_unstorable.empty() ? WebUrlProblem(d.web_url) : std::string();
+    if (web_url.empty()) return problems;
+    std::string problem = url_unstorable.empty() ? WebUrlProblem(web_url) : std::string();
     if (!problem.empty()) problems.push_back(labels.web_url + (" " + url) + " " + problem);
-    problem = judge_title && title_unstorable.empty() ? LinkTitleProblem(d.link_name) : "";
+    problem = judge_title && title_unstorable.empty() ? LinkTitleProblem(link_name) : "";
     if (!problem.empty()) problems.push_back(labels.link_title + (" " + title) + " " + problem);
     return problems;
 }
@@ -290,7 +291,7 @@ std::string FontFileNameProblem(const std::string& name) {
            "); the installer copies no other file into the Fonts folder";
 }
 
-std::string FontNameProblem(const std::string& name, const std::string& label) {
+std::string FontNameProblem(std::string_view name, const std::string& label) {
     if (IsBlank(name))
         return label + " " + QuotedWindows1252(name) +
                " is empty; the installer shows it as the font's name";

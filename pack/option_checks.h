@@ -24,7 +24,7 @@ const char* RoleName(Role role);
 // "NOREADME"/"NOLICENSE" marker) is extracted and removed again but never
 // installed or shown: Ignored. Without a descriptor (nullptr) every other
 // file with a font extension counts as a font.
-Role RoleOf(const std::string& name, const kv::Descriptor* descriptor);
+Role RoleOf(std::string_view name, const kv::Descriptor* descriptor);
 
 // The last component of a path in the host's syntax ("fonts/A.ttf" -> "A.ttf").
 std::string BaseName(const std::string& path);
@@ -57,7 +57,7 @@ struct ValueLabels {
     const char* font_name;
     const char* web_url;
     const char* link_title;
-    std::string (*quote_web_url)(const std::string& value);
+    std::string (*quote_web_url)(std::string_view value);
 };
 extern const ValueLabels kOptionLabels;      // "--font-name", ...
 extern const ValueLabels kDescriptorLabels;  // "the font name", ...
@@ -68,7 +68,7 @@ extern const ValueLabels kDescriptorLabels;  // "the font name", ...
 std::vector<std::string> DescriptorValuesProblems(const kv::Descriptor& descriptor,
                                                   const ValueLabels& labels);
 // The font name's part of them, for a name labelled `label`; "" when sound.
-std::string FontNameProblem(const std::string& name, const std::string& label);
+std::string FontNameProblem(std::string_view name, const std::string& label);
 
 // One font input as the build read it, for the rules over all fonts.
 struct FontSeen {
@@ -159,12 +159,12 @@ std::vector<std::string> BuildWarnings(const BuildOptions& options);
 // (\r, \n, \t, \xNN, \uNNNN), bytes that are not UTF-8 become \xNN, and
 // the backslash and double quote are escaped, so no value can move the
 // cursor, start a terminal sequence or end its quotes early.
-std::string Escaped(const std::string& value);
+std::string Escaped(std::string_view value);
 // Escaped and in double quotes: how messages name a value.
-std::string Quoted(const std::string& value);
+std::string Quoted(std::string_view value);
 // A text the installer shows (Windows-1252 bytes) as the user will read it,
 // escaped and in double quotes.
-std::string QuotedWindows1252(const std::string& bytes);
+std::string QuotedWindows1252(std::string_view bytes);
 // How messages name a path, in double quotes: characters of valid UTF-8 as
 // they stand, so people read their own folder names; control characters,
 // text-direction marks, bytes that are not UTF-8 and the double quote

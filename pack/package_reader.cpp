@@ -21,14 +21,14 @@ const char kCorruptedOutcome[] =
     "the installer would show \"The kervale datafile is corrupted.\" and stop";
 
 // Says which entry spells `name` in another case, when one does.
-std::string CaseHint(const PackageListing& listing, const std::string& name) {
+std::string CaseHint(const PackageListing& listing, std::string_view name) {
     for (const kv::TrailerEntry& e : listing.entries)
         if (kv::SameWindowsName(e.name, name))
             return " (it holds " + QuotedWindows1252(e.name) + "; the names must match in case)";
     return std::string();
 }
 
-bool HoldsExactly(const PackageListing& listing, const std::string& name) {
+bool HoldsExactly(const PackageListing& listing, std::string_view name) {
     for (const kv::TrailerEntry& e : listing.entries)
         if (e.name == name) return true;
     return false;
@@ -254,7 +254,7 @@ namespace {
 // too) overwrite each other when the installer extracts them.
 std::vector<std::string> SameFileNames(const PackageListing& listing) {
     std::vector<std::string> found, names;
-    for (const kv::TrailerEntry& e : listing.entries) names.push_back(e.name);
+    for (const kv::TrailerEntry& e : listing.entries) names.emplace_back(e.name);
     const std::vector<size_t> first_of = FirstOfSameFile(names);
     for (size_t i = 0; i < listing.entries.size(); ++i) {
         const size_t first = first_of[i];

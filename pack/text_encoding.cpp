@@ -272,7 +272,7 @@ std::string MissingCharactersText(const ConvertedText& text, bool lines) {
     return out;
 }
 
-std::string EscapedUtf8(const std::string& text) {
+std::string EscapedUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
@@ -289,7 +289,7 @@ std::string EscapedUtf8(const std::string& text) {
     return out;
 }
 
-std::string EscapedWindows1252(const std::string& bytes) {
+std::string EscapedWindows1252(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (unsigned char b : bytes) {

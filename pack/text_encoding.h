@@ -75,9 +75,9 @@ bool IsUnsafeOnTerminal(uint32_t c);
 // `text` for a terminal that reads UTF-8: valid UTF-8 stays, controls and
 // unsafe characters become \r \n \t \xNN \uNNNN, bytes that are not UTF-8
 // become \xNN, and a backslash or double quote gets a backslash.
-std::string EscapedUtf8(const std::string& text);
+std::string EscapedUtf8(std::string_view text);
 // Windows-1252 bytes the same way, decoded: what the installer shows.
-std::string EscapedWindows1252(const std::string& bytes);
+std::string EscapedWindows1252(std::string_view bytes);
 
 // The Unicode characters of a name, UTF-8 if it is valid UTF-8, else
 // Windows-1252.

@@ -35,24 +35,24 @@ PSECURITY_DESCRIPTOR g_fresh_file_descriptor = nullptr;
 
 }  // namespace
 
-Handle OpenForReading(const std::string& path) {
-    return Handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+Handle OpenForReading(const char* path) {
+    return Handle(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-Handle CreateForWriting(const std::string& path) {
-    return Handle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+Handle CreateForWriting(const char* path) {
+    return Handle(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
 }
 
-Handle CreateFresh(const std::string& path) {
-    if (!DeleteFileA(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return Handle();
+Handle CreateFresh(const char* path) {
+    if (!DeleteFileA(path) && GetLastError() != ERROR_FILE_NOT_FOUND) return Handle();
     if (!g_fresh_file_descriptor && !ConvertStringSecurityDescriptorToSecurityDescriptorA(
                                         "D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FR;;;BU)", SDDL_REVISION_1,
                                         &g_fresh_file_descriptor, nullptr))
         return Handle();
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, g_fresh_file_descriptor, FALSE};
-    return Handle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW,
+    return Handle(CreateFileA(path, GENERIC_WRITE, 0, &attributes, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
@@ -79,16 +79,14 @@ bool FileSink::write(const void* data, size_t n) {
     });
 }
 
-bool ReadTextFile(const std::string& path, std::string& out) {
+bool ReadTextFile(const char* path, String& out) {
     FileSource file(OpenForReading(path));
     return ReadTextStart(file, out);
 }
 
-bool DeleteOneFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+bool DeleteOneFile(const char* path) { return DeleteFileA(path) != 0; }
 
-bool CopyOneFile(const std::string& from, const std::string& to) {
-    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
-}
+bool CopyOneFile(const char* from, const char* to) { return CopyFileA(from, to, FALSE) != 0; }
 
 namespace {
 
@@ -211,13 +209,13 @@ Handle OpenOwnImage() {
     return file;
 }
 
-std::string WindowsDirectory() {
+String WindowsDirectory() {
     // The system's, not a Remote Desktop user's private Windows folder,
     // which that user can write to.
     char buffer[MAX_PATH];
     const UINT n = GetSystemWindowsDirectoryA(buffer, sizeof buffer);
-    if (n == 0 || n >= sizeof buffer) return std::string();
-    return std::string(buffer, n);
+    if (n == 0 || n >= sizeof buffer) return String();
+    return String(buffer, n);
 }
 
 void ShellOpen(const char* address) {

@@ -4,9 +4,8 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "byte_source.h"
+#include "small_string.h"
 
 namespace kv::platform {
 
@@ -40,7 +39,7 @@ private:
 };
 
 // Opens an existing file for reading. Never creates a file.
-Handle OpenForReading(const std::string& path);
+Handle OpenForReading(const char* path);
 
 // The running program's own file, by its wide name, held with read sharing
 // only; invalid unless it is the very file the running image was mapped
@@ -48,7 +47,7 @@ Handle OpenForReading(const std::string& path);
 Handle OpenOwnImage();
 
 // Creates the file, or empties one that exists.
-Handle CreateForWriting(const std::string& path);
+Handle CreateForWriting(const char* path);
 
 // Creates the file anew in a folder others can write to: a file of that name
 // is deleted first, then the name is created with CREATE_NEW, so a file that
@@ -56,7 +55,7 @@ Handle CreateForWriting(const std::string& path);
 // never opened. Administrators and SYSTEM may write the new file, Users may
 // only read it. Invalid when the old file cannot be deleted or the new one
 // not created.
-Handle CreateFresh(const std::string& path);
+Handle CreateFresh(const char* path);
 
 class FileSource final : public ByteSource {
 public:
@@ -81,27 +80,23 @@ private:
 
 // Reads a text file, at most its first kMaxTextBytes, into `out`; false
 // when it cannot be opened or read.
-bool ReadTextFile(const std::string& path, std::string& out);
+bool ReadTextFile(const char* path, String& out);
 
 // Deletes a file; false when it is missing or cannot be deleted.
-bool DeleteOneFile(const std::string& path);
+bool DeleteOneFile(const char* path);
 
 // Copies a file, replacing the target.
-bool CopyOneFile(const std::string& from, const std::string& to);
+bool CopyOneFile(const char* from, const char* to);
 
 // A function of a DLL the program has loaded (kernel32, ntdll) that older
 // Windows may lack; null there.
 void* SystemFunction(const char* module, const char* name);
 
 // GetSystemWindowsDirectoryA's text; empty when the call fails.
-std::string WindowsDirectory();
+String WindowsDirectory();
 
 // Opens an address with the program registered for it; the outcome is not
 // examined.
 void ShellOpen(const char* address);
-
-// Runs before the program ends because memory ran out or the C++ library
-// found a broken invariant; it must not rely on much memory.
-void SetFatalCleanUp(void (*clean_up)());
 
 }  // namespace kv::platform

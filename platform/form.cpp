@@ -1,5 +1,7 @@
 #include "form.h"
 
+#include <cstring>
+
 namespace kv::ui {
 
 namespace {
@@ -276,7 +278,7 @@ void Form::CreateControl(int i) {
     // A long readme must show whole; the default limit is about 32 KB.
     if (c.kind == Kind::TextBox) SendMessageA(control, EM_SETLIMITTEXT, 0, 0);
     if (c.kind == Kind::Image && c.picture) ShowPicture(control, c.picture);
-    if (c.flags & kSizedToText) FitToText(i);
+    if (c.flags & kSizedToText) FitToText(i, c.text);
 }
 
 void Form::Load() {
@@ -305,13 +307,7 @@ void Form::Unload() {
         events_.unload(cancel);
         if (cancel || !loaded()) return;
     }
-    Discard();
-}
-
-void Form::Discard() {
-    if (!loaded()) return;
-    HWND hwnd = hwnd_;
-    DestroyWindow(hwnd);
+    DestroyWindow(hwnd_);
     hwnd_ = nullptr;
     focus_ = nullptr;
     for (HWND& c : controls_) c = nullptr;
@@ -321,17 +317,7 @@ void Form::SetText(int control, const char* text) {
     HWND c = this->control(control);
     if (!c) return;
     SetWindowTextA(c, text);
-    if (design_.controls[control].flags & kSizedToText) FitToText(control);
-}
-
-std::string Form::Text(int control) const {
-    HWND c = this->control(control);
-    if (!c) return std::string();
-    int n = GetWindowTextLengthA(c);
-    std::string text(static_cast<size_t>(n) + 1, '\0');
-    n = GetWindowTextA(c, &text[0], n + 1);
-    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return text;
+    if (design_.controls[control].flags & kSizedToText) FitToText(control, text);
 }
 
 void Form::SetVisible(int control, bool visible) {
@@ -362,9 +348,9 @@ bool Form::Checked(int control) const {
     return c && SendMessageA(c, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void Form::AddItem(int control, const std::string& item) {
+void Form::AddItem(int control, const char* item) {
     if (HWND c = this->control(control))
-        SendMessageA(c, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        SendMessageA(c, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
 }
 
 int Form::ItemCount(int control) const {
@@ -372,34 +358,26 @@ int Form::ItemCount(int control) const {
     return c ? static_cast<int>(SendMessageA(c, LB_GETCOUNT, 0, 0)) : 0;
 }
 
-std::string Form::Item(int control, int index) const {
+String Form::Item(int control, int index) const {
     HWND c = this->control(control);
-    if (!c) return std::string();
+    if (!c) return String();
     LRESULT n = SendMessageA(c, LB_GETTEXTLEN, index, 0);
-    if (n == LB_ERR) return std::string();
-    std::string text(static_cast<size_t>(n) + 1, '\0');
+    if (n == LB_ERR) return String();
+    String text;
+    text.resize(static_cast<size_t>(n) + 1);
     n = SendMessageA(c, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
     text.resize(n > 0 ? static_cast<size_t>(n) : 0);
     return text;
 }
 
-void Form::FitToText(int control) {
+void Form::FitToText(int control, const char* text) {
     HWND c = controls_[control];
     if (!c) return;
-    const int n = GetWindowTextLengthA(c);
-    char stack_text[256];
-    std::string heap_text;
-    char* text = stack_text;
-    if (n >= static_cast<int>(sizeof stack_text)) {
-        heap_text.resize(static_cast<size_t>(n) + 1);
-        text = &heap_text[0];
-    }
-    GetWindowTextA(c, text, n + 1);
     SIZE size = {0, 0};
     if (HDC dc = GetDC(c)) {
         HGDIOBJ old =
             SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(c, WM_GETFONT, 0, 0)));
-        GetTextExtentPoint32A(dc, text, n, &size);
+        GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
         SelectObject(dc, old);
         ReleaseDC(c, dc);
     }

@@ -6,9 +6,8 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "form_design.h"
+#include "small_string.h"
 
 namespace kv::ui {
 
@@ -50,9 +49,6 @@ public:
     // Runs Form_Unload and, unless it cancels, discards the window; a later
     // show builds it anew.
     void Unload();
-    // Discards the window without Form_Unload. A load step that fails calls
-    // it, and the show that loaded the window then shows nothing.
-    void Discard();
 
     bool loaded() const { return hwnd_ != nullptr; }
     bool visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
@@ -62,8 +58,6 @@ public:
 
     // Caption or text. Labels sized to their text fit the new caption.
     void SetText(int control, const char* text);
-    void SetText(int control, const std::string& text) { SetText(control, text.c_str()); }
-    std::string Text(int control) const;
 
     // Hiding a frame hides what it holds.
     void SetVisible(int control, bool visible);
@@ -71,9 +65,9 @@ public:
     bool Checked(int control) const;
 
     // List boxes: entries in the order they were added.
-    void AddItem(int control, const std::string& item);
+    void AddItem(int control, const char* item);
     int ItemCount(int control) const;
-    std::string Item(int control, int index) const;
+    String Item(int control, int index) const;
 
     // The window procedure's handler; public for the class's procedure only.
     LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
@@ -85,7 +79,8 @@ private:
     void OnCommand(WPARAM wparam);
     HBRUSH OnCtlColorStatic(HDC dc, HWND control);
     void ApplyVisibility();
-    void FitToText(int control);
+    // Sizes a label to `text`, its caption.
+    void FitToText(int control, const char* text);
     int IndexOf(HWND child) const;
     int DefaultButton() const;
     void Click(int control);

@@ -9,9 +9,8 @@
 #include <bits/functexcept.h>
 #include <cstdlib>
 #include <new>
-#include <string>
 
-#include "files.h"
+#include "runtime_win.h"
 
 namespace {
 
@@ -50,7 +49,3 @@ void __throw_out_of_range(const char*) { Fatal(); }
 void __throw_out_of_range_fmt(const char*, ...) { Fatal(); }
 void __throw_invalid_argument(const char*) { Fatal(); }
 }  // namespace std
-
-// The library's own std::string is compiled with exceptions; an instance
-// compiled here, without them, is the one the stub links.
-template class std::__cxx11::basic_string<char>;

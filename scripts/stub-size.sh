@@ -14,7 +14,7 @@ objdump=i686-w64-mingw32-objdump
 
 size=$(stat -c %s "$exe")
 echo "kervale-stub.exe: $size bytes, stripped, with icon, logo, manifest and version resource" \
-  "(target <= 40960; aim 32768)"
+  "(target <= 32768)"
 
 headers=$($objdump -p "$exe" | awk '$1 == "SizeOfHeaders" { print $2 }')
 imports=$($objdump -p "$exe" | awk '
@@ -59,7 +59,8 @@ awk '
     return n
   }
   function origin(section, object) {
-    if (section ~ /\$_Z(N|NK)?St|\$_ZSt|__gnu_cxx/) return "C++ library (std::string, std::vector)"
+    if (section ~ /\$_Z(N|NK)?St|\$_ZSt|__gnu_cxx/) return "C++ library headers (std::string_view)"
+    if (object ~ /small_string\.cpp/) return "our string type (kv::String)"
     if (object ~ /libkervale_format\.a/) return "our format core"
     if (object ~ /libkervale_[a-z]+\.a/) {
       layer = object; sub(/.*libkervale_/, "", layer); sub(/\.a.*/, "", layer)

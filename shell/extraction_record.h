@@ -6,19 +6,21 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
+#include <string_view>
+
+#include "small_string.h"
 
 namespace kv {
 
 class ExtractionRecord {
 public:
     // The extraction's outcome for its next entry, in trailer order.
-    void Add(const std::string& name, bool written);
+    void Add(std::string_view name, bool written);
 
     // True when `name` is exactly the name of an entry and every entry that
     // names the same Windows file (in any letter case) was written by this
     // run: the file under that name then holds what this run put there.
-    bool Holds(const std::string& name) const;
+    bool Holds(std::string_view name) const;
 
     // Calls `visit(name)` for every entry this run wrote whose name it
     // Holds, in trailer order: the files a run deletes when it ends. A name
@@ -27,21 +29,21 @@ public:
     template <typename Visit>
     void ForEachHeld(Visit&& visit) const {
         for (size_t at = 0; at < written_.size();) {
-            const std::string name = Next(written_, at);
+            const std::string_view name = Next(written_, at);
             if (!Skipped(name)) visit(name);
         }
     }
 
 private:
     // The name that starts at `at` in a list; `at` moves past it.
-    static std::string Next(const std::string& list, size_t& at);
-    bool Skipped(const std::string& name) const;
+    static std::string_view Next(std::string_view list, size_t& at);
+    bool Skipped(std::string_view name) const;
 
     // Each a list of names, every one ended by a NUL, which no packaged name
     // holds: the stub carries no container code for them. Skipped entries
     // come from the user's Ignore, so they are few; the ends of a run check
     // every written name against them.
-    std::string written_, skipped_;
+    String written_, skipped_;
 };
 
 }  // namespace kv

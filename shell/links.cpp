@@ -4,14 +4,10 @@
 
 namespace kv {
 
-void OpenURL(const std::string& address) { platform::ShellOpen(address.c_str()); }
+void OpenURL(const char* address) { platform::ShellOpen(address); }
 
 void OpenWebSite() { platform::ShellOpen(kMakerWebSite); }
 
-void OpenMailLink() {
-    std::string address = "mailto:";
-    address += kContactMail;
-    platform::ShellOpen(address.c_str());
-}
+void OpenMailLink() { platform::ShellOpen(Concat("mailto:", kContactMail).c_str()); }
 
 }  // namespace kv

@@ -7,16 +7,22 @@
 
 namespace kv {
 
-std::string strReadme;
-std::string strLicense;
-std::string strFontName;
-std::string strWebURL;
-std::string strLinkName;
-std::string strTempPath;
-int16_t intFileCount = 0;
-ExtractionRecord extractedFiles;
-
 namespace {
+
+// What the session holds. The program ends only through ExitProcess, which
+// runs no destructor: the union keeps them to the end without registering
+// one at start-up.
+struct Values {
+    PackageSettings settings;
+    String temp_path;
+    ExtractionRecord extracted;
+};
+union KeptValues {
+    Values values;
+    constexpr KeptValues() : values() {}
+    ~KeptValues() {}
+} g_kept;
+PackageSettings& g_settings = g_kept.values.settings;
 
 ui::Form* g_file_form = nullptr;
 int g_file_list = 0;
@@ -36,14 +42,17 @@ void HideAll() {
 
 }  // namespace
 
+String& strTempPath = g_kept.values.temp_path;
+ExtractionRecord& extractedFiles = g_kept.values.extracted;
+
 void UseFileList(ui::Form& form, int list_box) {
     g_file_form = &form;
     g_file_list = list_box;
 }
 
-void AddPackagedFile(const std::string& name) { g_file_form->AddItem(g_file_list, name); }
+void AddPackagedFile(const char* name) { g_file_form->AddItem(g_file_list, name); }
 
-void ForEachPackagedFile(void (*visit)(const std::string& name, void* context), void* context) {
+void ForEachPackagedFile(void (*visit)(const String& name, void* context), void* context) {
     if (!g_file_form) return;
     const int count = g_file_form->ItemCount(g_file_list);
     for (int i = 0; i < count; ++i) visit(g_file_form->Item(g_file_list, i), context);
@@ -55,38 +64,37 @@ void SetWindows(ui::Form& about, ui::Form* const* end_order, int count) {
     g_window_count = count;
 }
 
-std::string GetWinDir() { return platform::WindowsDirectory(); }
+const PackageSettings& Settings() { return g_settings; }
 
-int ReadPackageSettings(int fields, bool& signature_ok) {
-    std::string text;
-    if (!platform::ReadTextFile(strTempPath + kDescriptorName, text)) return 0;
-    Descriptor descriptor;
-    const int read = ReadDescriptor(text.data(), text.size(), fields, descriptor);
-    signature_ok = HasValidSignature(descriptor);
-    if (read >= kDescriptorFields - 1) {
-        strReadme = descriptor.readme;
-        strLicense = descriptor.license;
-        strFontName = descriptor.font_name;
-        strWebURL = descriptor.web_url;
-    }
-    if (read == kDescriptorFields) strLinkName = descriptor.link_name;
+String GetWinDir() { return platform::WindowsDirectory(); }
+
+String WindowsFolder(const char* name) { return FolderUnder(GetWinDir(), name); }
+
+String ExtractedPath(std::string_view name) { return Concat(strTempPath, name); }
+
+int ReadPackageSettings(bool& signature_ok) {
+    String text;
+    if (!platform::ReadTextFile(ExtractedPath(kDescriptorName).c_str(), text)) return 0;
+    const int read = ReadDescriptor(text.data(), text.size(), kDescriptorFields, g_settings);
+    signature_ok = HasValidSignature(g_settings);
     return read;
 }
 
-bool ReadExtractedText(const std::string& name, std::string& text) {
+bool ReadExtractedText(std::string_view name, String& text) {
     // Only an entry this run extracted: the descriptor may name any path.
-    std::string content;
-    if (!extractedFiles.Holds(name) || !platform::ReadTextFile(strTempPath + name, content))
+    String content;
+    if (!extractedFiles.Holds(name) ||
+        !platform::ReadTextFile(ExtractedPath(name).c_str(), content))
         return false;
     text = LinesWithCrLf(content.data(), content.size());
     return true;
 }
 
-void KillFile(const std::string& path) { platform::DeleteOneFile(path); }
+void KillFile(const char* path) { platform::DeleteOneFile(path); }
 
-void DeleteExtractedFiles(const std::string* keep) {
-    extractedFiles.ForEachHeld([&](const std::string& name) {
-        if (!keep || name != *keep) KillFile(strTempPath + name);
+void DeleteExtractedFiles(const String* keep) {
+    extractedFiles.ForEachHeld([&](std::string_view name) {
+        if (!keep || name != *keep) KillFile(ExtractedPath(name).c_str());
     });
 }
 
@@ -108,7 +116,7 @@ void ConfirmExit(ui::Form& page) {
 
 void CleanUp() {
     g_ending = true;
-    DeleteExtractedFiles(&strReadme);
+    DeleteExtractedFiles(&g_settings.readme);
     HideAll();
     ui::EndProgram();
 }

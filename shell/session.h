@@ -6,40 +6,41 @@
 // includes nothing above shell/.
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include <string_view>
 
+#include "descriptor.h"
 #include "extraction_record.h"
 #include "form.h"
 
 namespace kv {
 
-// Filled from the package descriptor; empty until then, never cleared.
-extern std::string strReadme;   // readme file name, or "NOREADME"
-extern std::string strLicense;  // license file name, or "NOLICENSE"
-extern std::string strFontName;
-extern std::string strWebURL;    // empty: no web link
-extern std::string strLinkName;  // the web link's title
-// The extraction folder, ending in a backslash; set by the extraction.
-extern std::string strTempPath;
-// The number of packaged files, from the trailer's count field.
-extern int16_t intFileCount;
+// The package settings are what the package descriptor says (descriptor.h:
+// readme, license, font_name, web_url, link_name), read once by the start-up
+// after the extraction (ReadPackageSettings); empty until then, never
+// changed after. The pages and the install run read them here.
+using PackageSettings = Descriptor;
+const PackageSettings& Settings();
+
+// The extraction folder, ending in a backslash; set by the extraction, which
+// comes before the descriptor is read and writes the files it names.
+extern String& strTempPath;
+// Where the extracted copy of packaged file `name` lies: strTempPath + name.
+String ExtractedPath(std::string_view name);
 
 // Beside the list of packaged files: which of them this run wrote into the
 // extraction folder. Only a name it holds is read, copied, installed or
 // deleted there.
-extern ExtractionRecord extractedFiles;
+extern ExtractionRecord& extractedFiles;
 
 // The list box that holds the packaged names, in trailer order.
 void UseFileList(ui::Form& form, int list_box);
-void AddPackagedFile(const std::string& name);
+void AddPackagedFile(const char* name);
 // Calls `visit(name)` for every packaged name, in list order.
-void ForEachPackagedFile(void (*visit)(const std::string& name, void* context), void* context);
+void ForEachPackagedFile(void (*visit)(const String& name, void* context), void* context);
 template <typename Visit>
 void ForEachPackagedFile(Visit&& visit) {
     ForEachPackagedFile(
-        [](const std::string& name, void* context) { (*static_cast<Visit*>(context))(name); },
-        &visit);
+        [](const String& name, void* context) { (*static_cast<Visit*>(context))(name); }, &visit);
 }
 
 // The windows the ends of a run hide: `about` beside the page on the exit
@@ -54,26 +55,29 @@ void SetWindows(ui::Form& about, ui::Form* const (&end_order)[N]) {
 // The system's Windows directory (on a Remote Desktop host too, where each
 // user has a private one), without a trailing backslash unless the system
 // gives one; empty when the system cannot tell.
-std::string GetWinDir();
+String GetWinDir();
+// The folder `name` below it, ending in a backslash (FolderUnder); empty
+// when the system cannot tell the Windows directory.
+String WindowsFolder(const char* name);
 
-// Reads the first `fields` fields of the extracted descriptor. With at least
-// five, fields 2 to 5 go into the package settings, and the link title too
-// when six were asked for and read. Returns how many fields were read (0 when
-// the file cannot be read); `signature_ok` tells whether the first is the
+// Reads the extracted descriptor into the package settings, whatever its
+// signature (the clean end keeps the readme it names); a field the file
+// ends before stays empty. Returns how many fields were read (0 when the
+// file cannot be read); `signature_ok` tells whether the first is the
 // signature.
-int ReadPackageSettings(int fields, bool& signature_ok);
+int ReadPackageSettings(bool& signature_ok);
 
 // The text of an extracted file as a text box shows it; false, and nothing
 // read, when `name` is not an entry this run extracted or cannot be read.
-bool ReadExtractedText(const std::string& name, std::string& text);
+bool ReadExtractedText(std::string_view name, String& text);
 
 // Deletes one file; every failure is ignored.
-void KillFile(const std::string& path);
+void KillFile(const char* path);
 
 // Deletes every file this run extracted but `*keep` (a listed name it
 // skipped, or another account's file of that name, is never touched).
 // Every way the run ends after the extraction goes through here.
-void DeleteExtractedFiles(const std::string* keep = nullptr);
+void DeleteExtractedFiles(const String* keep = nullptr);
 
 // Asks whether to give up. Returns only on No; Yes deletes every file this
 // run extracted and ends the program.

@@ -8,7 +8,7 @@ namespace {
 void YieldThunk(void* host) { static_cast<ExtractHost*>(host)->LetEventsRun(); }
 }  // namespace
 
-bool ExtractEntries(ByteSource& package, const std::string& folder, ExtractHost& host,
+bool ExtractEntries(ByteSource& package, std::string_view folder, ExtractHost& host,
                     ExtractionRecord& record) {
     TrailerWalker walker(package);
     StepOutcome outcome = RunStep([&] { return walker.Start() == TrailerError::None; }, host);
@@ -23,10 +23,10 @@ bool ExtractEntries(ByteSource& package, const std::string& folder, ExtractHost&
 
         // One step: a retry starts the file again from empty, so it always
         // ends up holding exactly the body.
-        const std::string path = folder + entry.name;
+        const String path = Concat(folder, entry.name);
         outcome = RunStep(
             [&] {
-                std::unique_ptr<ByteSink> out = host.CreateOutput(path);
+                std::unique_ptr<ByteSink> out = host.CreateOutput(path.c_str());
                 return out &&
                        CopyRange(package, entry.body_offset, entry.size, *out, YieldThunk, &host);
             },

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <memory>
-#include <string>
+#include <string_view>
 
 #include "byte_source.h"
 #include "extraction_record.h"
@@ -18,14 +18,17 @@ enum class StepOutcome { Done, Skipped, Aborted };
 
 class ExtractHost {
 public:
-    virtual ~ExtractHost() = default;
     // Creates the file anew: a file of that name is deleted first and never
     // written into. Null when either step fails.
-    virtual std::unique_ptr<ByteSink> CreateOutput(const std::string& path) = 0;
+    virtual std::unique_ptr<ByteSink> CreateOutput(const char* path) = 0;
     // Asked after a failed step.
     virtual StepAnswer AskAfterFailure() = 0;
     // Lets pending window events run.
     virtual void LetEventsRun() = 0;
+
+protected:
+    // Never deleted through this interface: no virtual destructor to carry.
+    ~ExtractHost() = default;
 };
 
 // Runs `step` until it succeeds; after a failure the host is asked: Retry
@@ -46,7 +49,7 @@ StepOutcome RunStep(Step&& step, ExtractHost& host) {
 // and adds each entry's outcome to `record`. Returns false when the user
 // chose Abort. Skipping an entry whose directory fields cannot be read ends
 // the walk, since every later entry's position depends on that entry's size.
-bool ExtractEntries(ByteSource& package, const std::string& folder, ExtractHost& host,
+bool ExtractEntries(ByteSource& package, std::string_view folder, ExtractHost& host,
                     ExtractionRecord& record);
 
 }  // namespace kv

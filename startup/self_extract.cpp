@@ -3,10 +3,8 @@
 #include "extract.h"
 #include "files.h"
 #include "form.h"
-#include "welcome_page.h"
-#include "startup_window.h"
+#include "runtime_win.h"
 #include "session.h"
-#include "text_utils.h"
 #include "trailer.h"
 
 namespace kv {
@@ -16,7 +14,7 @@ namespace {
 // A failed step asks the user what to do; the window keeps painting between steps.
 class InstallerExtractHost final : public ExtractHost {
 public:
-    std::unique_ptr<ByteSink> CreateOutput(const std::string& path) override {
+    std::unique_ptr<ByteSink> CreateOutput(const char* path) override {
         auto file = std::make_unique<platform::FileSink>(platform::CreateFresh(path));
         if (!file->valid()) return nullptr;
         return file;
@@ -39,7 +37,7 @@ void DeleteAllExtracted() { DeleteExtractedFiles(); }
 }  // namespace
 
 bool ExtractFiles(ByteSource& package) {
-    strTempPath = FolderUnder(GetWinDir(), "Temp");
+    strTempPath = WindowsFolder("Temp");
     if (strTempPath.empty()) return false;
     platform::SetFatalCleanUp(DeleteAllExtracted);
     InstallerExtractHost host;
@@ -47,11 +45,7 @@ bool ExtractFiles(ByteSource& package) {
         DeleteExtractedFiles();
         ui::EndProgram();
     }
-    if (!extractedFiles.Holds(kDescriptorName)) return false;
-
-    frmStartup.Hide();
-    frmOne.Show();
-    return true;
+    return extractedFiles.Holds(kDescriptorName);
 }
 
 }  // namespace kv

@@ -50,18 +50,20 @@ void Form_Load() {
     // Every packaged name goes into lstFiles; the package is judged before
     // anything is written.
     const PackageWalk walk = WalkPackage(
-        package, [](const TrailerEntry& entry) { AddPackagedFile(entry.name); }, KeepPainting,
-        nullptr);
-    intFileCount = static_cast<int16_t>(walk.count);
+        package, [](const TrailerEntry& entry) { AddPackagedFile(entry.name.c_str()); },
+        KeepPainting, nullptr);
     Refuse(JudgeAsInstaller(walk.facts, nullptr));
 
     if (!ExtractFiles(package)) DamagedFile();
+    frmStartup.Hide();
 
-    // The welcome page has read the descriptor already; read it again here
-    // so a descriptor that is missing or too short ends the program.
+    // The descriptor, read once into the package settings: a missing or
+    // short one ends the program as a damaged file does, a wrong signature
+    // with its own message, both before any page is built.
     DescriptorFacts descriptor;
-    descriptor.fields = ReadPackageSettings(kRequiredDescriptorFields, descriptor.signature_valid);
+    descriptor.fields = ReadPackageSettings(descriptor.signature_valid);
     Refuse(JudgeAsInstaller(walk.facts, &descriptor));
+    frmOne.Show();
 }
 
 const ui::FormEvents kEvents = ui::Events(Form_Load, nullptr);

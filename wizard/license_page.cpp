@@ -13,8 +13,8 @@ namespace {
 // extracted, leaves the box empty, without a message: the user can still
 // agree and go on, or cancel.
 void Form_Load() {
-    std::string text;
-    if (ReadExtractedText(strLicense, text)) frmLicense.SetText(txtLicense, text);
+    String text;
+    if (ReadExtractedText(Settings().license, text)) frmLicense.SetText(txtLicense, text.c_str());
 }
 
 void cmdNext_Click() {

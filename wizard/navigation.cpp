@@ -16,7 +16,7 @@ int IndexOf(Page page) {
 }
 
 // The nearest page from `page` in `step` direction that is part of the way.
-Page Step(Page page, int step, const std::string& license) {
+Page Step(Page page, int step, std::string_view license) {
     for (int i = IndexOf(page) + step; i >= 0 && i < kPages; i += step)
         if (kSequence[i] != Page::License || HasLicensePage(license)) return kSequence[i];
     return page;
@@ -24,10 +24,10 @@ Page Step(Page page, int step, const std::string& license) {
 
 }  // namespace
 
-bool HasLicensePage(const std::string& license) { return license != kNoLicense; }
+bool HasLicensePage(std::string_view license) { return license != kNoLicense; }
 
-Page PageAfter(Page page, const std::string& license) { return Step(page, 1, license); }
+Page PageAfter(Page page, std::string_view license) { return Step(page, 1, license); }
 
-Page PageBefore(Page page, const std::string& license) { return Step(page, -1, license); }
+Page PageBefore(Page page, std::string_view license) { return Step(page, -1, license); }
 
 }  // namespace kv

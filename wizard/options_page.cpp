@@ -13,10 +13,11 @@ using namespace design::frmTwoIds;
 namespace {
 
 void Form_Load() {
-    const OptionsLayout layout = LayOutOptions(strReadme, strWebURL, strLinkName);
+    const PackageSettings& package = Settings();
+    const OptionsLayout layout = LayOutOptions(package.readme, package.web_url, package.link_name);
     if (layout.link_frame) {
         frmTwo.SetVisible(fraLink, true);
-        frmTwo.SetText(fraLink, layout.link_caption);
+        frmTwo.SetText(fraLink, layout.link_caption.c_str());
     }
     if (!layout.copy_readme) frmTwo.SetVisible(chkCopy, false);
     if (!layout.options_frame) frmTwo.SetVisible(fraOptions, false);

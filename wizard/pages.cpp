@@ -25,9 +25,9 @@ ui::Form& PageForm(Page page) {
     return frmTwo;
 }
 
-void ShowNextPage(Page page) { GoTo(page, PageAfter(page, strLicense)); }
+void ShowNextPage(Page page) { GoTo(page, PageAfter(page, Settings().license)); }
 
-void ShowPreviousPage(Page page) { GoTo(page, PageBefore(page, strLicense)); }
+void ShowPreviousPage(Page page) { GoTo(page, PageBefore(page, Settings().license)); }
 
 void CancelPage(Page page) { ConfirmExit(PageForm(page)); }
 

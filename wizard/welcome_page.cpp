@@ -13,29 +13,23 @@ using namespace design::frmOneIds;
 
 namespace {
 
-// Fills the page from the descriptor. A readme that cannot be read leaves
-// its box empty and the page is shown. A descriptor that cannot be read up
-// to its fifth field fails the load: the page is never shown with its
-// placeholder texts, and the start-up's own read then ends the program.
+// Fills the page from the package settings, which the start-up has read
+// and checked. A readme that cannot be read leaves its box empty and the
+// page is shown.
 void Form_Load() {
-    bool signature_ok = false;
-    if (ReadPackageSettings(kDescriptorFields, signature_ok) < kDescriptorFields - 1) {
-        frmOne.Discard();
-        return;
-    }
-    if (!signature_ok) DatafileCorrupted();
+    const PackageSettings& package = Settings();
+    frmOne.SetText(lblInstall,
+                   Concat({"Kervale will install the ", package.font_name, " font."}).c_str());
 
-    frmOne.SetText(lblInstall, "Kervale will install the " + strFontName + " font.");
-
-    if (strReadme != kNoReadme) {
-        std::string text;
-        if (ReadExtractedText(strReadme, text)) frmOne.SetText(txtReadme, text);
+    if (package.readme != kNoReadme) {
+        String text;
+        if (ReadExtractedText(package.readme, text)) frmOne.SetText(txtReadme, text.c_str());
     } else {
         frmOne.SetVisible(txtReadme, false);
     }
 
-    if (!strWebURL.empty())
-        frmOne.SetText(lblWeb, strWebURL);
+    if (!package.web_url.empty())
+        frmOne.SetText(lblWeb, package.web_url.c_str());
     else
         frmOne.SetVisible(lblWeb, false);
 }
@@ -45,12 +39,12 @@ void cmdNext_Click() { ShowNextPage(Page::Welcome); }
 // Non-modal: the page stays usable while the box is open.
 void cmdAbout_Click() { frmAbout.Show(); }
 
-// Only a web page or a mail link: the program runs elevated, and the shell
-// would just as well start a program or open a share for the package's
-// address.
+// The address the label shows. Only a web page or a mail link: the program
+// runs elevated, and the shell would just as well start a program or open a
+// share for the package's address.
 void lblWeb_Click() {
-    const std::string address = AddressToOpen(frmOne.Text(lblWeb));
-    if (!address.empty()) OpenURL(address);
+    const String address = AddressToOpen(Settings().web_url);
+    if (!address.empty()) OpenURL(address.c_str());
 }
 
 using PageWelcome = SharedHandlers<Page::Welcome>;

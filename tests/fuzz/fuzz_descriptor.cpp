@@ -11,14 +11,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kv::Descriptor d;
     int n = kv::ReadDescriptor(text, size, kv::kDescriptorFields, d);
     if (n < 0 || n > kv::kDescriptorFields) std::abort();
-    for (const std::string* v :
+    for (const kv::String* v :
          {&d.signature, &d.readme, &d.license, &d.font_name, &d.web_url, &d.link_name})
-        if (v->find('"') != std::string::npos) std::abort();
+        if (std::string_view(*v).find('"') != std::string_view::npos) std::abort();
 
     // Round trip: values without quotes and line ends survive the writer.
     kv::Descriptor w;
-    std::string* slots[] = {&w.signature, &w.readme,  &w.license,
-                            &w.font_name, &w.web_url, &w.link_name};
+    kv::String* slots[] = {&w.signature, &w.readme,  &w.license,
+                           &w.font_name, &w.web_url, &w.link_name};
     size_t slot = 0;
     for (size_t i = 0; i < size && slot < 6; ++i) {
         char c = text[i];

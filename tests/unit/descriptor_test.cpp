@@ -17,7 +17,8 @@ kv::Descriptor ReadAll(const string& text, int* fields_read = nullptr) {
 }
 
 std::vector<string> Values(const kv::Descriptor& d) {
-    return {d.signature, d.readme, d.license, d.font_name, d.web_url, d.link_name};
+    return {string(d.signature), string(d.readme),  string(d.license),
+            string(d.font_name), string(d.web_url), string(d.link_name)};
 }
 
 const std::vector<string> kTypical = {"KERVALE DATAFILE 1",  "README.TXT",

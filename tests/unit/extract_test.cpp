@@ -30,7 +30,7 @@ public:
         string& file_;
     };
 
-    std::unique_ptr<kv::ByteSink> CreateOutput(const string& path) override {
+    std::unique_ptr<kv::ByteSink> CreateOutput(const char* path) override {
         created.push_back(path);
         if (failures_left[path] > 0) {
             --failures_left[path];
@@ -174,7 +174,7 @@ TEST(ExtractionRecord, HoldsAndDeletesExactlyTheNamesThisRunWrote) {
         for (const string& name : c.held) EXPECT_TRUE(record.Holds(name)) << name;
         for (const string& name : c.not_held) EXPECT_FALSE(record.Holds(name)) << name;
         std::vector<string> deleted;
-        record.ForEachHeld([&](const string& name) { deleted.push_back(name); });
+        record.ForEachHeld([&](std::string_view name) { deleted.emplace_back(name); });
         EXPECT_EQ(deleted, c.held);
     }
 }

@@ -55,7 +55,7 @@ TEST(HasFontExtension, ExactlyTheListedEndingsInAnyCase) {
 
 TEST(InternetShortcutText, TwoCrLfLinesWithTheAddressAsOpened) {
     const std::string url = "http://www.example.org/fonts/x";  // 30 bytes
-    const std::string text = kv::InternetShortcutText(url);
+    const kv::String text = kv::InternetShortcutText(url);
     EXPECT_EQ(text, "[InternetShortcut]\r\nURL=http://www.example.org/fonts/x\r\n");
     EXPECT_EQ(text.size(), 56u);
     EXPECT_EQ(kv::InternetShortcutText(""), "[InternetShortcut]\r\nURL=\r\n");

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <new>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -118,7 +121,7 @@ TEST(ReadTextStart, OrdinaryTextsWholeHugeOnesOnlyTheirStart) {
     for (int64_t size :
          {int64_t{0}, int64_t{5000}, kMiB, 3 * kMiB, (int64_t{1} << 31) - 1, int64_t{1} << 40}) {
         HugeText file(size);
-        string text = "left over";
+        kv::String text("left over");
         ASSERT_TRUE(kv::ReadTextStart(file, text)) << size;
         EXPECT_LE(file.largest_read, static_cast<size_t>(16 * kMiB)) << size;
         const int64_t shown = static_cast<int64_t>(text.size());
@@ -129,9 +132,84 @@ TEST(ReadTextStart, OrdinaryTextsWholeHugeOnesOnlyTheirStart) {
         EXPECT_EQ(wrong, 0u) << size;
     }
     HugeText unreadable(100, false);
-    string text = "left over";
+    kv::String text("left over");
     EXPECT_FALSE(kv::ReadTextStart(unreadable, text));
     EXPECT_EQ(text, "");
+}
+
+// The installer's own string type against std::string as the oracle: a
+// repeatable walk of appends (of literals, NULs and parts of itself),
+// assignments (of parts of itself too), resizes, copies and moves, checked
+// after every step, the NUL behind the bytes included.
+TEST(String, HoldsWhatStdStringHoldsThroughEveryChange) {
+    kv::String text;
+    string oracle;
+    uint32_t state = 12345;
+    auto next = [&](uint32_t n) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % n;
+    };
+    for (int step = 0; step < 5000; ++step) {
+        const size_t size = oracle.size();
+        const size_t from = size ? next(static_cast<uint32_t>(size)) : 0;
+        const size_t count = next(static_cast<uint32_t>(size - from + 1));
+        switch (next(9)) {
+        case 0:
+            text += "abc";
+            oracle += "abc";
+            break;
+        case 1:
+            text += '\0';
+            oracle += '\0';
+            break;
+        case 2:  // a part of itself, which may move while it is appended
+            text.append(text.data() + from, count);
+            oracle.append(oracle, from, count);
+            break;
+        case 3:
+            text = std::string_view(text).substr(from, count);
+            oracle = oracle.substr(from, count);
+            break;
+        case 4: {
+            const size_t n = next(64) + (size > 32 ? size - 32 : 0);
+            text.resize(n);
+            oracle.resize(n);
+            break;
+        }
+        case 5: {
+            kv::String copy(text);
+            text = copy;
+            break;
+        }
+        case 6: {
+            kv::String moved(std::move(text));
+            EXPECT_TRUE(text.empty());
+            text = std::move(moved);
+            break;
+        }
+        case 7:
+            text = kv::Concat({"<", text, ">"});
+            oracle = "<" + oracle + ">";
+            break;
+        default:
+            if (next(8) == 0) {
+                text.clear();
+                oracle.clear();
+            }
+        }
+        ASSERT_EQ(string(text), oracle) << "step " << step;
+        ASSERT_EQ(text.c_str()[text.size()], '\0') << "step " << step;
+    }
+}
+
+// A size past the end of memory is asked for as the impossible: the
+// allocation fails as running out of memory does, and nothing is written.
+TEST(String, ASizeBeyondMemoryFailsAsRunningOutDoes) {
+    kv::String text("abc");
+    EXPECT_THROW(text.append("x", SIZE_MAX), std::bad_alloc);
+    EXPECT_EQ(text, "abc");
+    EXPECT_THROW(text.reserve(SIZE_MAX), std::bad_alloc);
+    EXPECT_EQ(text, "abc");
 }
 
 }  // namespace

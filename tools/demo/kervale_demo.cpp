@@ -112,7 +112,7 @@ void Report(const std::string& where, const std::string& folder,
 bool PackagedNames(const std::string& package, std::vector<std::string>& names) {
     kv::MemorySource source(package.data(), package.size());
     kv::TrailerError error = kv::WalkTrailer(source, [&](const kv::TrailerEntry& entry) {
-        names.push_back(entry.name);
+        names.emplace_back(entry.name);
         return true;
     });
     return error == kv::TrailerError::None;

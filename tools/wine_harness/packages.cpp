@@ -37,7 +37,16 @@ void Overwrite(std::string& package, int64_t offset, const std::string& bytes) {
     package.replace(static_cast<size_t>(offset), bytes.size(), bytes);
 }
 
-std::string DescriptorText(const DescriptorFields& fields) { return kv::FormatDescriptor(fields); }
+std::string DescriptorText(const DescriptorFields& fields) {
+    kv::Descriptor d;
+    d.signature = fields.signature;
+    d.readme = fields.readme;
+    d.license = fields.license;
+    d.font_name = fields.font_name;
+    d.web_url = fields.web_url;
+    d.link_name = fields.link_name;
+    return kv::FormatDescriptor(d);
+}
 
 std::string BinaryBody(size_t size, uint32_t seed) {
     std::string body(size, '\0');

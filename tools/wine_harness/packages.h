@@ -32,14 +32,13 @@ int64_t SizeFieldOffset(const std::string& package, const std::vector<PackagedFi
 void Overwrite(std::string& package, int64_t offset, const std::string& bytes);
 
 // A descriptor with a typical package's values, to change field by field.
-struct DescriptorFields : kv::Descriptor {
-    DescriptorFields()
-        : kv::Descriptor{"KERVALE DATAFILE 1",
-                         "README.TXT",
-                         "LICENSE.TXT",
-                         "Sample Sans",
-                         "http://www.example.com/sample-sans",
-                         "Sample Sans Home"} {}
+struct DescriptorFields {
+    std::string signature = "KERVALE DATAFILE 1";
+    std::string readme = "README.TXT";
+    std::string license = "LICENSE.TXT";
+    std::string font_name = "Sample Sans";
+    std::string web_url = "http://www.example.com/sample-sans";
+    std::string link_name = "Sample Sans Home";
 };
 std::string DescriptorText(const DescriptorFields& fields);
 
