@@ -138,9 +138,10 @@ HWND WaitFor(DWORD timeout_ms, Finder found) {
     }
 }
 
-HWND FindTopLevel(DWORD pid, const std::string& title, const char* class_name) {
+HWND FindTopLevel(DWORD pid, const std::string& title, const char* class_name,
+                  bool hidden_too = false) {
     for (HWND hwnd : TopLevelWindows()) {
-        if (!IsWindowVisible(hwnd)) continue;
+        if (!hidden_too && !IsWindowVisible(hwnd)) continue;
         if (pid && ProcessOf(hwnd) != pid) continue;
         if (class_name && ClassOf(hwnd) != class_name) continue;
         std::string text;
@@ -363,17 +364,19 @@ Fields SetUrlHandler(const std::string& scheme, const std::string& command) {
     return {"OK", previous};
 }
 
-// Waits for a window or a message box to appear (wait_window, msgbox), or
-// for a window to go (wait_hidden).
+// Waits for a window or a message box to appear (wait_window, msgbox), for
+// a window to exist, shown or hidden already (wait_created: a window that is
+// up only briefly), or for a window to go (wait_hidden).
 Fields HandleWait(const std::string& verb, const Fields& request) {
     Fields reply;
-    if (verb == "wait_window" || verb == "msgbox") {
+    if (verb == "wait_window" || verb == "wait_created" || verb == "msgbox") {
         if (!NeedArgs(request, 3, reply)) return reply;
         DWORD pid = std::strtoul(request[1].c_str(), nullptr, 10);
         const std::string& title = request[2];
         const char* class_name = verb == "msgbox" ? "#32770" : nullptr;
+        const bool hidden_too = verb == "wait_created";
         HWND hwnd = WaitFor(std::strtoul(request[3].c_str(), nullptr, 10),
-                            [&] { return FindTopLevel(pid, title, class_name); });
+                            [&] { return FindTopLevel(pid, title, class_name, hidden_too); });
         if (!hwnd) return Err("timed out waiting for \"" + title + "\"");
         if (verb == "msgbox") return MessageBoxInfo(hwnd);
         return {"OK", HandleText(hwnd)};
@@ -473,7 +476,8 @@ Fields Handle(const Fields& request, bool& quit) {
         if (!NeedArgs(request, 1, reply)) return reply;
         return ListWindows(std::strtoul(request[1].c_str(), nullptr, 10));
     }
-    if (verb == "wait_window" || verb == "msgbox" || verb == "wait_hidden")
+    if (verb == "wait_window" || verb == "wait_created" || verb == "msgbox" ||
+        verb == "wait_hidden")
         return HandleWait(verb, request);
     if (verb == "url_handler") {
         if (!NeedArgs(request, 2, reply)) return reply;

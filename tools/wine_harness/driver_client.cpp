@@ -97,11 +97,11 @@ std::vector<WindowInfo> DriverClient::Windows(unsigned windows_pid) {
     return windows;
 }
 
-std::string DriverClient::WaitWindow(unsigned windows_pid, const std::string& title,
-                                     int timeout_ms) {
-    Reply r =
-        Checked({"wait_window", std::to_string(windows_pid), title, std::to_string(timeout_ms)},
-                timeout_ms + 60000);
+std::string DriverClient::WaitWindow(unsigned windows_pid, const std::string& title, int timeout_ms,
+                                     bool hidden_too) {
+    Reply r = Checked({hidden_too ? "wait_created" : "wait_window", std::to_string(windows_pid),
+                       title, std::to_string(timeout_ms)},
+                      timeout_ms + 60000);
     return r.ok ? r.fields[0] : std::string();
 }
 

@@ -62,7 +62,9 @@ public:
     bool FindProcess(const std::string& exe, unsigned& windows_pid);
     bool Alive(unsigned windows_pid);
     std::vector<WindowInfo> Windows(unsigned windows_pid);
-    std::string WaitWindow(unsigned windows_pid, const std::string& title, int timeout_ms);
+    // A shown window; with `hidden_too`, one that exists, shown or not.
+    std::string WaitWindow(unsigned windows_pid, const std::string& title, int timeout_ms,
+                           bool hidden_too = false);
     bool WaitHidden(const std::string& hwnd, int timeout_ms);
     std::vector<Control> Controls(const std::string& hwnd);
     std::string Text(const std::string& hwnd);
