@@ -285,7 +285,8 @@ std::string BuildRuleProblem(const PackageListing& listing, std::vector<std::str
     const kv::Descriptor& d = listing.descriptor;
     if (listing.descriptor_fields == 5)
         return "the descriptor KERVALE.DAT holds only five fields: the link title (field 6) is "
-               "missing, and the installer's welcome page stops when it reads it";
+               "missing, so the installer offers the web shortcuts without a title, and one the "
+               "user ticks cannot be written";
     const std::vector<std::string> problems = DescriptorValuesProblems(d, kDescriptorLabels);
     if (!problems.empty()) return problems.front();
     if (d.readme != kv::kNoReadme && !HoldsExactly(listing, d.readme))

@@ -35,7 +35,15 @@ runs=${BENCH_RUNS:-3}
 work=$(mktemp -d /tmp/kervale-bench-fonts.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 "$inputs" "$work" "$stub" >/dev/null
-cp "$stub" "$work/stub.exe"
+# The tools as they ship, each with its stub beside it: build needs no
+# --stub, and verify knows the packages' stub as the tool's own.
+mkdir "$work/tool"
+cp "$tool" "$stub" "$work/tool/"
+tool=$work/tool/kervale-pack
+if [ "$wine_too" = 1 ]; then
+  cp "$tool_exe" "$work/tool/"
+  tool_exe=$work/tool/kervale-pack.exe
+fi
 
 if [ "$wine_too" = 1 ]; then
   export WINEPREFIX=$root/build/bench-fonts-wine WINEARCH=win32 WINEDEBUG=-all
@@ -66,7 +74,7 @@ row() {
   local what=$1 command=$2 file=$3 linux wine=""
   local args=("$command")
   if [ "$command" = build ]; then
-    args=(build -o "$work/out.exe" --stub "$work/stub.exe" --font-name Bench)
+    args=(build -o "$work/out.exe" --font-name Bench)
   fi
   linux=$(measure "$tool" "${args[@]}" "$work/$file")
   local outcome="ok, $(wc -l <"$work/stdout") lines printed"
