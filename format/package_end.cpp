@@ -1,7 +1,5 @@
 #include "package_end.h"
 
-#include "pe_image.h"
-
 namespace kv {
 
 namespace {

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "byte_source.h"
+#include "pe_image.h"
 
 namespace kv {
 
@@ -26,7 +27,8 @@ enum class PackageEndError { None, ReadFailed, CertificateTableDamaged };
 // kMaxCertificates entries) is an error.
 PackageEndError FindPackageEnd(ByteSource& file, int64_t& end);
 
-// The package's length must be a multiple of this, for signing.
-constexpr int64_t kPackageAlignment = 8;
+// The package's length must be a multiple of this, for signing: a signing
+// tool starts its certificate table at the next such offset.
+constexpr int64_t kPackageAlignment = pe::kCertificateAlignment;
 
 }  // namespace kv

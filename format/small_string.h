@@ -45,7 +45,6 @@ public:
     // `i` below size().
     char& operator[](size_t i) { return data_[i]; }
     char operator[](size_t i) const { return data_[i]; }
-    char back() const { return data_[size_ - 1]; }
     const char* begin() const { return data_; }
     const char* end() const { return data_ + size_; }
     operator std::string_view() const { return std::string_view(data_, size_); }

@@ -106,16 +106,10 @@ double RoundHalfEven(double value) {
     return std::floor(floor_value / 2) * 2 == floor_value ? floor_value : floor_value + 1;
 }
 
-String JoinPath(std::string_view folder, std::string_view name) {
-    const bool has_backslash = !folder.empty() && folder.back() == '\\';
-    return Concat({folder, has_backslash ? "" : "\\", name});
-}
-
 String FolderUnder(std::string_view windows_dir, const char* name) {
     if (windows_dir.empty()) return String();
-    String folder = JoinPath(windows_dir, name);
-    folder += '\\';
-    return folder;
+    const bool has_backslash = windows_dir.back() == '\\';
+    return Concat({windows_dir, has_backslash ? "" : "\\", name, "\\"});
 }
 
 bool ReadTextStart(ByteSource& file, String& out) {

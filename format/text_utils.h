@@ -50,10 +50,6 @@ double LeadingNumber(const char* text, size_t length);
 // Rounds to the nearest whole number, a half going to the even neighbour.
 double RoundHalfEven(double value);
 
-// `folder` + one backslash + `name`: no second backslash after a folder that
-// ends in one ("C:\" + "x" -> "C:\x"), and "\x" for an empty folder.
-String JoinPath(std::string_view folder, std::string_view name);
-
 // The folder `name` below `windows_dir`, ending in a backslash:
 // "C:\WINDOWS" -> "C:\WINDOWS\Temp\", "C:\" -> "C:\Temp\". Empty for an empty
 // Windows directory (the system could not tell it): never a folder at the

@@ -25,9 +25,16 @@ bool ExtractionRecord::Skipped(std::string_view name) const {
 
 bool ExtractionRecord::Holds(std::string_view name) const {
     // A skipped entry of that name may have left an older file there.
-    if (Skipped(name)) return false;
-    for (size_t at = 0; at < written_.size();)
-        if (Next(written_, at) == name) return true;
+    if (Skipped(name) || written_.empty()) return false;
+    const size_t start = resume_ < written_.size() ? resume_ : 0;
+    size_t at = start;
+    do {
+        if (Next(written_, at) == name) {
+            resume_ = at;
+            return true;
+        }
+        if (at == written_.size()) at = 0;
+    } while (at != start);
     return false;
 }
 

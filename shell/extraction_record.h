@@ -44,6 +44,11 @@ private:
     // come from the user's Ignore, so they are few; the ends of a run check
     // every written name against them.
     String written_, skipped_;
+    // Where in written_ the name Holds last found ends. The font copy asks
+    // for the packaged names in trailer order, the order written_ keeps, so
+    // each search starts there and wraps round: a whole pass reads the list
+    // about once, not once per font.
+    mutable size_t resume_ = 0;
 };
 
 }  // namespace kv

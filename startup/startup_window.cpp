@@ -44,9 +44,9 @@ void Form_Load() {
     frmStartup.Show();
     // The image that runs, opened once and held to the end of the
     // extraction: what is extracted is the very file that was listed and
-    // checked, and it cannot be renamed or rewritten meanwhile.
+    // checked, and it cannot be renamed or rewritten meanwhile. One that
+    // could not be opened reads nothing, and the verdict calls that damage.
     platform::FileSource package(platform::OpenOwnImage());
-    if (!package.valid()) DamagedFile();
     // Every packaged name goes into lstFiles; the package is judged before
     // anything is written.
     const PackageWalk walk = WalkPackage(
