@@ -36,9 +36,7 @@ const char kAnsiNote[] =
 
 }  // namespace
 
-std::string Escaped(std::string_view value) { return EscapedUtf8(value); }
-
-std::string Quoted(std::string_view value) { return "\"" + Escaped(value) + "\""; }
+std::string Quoted(std::string_view value) { return "\"" + EscapedUtf8(value) + "\""; }
 
 std::string QuotedWindows1252(std::string_view bytes) {
     return "\"" + EscapedWindows1252(bytes) + "\"";
@@ -184,7 +182,7 @@ std::string PercentEncodingHint(const std::string& url) {
         encoded += "0123456789ABCDEF"[c >> 4];
         encoded += "0123456789ABCDEF"[c & 15];
     }
-    return "percent-encode it: " + Escaped(encoded);
+    return "percent-encode it: " + EscapedUtf8(encoded);
 }
 
 }  // namespace
