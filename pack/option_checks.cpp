@@ -21,12 +21,6 @@ namespace kvpack {
 
 namespace {
 
-bool HasNonAscii(std::string_view text) {
-    for (unsigned char c : text)
-        if (c >= 0x80) return true;
-    return false;
-}
-
 bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string::npos; }
 
 const char kAnsiNote[] =

@@ -331,14 +331,11 @@ PackageVerdict JudgePackage(const PackageListing& listing) {
     if (verdict.problem.empty()) verdict.problem = FontProblem(listing);
     // Older builds stored such names; the installer takes them, so only a word.
     for (const kv::TrailerEntry& e : listing.entries)
-        for (unsigned char c : e.name)
-            if (c >= 0x80) {
-                verdict.warnings.push_back(
-                    "entry " + std::to_string(e.index) + " " + QuotedWindows1252(e.name) +
-                    " is not ASCII: Windows spells it differently under other code pages, and "
-                    "build no longer makes such names");
-                break;
-            }
+        if (HasNonAscii(e.name))
+            verdict.warnings.push_back(
+                "entry " + std::to_string(e.index) + " " + QuotedWindows1252(e.name) +
+                " is not ASCII: Windows spells it differently under other code pages, and "
+                "build no longer makes such names");
     return verdict;
 }
 

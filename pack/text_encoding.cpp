@@ -56,6 +56,12 @@ bool IsValidUtf8(const std::string& text) {
     return true;
 }
 
+bool HasNonAscii(std::string_view text) {
+    for (unsigned char c : text)
+        if (c >= 0x80) return true;
+    return false;
+}
+
 namespace {
 
 // Gathers the Windows-1252 form of a text character by character, with the

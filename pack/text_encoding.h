@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kvpack {
@@ -64,6 +65,8 @@ std::string CharacterText(uint32_t c);
 std::string MissingCharactersText(const ConvertedText& text, bool lines);
 
 bool IsValidUtf8(const std::string& text);
+// A byte from 0x80 up: a character beyond ASCII in any encoding.
+bool HasNonAscii(std::string_view text);
 // A combining accent: text that holds one beside its letter is decomposed.
 bool IsCombiningMark(uint32_t c);
 
