@@ -321,8 +321,7 @@ std::string Plural(size_t n, const char* noun) {
 }
 
 std::string AsciiLower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (char& c : text) c = AsciiLower(c);
     return text;
 }
 
