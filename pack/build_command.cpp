@@ -16,6 +16,7 @@
 #include "describe.h"
 #include "file_io.h"
 #include "fontinfo.h"
+#include "installer_verdict.h"
 #include "package_reader.h"
 #include "pe_image.h"
 #include "platform_fs.h"
@@ -67,12 +68,8 @@ struct Build {
 // The stub must be a bare installer: packing a built installer again would
 // hide the new package behind the old one's trailer walk.
 bool CarriesPackage(kv::ByteSource& stub) {
-    bool found = false;
-    kv::WalkTrailer(stub, [&](const kv::TrailerEntry& e) {
-        found = e.name == kv::kDescriptorName;
-        return !found;
-    });
-    return found;
+    const auto ignore = [](const kv::TrailerEntry&) {};
+    return kv::WalkPackage(stub, ignore, nullptr, nullptr).facts.descriptor_listed;
 }
 
 // A stub given with --stub that is not Kervale's is packed, with a word
