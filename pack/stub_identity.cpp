@@ -163,10 +163,4 @@ KervaleStubs LoadKervaleStubs() {
     return stubs;
 }
 
-std::vector<std::string> ReleasedStubDigests() {
-    std::vector<std::string> digests;
-    for (const ReleasedStub* r = kReleasedStubs; r->digest; ++r) digests.push_back(r->digest);
-    return digests;
-}
-
 }  // namespace kvpack
