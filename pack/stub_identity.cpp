@@ -48,10 +48,11 @@ private:
     } fields_[2];
 };
 
-// Where the PE checksum lies and where the image's sections end; -1 each
-// when the headers do not tell.
+// Where the PE checksum and the security directory entry lie, and where
+// the image's sections end; -1 each when the headers do not tell.
 struct ImageLayout {
     int64_t checksum_at = -1;
+    int64_t security_at = -1;
     int64_t sections_end = -1;
 };
 
@@ -61,6 +62,8 @@ ImageLayout ReadLayout(kv::ByteSource& file) {
     if (!kv::FindPeHeaders(file, headers)) return layout;
     if (headers.optional_header_size >= kv::pe::kChecksumAt + kv::pe::kChecksumBytes)
         layout.checksum_at = headers.optional_header_at() + kv::pe::kChecksumAt;
+    kv::SecurityEntry security;
+    if (kv::ReadSecurityEntry(headers, security)) layout.security_at = security.at;
     uint16_t sections = 0;
     if (!headers.file_header().ReadU16(kv::pe::kSectionCountAt, sections) || sections == 0 ||
         sections > kv::pe::kMaxSections)
@@ -121,15 +124,13 @@ bool FindDefaultStub(std::string& path, std::string& problem) {
 }
 
 std::string StubDigest(kv::ByteSource& stub) {
-    kv::PeImage image;
-    const int64_t security_at = kv::ReadPeImage(stub, image) ? image.security_entry_at : -1;
     const ImageLayout layout = ReadLayout(stub);
     int64_t length = stub.size();
     if (layout.sections_end > 0 && layout.sections_end <= length &&
         length - layout.sections_end < kv::kPackageAlignment &&
         AllZero(stub, layout.sections_end, length))
         length = layout.sections_end;
-    ZeroedFields identity(stub, layout.checksum_at, kv::pe::kChecksumBytes, security_at,
+    ZeroedFields identity(stub, layout.checksum_at, kv::pe::kChecksumBytes, layout.security_at,
                           kv::pe::kDirectoryBytes);
     return Sha256Of(identity, length);
 }
