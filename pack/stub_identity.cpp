@@ -1,7 +1,5 @@
 #include "stub_identity.h"
 
-#include <cstring>
-
 #include "file_io.h"
 #include "option_checks.h"
 #include "package_end.h"
@@ -30,14 +28,7 @@ public:
     int64_t size() override { return base_.size(); }
     bool read(int64_t offset, void* out, size_t n) override {
         if (!base_.read(offset, out, n)) return false;
-        const int64_t end = offset + static_cast<int64_t>(n);
-        for (const auto& field : fields_) {
-            const int64_t from = field.at > offset ? field.at : offset;
-            const int64_t to = field.at + field.size < end ? field.at + field.size : end;
-            if (field.at >= 0 && from < to)
-                std::memset(static_cast<unsigned char*>(out) + (from - offset), 0,
-                            static_cast<size_t>(to - from));
-        }
+        for (const auto& field : fields_) ZeroField(field.at, field.size, offset, out, n);
         return true;
     }
 
