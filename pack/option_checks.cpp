@@ -419,35 +419,37 @@ std::string InputLabel(const PackagedInput& input) {
     return std::string(input.kind) + " " + QuotedPath(input.path);
 }
 
+namespace {
+
+// The input `path` as the package stores it: under its --name, else its base name.
+PackagedInput InputAt(const BuildOptions& options, const char* kind, const std::string& path) {
+    PackagedInput input{kind, path, BaseName(path)};
+    for (const InputName& given : options.names) {
+        if (given.input != path) continue;
+        input.name = given.name;
+        input.named = true;
+        break;
+    }
+    return input;
+}
+
+}  // namespace
+
 std::vector<PackagedInput> PackagedInputs(const BuildOptions& options) {
     std::vector<PackagedInput> inputs;
     inputs.reserve(options.fonts.size() + 2);
-    auto add = [&](const char* kind, const std::string& path) {
-        PackagedInput input{kind, path, BaseName(path)};
-        for (const InputName& given : options.names) {
-            if (given.input != path) continue;
-            input.name = given.name;
-            input.named = true;
-            break;
-        }
-        inputs.push_back(std::move(input));
-    };
-    if (options.readme) add("readme", *options.readme);
-    if (options.license) add("license", *options.license);
-    for (const std::string& font : options.fonts) add("font", font);
+    if (options.readme) inputs.push_back(InputAt(options, "readme", *options.readme));
+    if (options.license) inputs.push_back(InputAt(options, "license", *options.license));
+    for (const std::string& font : options.fonts) inputs.push_back(InputAt(options, "font", font));
     return inputs;
 }
 
 kv::Descriptor DescriptorFor(const BuildOptions& options) {
     kv::Descriptor d;
     d.signature = kv::kSignature;
-    d.readme = kv::kNoReadme;
-    d.license = kv::kNoLicense;
-    for (const PackagedInput& input : PackagedInputs(options)) {
-        if (input.kind == std::string("readme")) d.readme = input.name;
-        if (input.kind == std::string("license")) d.license = input.name;
-        if (input.kind == std::string("font")) break;
-    }
+    d.readme = options.readme ? InputAt(options, "readme", *options.readme).name : kv::kNoReadme;
+    d.license =
+        options.license ? InputAt(options, "license", *options.license).name : kv::kNoLicense;
     if (options.font_name) d.font_name = ConvertValue(*options.font_name).windows1252;
     d.web_url = options.web_url.value_or(std::string());
     if (options.web_url && options.link_title)
