@@ -62,18 +62,11 @@ namespace {
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
-// The length of the UTF-8 character that begins at `at`: what one `?` takes.
-size_t CharacterLength(const std::string& text, size_t at) {
-    size_t n = 1;
-    while (at + n < text.size() && (static_cast<unsigned char>(text[at + n]) & 0xC0) == 0x80) ++n;
-    return n;
-}
-
 }  // namespace
 
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
     // Greedy with one step back to the last `*`: linear in practice, and
-    // never exponential.
+    // never exponential. One `?` takes one character (CharacterLength).
     size_t p = 0, n = 0, star = std::string::npos, star_n = 0;
     while (n < name.size()) {
         if (p < pattern.size() && pattern[p] == '*') {

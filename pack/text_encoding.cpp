@@ -56,6 +56,14 @@ bool IsValidUtf8(const std::string& text) {
     return true;
 }
 
+size_t CharacterLength(std::string_view text, size_t at) {
+    if (at >= text.size()) return 1;
+    const auto* start = reinterpret_cast<const unsigned char*>(text.data()) + at;
+    const auto* p = start;
+    uint32_t c;
+    return NextUtf8(p, start + (text.size() - at), c) ? static_cast<size_t>(p - start) : 1;
+}
+
 bool HasNonAscii(std::string_view text) {
     for (unsigned char c : text)
         if (c >= 0x80) return true;
