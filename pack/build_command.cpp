@@ -4,6 +4,7 @@
 // installer written, under a fresh name renamed over OUT.exe when it is whole.
 #include "build_command.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,11 +16,11 @@
 #include "describe.h"
 #include "file_io.h"
 #include "fontinfo.h"
+#include "installer_verdict.h"
 #include "package_reader.h"
 #include "pe_image.h"
 #include "platform_fs.h"
 #include "option_checks.h"
-#include "sha256.h"
 #include "stub_identity.h"
 #include "text_encoding.h"
 #include "trailer.h"
@@ -49,10 +50,9 @@ struct Build {
     std::vector<PackagedInput> inputs;
     std::vector<std::unique_ptr<InputFile>> bodies;
     std::vector<bool> opened;
+    // What each font input's check found; the written copy must read the same.
     std::vector<kv::fontinfo::FontFile> fonts;  // per input; empty for texts
     std::vector<ConvertedText> texts;           // per input; empty for fonts
-    // What each font input's check found, as a digest; "" for the texts.
-    std::vector<std::string> checked;
     // The symbolic links followed to inputs, as lines for the summary.
     std::vector<std::string> links;
     kv::Descriptor descriptor;
@@ -68,12 +68,8 @@ struct Build {
 // The stub must be a bare installer: packing a built installer again would
 // hide the new package behind the old one's trailer walk.
 bool CarriesPackage(kv::ByteSource& stub) {
-    bool found = false;
-    kv::WalkTrailer(stub, [&](const kv::TrailerEntry& e) {
-        found = e.name == kv::kDescriptorName;
-        return !found;
-    });
-    return found;
+    const auto ignore = [](const kv::TrailerEntry&) {};
+    return kv::WalkPackage(stub, ignore, nullptr, nullptr).facts.descriptor_listed;
 }
 
 // A stub given with --stub that is not Kervale's is packed, with a word
@@ -166,23 +162,17 @@ void LookAtText(FileSource& file, void* context) {
     *text = ConvertFileText(bytes);
 }
 
-// Everything the font checks found, in one digest: the written package's
-// copy of the font must come to the very same.
-std::string FontDigest(const kv::fontinfo::FontFile& font) {
-    Sha256 sha;
-    const auto add = [&sha](const std::string& text) {
-        const std::string length = std::to_string(text.size()) + ":";
-        sha.Update(length.data(), length.size());
-        sha.Update(text.data(), text.size());
+bool IsFont(const PackagedInput& input) { return std::strcmp(input.kind, "font") == 0; }
+
+// Whether two reads of a font found the same: its verdict and, face by face,
+// the names, version and format the build judged and took.
+bool SameFindings(const kv::fontinfo::FontFile& a, const kv::fontinfo::FontFile& b) {
+    const auto same_face = [](const kv::fontinfo::Face& x, const kv::fontinfo::Face& y) {
+        return x.family_name_id == y.family_name_id && x.family == y.family && x.style == y.style &&
+               x.version == y.version && x.format == y.format;
     };
-    add(std::to_string(static_cast<int>(font.verdict)) + (font.collection ? "c" : "s"));
-    add(font.reason);
-    for (const kv::fontinfo::Face& face : font.faces) {
-        add(std::to_string(face.family_name_id));
-        for (const std::string* text : {&face.family, &face.style, &face.version, &face.format})
-            add(*text);
-    }
-    return sha.HexDigest();
+    return a.verdict == b.verdict && a.collection == b.collection && a.reason == b.reason &&
+           std::equal(a.faces.begin(), a.faces.end(), b.faces.begin(), b.faces.end(), same_face);
 }
 
 // An input reached through a symbolic link is named in the summary; one
@@ -221,10 +211,9 @@ void CheckInputs(Build& b) {
     b.opened.assign(n, false);
     b.fonts.resize(n);
     b.texts.resize(n);
-    b.checked.assign(n, std::string());
     for (size_t i = 0; i < n; ++i) {
         const PackagedInput& input = b.inputs[i];
-        const bool is_font = std::strcmp(input.kind, "font") == 0;
+        const bool is_font = IsFont(input);
         b.bodies.push_back(std::make_unique<InputFile>());
         if (input.path.empty()) continue;  // refused with the options
         if (!b.bodies[i]->Check(input.path, is_font ? LookAtFont : LookAtText,
@@ -235,7 +224,6 @@ void CheckInputs(Build& b) {
         b.opened[i] = true;
         const std::string link_problem = JudgeLink(b, input, b.bodies[i]->place());
         if (!link_problem.empty()) b.Refuse(link_problem);
-        if (is_font) b.checked[i] = FontDigest(b.fonts[i]);
         const int64_t size = b.bodies[i]->size();
         if (size > kv::kMaxBodyBytes) {
             b.Refuse(InputLabel(input) + " is " + std::to_string(size) +
@@ -357,9 +345,9 @@ std::string CheckWrittenFonts(Build& b, FileSink& sink, const std::vector<kv::Pa
         if (e.name != b.inputs[i].name || e.size != files[i + 1].body->size())
             return unreadable + "entry " + std::to_string(e.index) + " is not " +
                    InputLabel(b.inputs[i]);
-        if (b.checked[i].empty()) continue;
+        if (!IsFont(b.inputs[i])) continue;
         kv::SliceSource body(written, e.body_offset, e.size);
-        if (FontDigest(kv::fontinfo::Inspect(body)) != b.checked[i])
+        if (!SameFindings(kv::fontinfo::Inspect(body), b.fonts[i]))
             return InputLabel(b.inputs[i]) +
                    " changed after it was checked (rewritten in place while the package was "
                    "written): the copy in the package is not the font that was checked; nothing "
@@ -378,7 +366,7 @@ std::string WriteInstaller(Build& b) {
     files.push_back({kv::kDescriptorName, &descriptor_body});
     for (size_t i = 0; i < b.inputs.size(); ++i) {
         kv::ByteSource* body = b.bodies[i].get();
-        if (std::strcmp(b.inputs[i].kind, "font") != 0) {
+        if (!IsFont(b.inputs[i])) {
             const std::string& text = b.texts[i].windows1252;
             text_bodies.push_back(std::make_unique<kv::MemorySource>(text.data(), text.size()));
             body = text_bodies.back().get();

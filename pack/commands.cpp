@@ -2,9 +2,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <vector>
-
 #include <set>
+#include <vector>
 
 #include "file_io.h"
 #include "name_rules.h"
@@ -70,7 +69,7 @@ bool OpenTargetFolder(const std::string& directory, Folder& folder, std::string&
 std::string EntryLabel(const std::string& directory, std::string_view name) {
     std::string folder = QuotedPath(JoinHostPath(directory, ""));
     folder.pop_back();  // its closing quote
-    return folder + Escaped(name) + "\"";
+    return folder + EscapedUtf8(name) + "\"";
 }
 
 const char* KindText(EntryKind kind) {

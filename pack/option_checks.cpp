@@ -21,12 +21,6 @@ namespace kvpack {
 
 namespace {
 
-bool HasNonAscii(std::string_view text) {
-    for (unsigned char c : text)
-        if (c >= 0x80) return true;
-    return false;
-}
-
 bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string::npos; }
 
 const char kAnsiNote[] =
@@ -36,9 +30,7 @@ const char kAnsiNote[] =
 
 }  // namespace
 
-std::string Escaped(std::string_view value) { return EscapedUtf8(value); }
-
-std::string Quoted(std::string_view value) { return "\"" + Escaped(value) + "\""; }
+std::string Quoted(std::string_view value) { return "\"" + EscapedUtf8(value) + "\""; }
 
 std::string QuotedWindows1252(std::string_view bytes) {
     return "\"" + EscapedWindows1252(bytes) + "\"";
@@ -70,18 +62,11 @@ namespace {
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
-// The length of the UTF-8 character that begins at `at`: what one `?` takes.
-size_t CharacterLength(const std::string& text, size_t at) {
-    size_t n = 1;
-    while (at + n < text.size() && (static_cast<unsigned char>(text[at + n]) & 0xC0) == 0x80) ++n;
-    return n;
-}
-
 }  // namespace
 
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
     // Greedy with one step back to the last `*`: linear in practice, and
-    // never exponential.
+    // never exponential. One `?` takes one character (CharacterLength).
     size_t p = 0, n = 0, star = std::string::npos, star_n = 0;
     while (n < name.size()) {
         if (p < pattern.size() && pattern[p] == '*') {
@@ -184,7 +169,7 @@ std::string PercentEncodingHint(const std::string& url) {
         encoded += "0123456789ABCDEF"[c >> 4];
         encoded += "0123456789ABCDEF"[c & 15];
     }
-    return "percent-encode it: " + Escaped(encoded);
+    return "percent-encode it: " + EscapedUtf8(encoded);
 }
 
 }  // namespace
@@ -329,8 +314,7 @@ std::string Plural(size_t n, const char* noun) {
 }
 
 std::string AsciiLower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (char& c : text) c = AsciiLower(c);
     return text;
 }
 
@@ -428,35 +412,37 @@ std::string InputLabel(const PackagedInput& input) {
     return std::string(input.kind) + " " + QuotedPath(input.path);
 }
 
+namespace {
+
+// The input `path` as the package stores it: under its --name, else its base name.
+PackagedInput InputAt(const BuildOptions& options, const char* kind, const std::string& path) {
+    PackagedInput input{kind, path, BaseName(path)};
+    for (const InputName& given : options.names) {
+        if (given.input != path) continue;
+        input.name = given.name;
+        input.named = true;
+        break;
+    }
+    return input;
+}
+
+}  // namespace
+
 std::vector<PackagedInput> PackagedInputs(const BuildOptions& options) {
     std::vector<PackagedInput> inputs;
     inputs.reserve(options.fonts.size() + 2);
-    auto add = [&](const char* kind, const std::string& path) {
-        PackagedInput input{kind, path, BaseName(path)};
-        for (const InputName& given : options.names) {
-            if (given.input != path) continue;
-            input.name = given.name;
-            input.named = true;
-            break;
-        }
-        inputs.push_back(std::move(input));
-    };
-    if (options.readme) add("readme", *options.readme);
-    if (options.license) add("license", *options.license);
-    for (const std::string& font : options.fonts) add("font", font);
+    if (options.readme) inputs.push_back(InputAt(options, "readme", *options.readme));
+    if (options.license) inputs.push_back(InputAt(options, "license", *options.license));
+    for (const std::string& font : options.fonts) inputs.push_back(InputAt(options, "font", font));
     return inputs;
 }
 
 kv::Descriptor DescriptorFor(const BuildOptions& options) {
     kv::Descriptor d;
     d.signature = kv::kSignature;
-    d.readme = kv::kNoReadme;
-    d.license = kv::kNoLicense;
-    for (const PackagedInput& input : PackagedInputs(options)) {
-        if (input.kind == std::string("readme")) d.readme = input.name;
-        if (input.kind == std::string("license")) d.license = input.name;
-        if (input.kind == std::string("font")) break;
-    }
+    d.readme = options.readme ? InputAt(options, "readme", *options.readme).name : kv::kNoReadme;
+    d.license =
+        options.license ? InputAt(options, "license", *options.license).name : kv::kNoLicense;
     if (options.font_name) d.font_name = ConvertValue(*options.font_name).windows1252;
     d.web_url = options.web_url.value_or(std::string());
     if (options.web_url && options.link_title)

@@ -154,13 +154,9 @@ std::vector<std::string> CheckBuildOptions(const BuildOptions& options);
 // Things worth a word that do not stop the build.
 std::vector<std::string> BuildWarnings(const BuildOptions& options);
 
-// A value made safe to print, as the terminal's UTF-8: characters stay,
-// controls and the characters that reorder or hide text are spelled out
-// (\r, \n, \t, \xNN, \uNNNN), bytes that are not UTF-8 become \xNN, and
-// the backslash and double quote are escaped, so no value can move the
-// cursor, start a terminal sequence or end its quotes early.
-std::string Escaped(std::string_view value);
-// Escaped and in double quotes: how messages name a value.
+// A value in double quotes, escaped as EscapedUtf8 does, so no value can
+// move the cursor, start a terminal sequence or end its quotes early: how
+// messages name a value.
 std::string Quoted(std::string_view value);
 // A text the installer shows (Windows-1252 bytes) as the user will read it,
 // escaped and in double quotes.
@@ -168,7 +164,7 @@ std::string QuotedWindows1252(std::string_view bytes);
 // How messages name a path, in double quotes: characters of valid UTF-8 as
 // they stand, so people read their own folder names; control characters,
 // text-direction marks, bytes that are not UTF-8 and the double quote
-// escaped as Escaped does. On Windows a backslash stays single, as typed.
+// escaped as EscapedUtf8 does. On Windows a backslash stays single, as typed.
 std::string QuotedPath(const std::string& path);
 
 // What opening an input through its folder found (OpenedPlace's real paths):

@@ -49,16 +49,20 @@ Walk WalkArguments(const std::vector<std::string>& args, OnOperand on_operand, O
     return Walk::Done;
 }
 
+// An option's value: what follows its "=", else the next argument, which
+// it moves `i` past; false when there is none.
+bool TakeValue(const std::vector<std::string>& args, size_t& i, std::optional<std::string>& value) {
+    if (!value && i + 1 < args.size()) value = args[++i];
+    return value.has_value();
+}
+
 // --name INPUT=NAME, as often as there are inputs to name. The name is
 // what follows the last "=", so a path may hold one.
 bool TakeInputName(const std::vector<std::string>& args, size_t& i,
                    std::optional<std::string> value, BuildOptions& b, std::string& error) {
-    if (!value) {
-        if (i + 1 >= args.size()) {
-            error = "--name needs a value: --name INPUT=NAME";
-            return false;
-        }
-        value = args[++i];
+    if (!TakeValue(args, i, value)) {
+        error = "--name needs a value: --name INPUT=NAME";
+        return false;
     }
     const size_t equals = value->rfind('=');
     if (equals == std::string::npos || equals == 0) {
@@ -98,12 +102,9 @@ bool TakeBuildOption(const std::vector<std::string>& args, size_t& i, BuildOptio
         error = name + " is given twice";
         return false;
     }
-    if (!value) {
-        if (i + 1 >= args.size()) {
-            error = name + " needs a value";
-            return false;
-        }
-        value = args[++i];
+    if (!TakeValue(args, i, value)) {
+        error = name + " needs a value";
+        return false;
     }
     *slot = *value;
     return true;

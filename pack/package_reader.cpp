@@ -51,20 +51,19 @@ StubWithoutSignature::StubWithoutSignature(kv::ByteSource& stub, const kv::PeIma
     size_ = image.security_offset;
 }
 
+void ZeroField(int64_t at, int64_t size, int64_t offset, void* out, size_t n) {
+    const int64_t end = offset + static_cast<int64_t>(n);
+    const int64_t from = at > offset ? at : offset;
+    const int64_t to = at + size < end ? at + size : end;
+    if (at >= 0 && from < to)
+        std::memset(static_cast<unsigned char*>(out) + (from - offset), 0,
+                    static_cast<size_t>(to - from));
+}
+
 bool StubWithoutSignature::read(int64_t offset, void* out, size_t n) {
     if (offset < 0 || offset > size_ || static_cast<int64_t>(n) > size_ - offset) return false;
     if (!stub_.read(offset, out, n)) return false;
-    if (entry_at_ >= 0) {
-        // Zero the part of the entry that falls within this read.
-        const int64_t entry_end = entry_at_ + kv::pe::kDirectoryBytes;
-        const int64_t from = entry_at_ > offset ? entry_at_ : offset;
-        const int64_t to = entry_end < offset + static_cast<int64_t>(n)
-                               ? entry_end
-                               : offset + static_cast<int64_t>(n);
-        if (from < to)
-            std::memset(static_cast<unsigned char*>(out) + (from - offset), 0,
-                        static_cast<size_t>(to - from));
-    }
+    ZeroField(entry_at_, kv::pe::kDirectoryBytes, offset, out, n);
     return true;
 }
 
@@ -331,14 +330,11 @@ PackageVerdict JudgePackage(const PackageListing& listing) {
     if (verdict.problem.empty()) verdict.problem = FontProblem(listing);
     // Older builds stored such names; the installer takes them, so only a word.
     for (const kv::TrailerEntry& e : listing.entries)
-        for (unsigned char c : e.name)
-            if (c >= 0x80) {
-                verdict.warnings.push_back(
-                    "entry " + std::to_string(e.index) + " " + QuotedWindows1252(e.name) +
-                    " is not ASCII: Windows spells it differently under other code pages, and "
-                    "build no longer makes such names");
-                break;
-            }
+        if (HasNonAscii(e.name))
+            verdict.warnings.push_back(
+                "entry " + std::to_string(e.index) + " " + QuotedWindows1252(e.name) +
+                " is not ASCII: Windows spells it differently under other code pages, and "
+                "build no longer makes such names");
     return verdict;
 }
 

@@ -67,6 +67,11 @@ struct PackageListing {
     size_t font_count() const;
 };
 
+// Zeroes what of the `size` bytes at `at` falls within the `n` bytes read
+// at `offset` into `out`: a header field read as zeros. Nothing when `at`
+// is negative (the image has no such field).
+void ZeroField(int64_t at, int64_t size, int64_t offset, void* out, size_t n);
+
 // The stub as the build copies it. A signed stub's certificate table is left
 // out and its security directory entry reads as zeros: appending a package
 // voids the signature anyway, and a table inside the installer would make

@@ -1,7 +1,6 @@
 #include "sha256.h"
 
 #include <cstring>
-#include <vector>
 
 namespace kvpack {
 
@@ -102,16 +101,8 @@ std::string Sha256::HexDigest() {
 }
 
 std::string Sha256Of(kv::ByteSource& source, int64_t length) {
-    std::vector<unsigned char> chunk(64 * 1024);
     Sha256 sha;
-    for (int64_t at = 0; at < length;) {
-        const size_t n = static_cast<size_t>(
-            length - at < static_cast<int64_t>(chunk.size()) ? length - at : chunk.size());
-        if (!source.read(at, chunk.data(), n)) return std::string();
-        sha.Update(chunk.data(), n);
-        at += static_cast<int64_t>(n);
-    }
-    return sha.HexDigest();
+    return kv::CopyRange(source, 0, length, sha) ? sha.HexDigest() : std::string();
 }
 
 }  // namespace kvpack

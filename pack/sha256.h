@@ -10,10 +10,15 @@
 
 namespace kvpack {
 
-class Sha256 {
+// Also a sink, so kv::CopyRange can feed it a file a chunk at a time.
+class Sha256 final : public kv::ByteSink {
 public:
     Sha256();
     void Update(const void* data, size_t n);
+    bool write(const void* data, size_t n) override {
+        Update(data, n);
+        return true;
+    }
     // The digest as 64 lower-case hex digits, as sha256sum prints it. Ends
     // the computation: Update must not be called afterwards.
     std::string HexDigest();

@@ -1,7 +1,5 @@
 #include "stub_identity.h"
 
-#include <cstring>
-
 #include "file_io.h"
 #include "option_checks.h"
 #include "package_end.h"
@@ -30,14 +28,7 @@ public:
     int64_t size() override { return base_.size(); }
     bool read(int64_t offset, void* out, size_t n) override {
         if (!base_.read(offset, out, n)) return false;
-        const int64_t end = offset + static_cast<int64_t>(n);
-        for (const auto& field : fields_) {
-            const int64_t from = field.at > offset ? field.at : offset;
-            const int64_t to = field.at + field.size < end ? field.at + field.size : end;
-            if (field.at >= 0 && from < to)
-                std::memset(static_cast<unsigned char*>(out) + (from - offset), 0,
-                            static_cast<size_t>(to - from));
-        }
+        for (const auto& field : fields_) ZeroField(field.at, field.size, offset, out, n);
         return true;
     }
 
@@ -48,10 +39,11 @@ private:
     } fields_[2];
 };
 
-// Where the PE checksum lies and where the image's sections end; -1 each
-// when the headers do not tell.
+// Where the PE checksum and the security directory entry lie, and where
+// the image's sections end; -1 each when the headers do not tell.
 struct ImageLayout {
     int64_t checksum_at = -1;
+    int64_t security_at = -1;
     int64_t sections_end = -1;
 };
 
@@ -61,6 +53,8 @@ ImageLayout ReadLayout(kv::ByteSource& file) {
     if (!kv::FindPeHeaders(file, headers)) return layout;
     if (headers.optional_header_size >= kv::pe::kChecksumAt + kv::pe::kChecksumBytes)
         layout.checksum_at = headers.optional_header_at() + kv::pe::kChecksumAt;
+    kv::SecurityEntry security;
+    if (kv::ReadSecurityEntry(headers, security)) layout.security_at = security.at;
     uint16_t sections = 0;
     if (!headers.file_header().ReadU16(kv::pe::kSectionCountAt, sections) || sections == 0 ||
         sections > kv::pe::kMaxSections)
@@ -121,15 +115,13 @@ bool FindDefaultStub(std::string& path, std::string& problem) {
 }
 
 std::string StubDigest(kv::ByteSource& stub) {
-    kv::PeImage image;
-    const int64_t security_at = kv::ReadPeImage(stub, image) ? image.security_entry_at : -1;
     const ImageLayout layout = ReadLayout(stub);
     int64_t length = stub.size();
     if (layout.sections_end > 0 && layout.sections_end <= length &&
         length - layout.sections_end < kv::kPackageAlignment &&
         AllZero(stub, layout.sections_end, length))
         length = layout.sections_end;
-    ZeroedFields identity(stub, layout.checksum_at, kv::pe::kChecksumBytes, security_at,
+    ZeroedFields identity(stub, layout.checksum_at, kv::pe::kChecksumBytes, layout.security_at,
                           kv::pe::kDirectoryBytes);
     return Sha256Of(identity, length);
 }
@@ -161,12 +153,6 @@ KervaleStubs LoadKervaleStubs() {
     StubWithoutSignature packed(file, image);
     if (packed.sound()) stubs.default_digest = StubDigest(packed);
     return stubs;
-}
-
-std::vector<std::string> ReleasedStubDigests() {
-    std::vector<std::string> digests;
-    for (const ReleasedStub* r = kReleasedStubs; r->digest; ++r) digests.push_back(r->digest);
-    return digests;
 }
 
 }  // namespace kvpack

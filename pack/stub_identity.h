@@ -45,7 +45,4 @@ struct KervaleStubs {
 };
 KervaleStubs LoadKervaleStubs();
 
-// The released stubs' digests built into the tool, for the tests.
-std::vector<std::string> ReleasedStubDigests();
-
 }  // namespace kvpack

@@ -56,6 +56,20 @@ bool IsValidUtf8(const std::string& text) {
     return true;
 }
 
+size_t CharacterLength(std::string_view text, size_t at) {
+    if (at >= text.size()) return 1;
+    const auto* start = reinterpret_cast<const unsigned char*>(text.data()) + at;
+    const auto* p = start;
+    uint32_t c;
+    return NextUtf8(p, start + (text.size() - at), c) ? static_cast<size_t>(p - start) : 1;
+}
+
+bool HasNonAscii(std::string_view text) {
+    for (unsigned char c : text)
+        if (c >= 0x80) return true;
+    return false;
+}
+
 namespace {
 
 // Gathers the Windows-1252 form of a text character by character, with the
@@ -161,23 +175,15 @@ ConvertedText ConvertFileText(const std::string& bytes) {
                      "needs its byte-order mark)";
         return out;
     }
-    if (!IsValidUtf8(bytes)) {
-        if (bom) {
-            out.form = TextForm::Utf8WithBom;
-            out.damage =
-                "it starts with a UTF-8 byte-order mark but is not valid UTF-8 after it; save it "
-                "as UTF-8 again";
-            return out;
-        }
-        out.form = TextForm::Windows1252;
-        out.windows1252 = bytes;
-        return out;
-    }
-    ConvertUtf8(bytes, bom ? 3 : 0, out);
-    if (bom)
-        out.form = TextForm::Utf8WithBom;
-    else if (out.windows1252 != bytes || out.missing_count > 0)
-        out.form = TextForm::Utf8;
+    // Without a mark a text is read as a typed value is.
+    if (!bom) return ConvertValue(bytes);
+    out.form = TextForm::Utf8WithBom;
+    if (!IsValidUtf8(bytes))
+        out.damage =
+            "it starts with a UTF-8 byte-order mark but is not valid UTF-8 after it; save it "
+            "as UTF-8 again";
+    else
+        ConvertUtf8(bytes, 3, out);
     return out;
 }
 

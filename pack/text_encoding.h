@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kvpack {
@@ -64,6 +65,11 @@ std::string CharacterText(uint32_t c);
 std::string MissingCharactersText(const ConvertedText& text, bool lines);
 
 bool IsValidUtf8(const std::string& text);
+// The bytes of the character at `at`: its UTF-8 sequence, or the one byte
+// when none starts there (as EscapedUtf8 shows such bytes, one by one).
+size_t CharacterLength(std::string_view text, size_t at);
+// A byte from 0x80 up: a character beyond ASCII in any encoding.
+bool HasNonAscii(std::string_view text);
 // A combining accent: text that holds one beside its letter is decomposed.
 bool IsCombiningMark(uint32_t c);
 

@@ -367,13 +367,9 @@ TEST(Rules, OfferedOptionsPasteIntoTheShell) {
     EXPECT_EQ(kvpack::ShellWord("a\x1B]0;x\x07"), "\"a\\x1B]0;x\\x07\"");
 }
 
-bool Iconv(const char* to, const char* from, const string& in, string& out) {
-    return testiconv::Convert(to, from, in, out);
-}
-
 string Windows1252(const string& utf8) {
     string out;
-    EXPECT_TRUE(Iconv("WINDOWS-1252", "UTF-8", utf8, out)) << utf8;
+    EXPECT_TRUE(testiconv::Convert("WINDOWS-1252", "UTF-8", utf8, out)) << utf8;
     return out;
 }
 
@@ -390,8 +386,8 @@ TEST(TextEncoding, FilesInEachFormBecomeWhatIconvMakes) {
         const string expected = Windows1252(utf8);
         const bool ascii = expected == utf8;
         string le, be;
-        ASSERT_TRUE(Iconv("UTF-16LE", "UTF-8", utf8, le));
-        ASSERT_TRUE(Iconv("UTF-16BE", "UTF-8", utf8, be));
+        ASSERT_TRUE(testiconv::Convert("UTF-16LE", "UTF-8", utf8, le));
+        ASSERT_TRUE(testiconv::Convert("UTF-16BE", "UTF-8", utf8, be));
         const struct {
             string bytes;
             TextForm form;
@@ -425,14 +421,14 @@ TEST(TextEncoding, CharactersWindows1252LacksAreNamedWithTheirLines) {
                                                              {"\xF0\x9F\x98\x80", 6},
                                                              {"\xC2\x81", 6}};
     string le;
-    ASSERT_TRUE(Iconv("UTF-16LE", "UTF-8", utf8, le));
+    ASSERT_TRUE(testiconv::Convert("UTF-16LE", "UTF-8", utf8, le));
     for (const string& bytes : {utf8, "\xFF\xFE" + le}) {
         const kvpack::ConvertedText text = kvpack::ConvertFileText(bytes);
         EXPECT_FALSE(text.ok());
         ASSERT_EQ(text.missing_count, expected.size());
         for (size_t i = 0; i < text.missing.size(); ++i) {
             string code;
-            ASSERT_TRUE(Iconv("UTF-32LE", "UTF-8", expected[i].first, code));
+            ASSERT_TRUE(testiconv::Convert("UTF-32LE", "UTF-8", expected[i].first, code));
             const uint32_t c = uint8_t(code[0]) | uint8_t(code[1]) << 8 | uint8_t(code[2]) << 16;
             EXPECT_EQ(text.missing[i].character, c) << i;
             EXPECT_EQ(text.missing[i].line, expected[i].second) << i;
@@ -447,7 +443,7 @@ TEST(TextEncoding, CharactersWindows1252LacksAreNamedWithTheirLines) {
 
 TEST(TextEncoding, WhatIsNotTextIsRefused) {
     string le_nul;
-    ASSERT_TRUE(Iconv("UTF-16LE", "UTF-8", string("a\nb\0c", 5), le_nul));
+    ASSERT_TRUE(testiconv::Convert("UTF-16LE", "UTF-8", string("a\nb\0c", 5), le_nul));
     const struct {
         string bytes;
         const char* said;
@@ -482,10 +478,10 @@ TEST(TextEncoding, ValuesAsTyped) {
         SCOPED_TRACE(value);
         string utf32, expected;
         const kvpack::ConvertedText text = kvpack::ConvertValue(value);
-        if (!Iconv("UTF-32LE", "UTF-8", value, utf32)) {
+        if (!testiconv::Convert("UTF-32LE", "UTF-8", value, utf32)) {
             EXPECT_EQ(text.form, kvpack::TextForm::Windows1252);
             EXPECT_EQ(text.windows1252, value);
-        } else if (Iconv("WINDOWS-1252", "UTF-8", value, expected)) {
+        } else if (testiconv::Convert("WINDOWS-1252", "UTF-8", value, expected)) {
             EXPECT_TRUE(text.ok());
             EXPECT_EQ(text.windows1252, expected);
         } else {
@@ -501,7 +497,7 @@ TEST(TextEncoding, TerminalSeesWhatTheUserSeesAndNoControls) {
         const string byte(1, static_cast<char>(b));
         const string shown = kvpack::EscapedWindows1252(byte);
         string utf8;
-        const bool defined = Iconv("UTF-8", "WINDOWS-1252", byte, utf8);
+        const bool defined = testiconv::Convert("UTF-8", "WINDOWS-1252", byte, utf8);
         if (b < 0x20 || b == 0x7F || !defined)
             EXPECT_EQ(shown[0], '\\') << b;
         else if (b == '\\' || b == '"')
