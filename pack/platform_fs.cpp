@@ -82,6 +82,26 @@ bool SameFile(const FileIdentity& a, const FileIdentity& b) {
            a.index == b.index;
 }
 
+namespace {
+
+// Keeps `file` open only when it is a regular file, whose identity it then
+// gives; a folder, FIFO or device is refused and closed.
+bool AdmitRegularFile(OsFile& file, FileIdentity& identity, std::string& error) {
+    identity = FileIdentity();
+    if (!file.Identify(identity)) {
+        error = LastSystemError();
+        file.Close();
+        return false;
+    }
+    if (identity.kind == EntryKind::File) return true;
+    error = identity.kind == EntryKind::Folder ? "it is a folder, not a file"
+                                               : "it is not a regular file";
+    file.Close();
+    return false;
+}
+
+}  // namespace
+
 #ifdef _WIN32
 
 namespace {
@@ -562,33 +582,26 @@ bool OpenInputForReading(const std::string&, const std::string& folder, const st
         return false;
     }
     const int fd = openat(folder_fd, name.c_str(), kReadNoWait);
-    struct stat opened, named;
-    bool ok = fd >= 0 && fstat(fd, &opened) == 0;
-    if (!ok) error = LastSystemError();
+    if (fd < 0)
+        error = LastSystemError();
+    else
+        file.handle_ = fd;
+    const bool ok = fd >= 0 && AdmitRegularFile(file, identity, error);
     if (ok) {
         // The name itself, not followed: a link, or by now another file,
         // means what was opened lies elsewhere.
+        struct stat named;
         place.through_link = fstatat(folder_fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-                             S_ISLNK(named.st_mode) || named.st_dev != opened.st_dev ||
-                             named.st_ino != opened.st_ino;
+                             S_ISLNK(named.st_mode) ||
+                             static_cast<uint64_t>(named.st_dev) != identity.device ||
+                             static_cast<uint64_t>(named.st_ino) != identity.index;
         if (place.through_link) {
             place.file = RealPathOf(fd);
             place.folder = RealPathOf(folder_fd);
         }
     }
     close(folder_fd);
-    if (fd >= 0) file.handle_ = fd;
-    if (!ok) {
-        file.Close();
-        return false;
-    }
-    identity = FileIdentity();
-    Describe(opened, identity);
-    if (identity.kind == EntryKind::File) return true;
-    error = identity.kind == EntryKind::Folder ? "it is a folder, not a file"
-                                               : "it is not a regular file";
-    file.Close();
-    return false;
+    return ok;
 }
 
 Folder::~Folder() {
@@ -767,17 +780,7 @@ bool OpenForReading(const std::string& path, OsFile& file, FileIdentity& identit
         error = LastSystemError();
         return false;
     }
-    identity = FileIdentity();
-    if (!file.Identify(identity)) {
-        error = LastSystemError();
-        file.Close();
-        return false;
-    }
-    if (identity.kind == EntryKind::File) return true;
-    error = identity.kind == EntryKind::Folder ? "it is a folder, not a file"
-                                               : "it is not a regular file";
-    file.Close();
-    return false;
+    return AdmitRegularFile(file, identity, error);
 }
 
 }  // namespace kvpack
