@@ -554,15 +554,17 @@ bool OsFile::OpenNoWait(const std::string& path) {
 
 namespace {
 
-// The path the kernel gives for what a descriptor has open, every link
-// resolved; "" when it cannot tell.
-std::string RealPathOf(int fd) {
+// The real path the kernel gives for one of its /proc/self links, every
+// link resolved; "" when it cannot tell, never a shortened path.
+std::string KernelPath(const std::string& link) {
     char buffer[4096];
-    const std::string link = "/proc/self/fd/" + std::to_string(fd);
     const ssize_t n = readlink(link.c_str(), buffer, sizeof buffer);
     if (n <= 0 || static_cast<size_t>(n) >= sizeof buffer || buffer[0] != '/') return std::string();
     return std::string(buffer, static_cast<size_t>(n));
 }
+
+// The path of what a descriptor has open.
+std::string RealPathOf(int fd) { return KernelPath("/proc/self/fd/" + std::to_string(fd)); }
 
 }  // namespace
 
@@ -718,12 +720,7 @@ std::string LinkTarget(const std::string& path) {
     return std::string(buffer, static_cast<size_t>(n));
 }
 
-std::string SelfExecutablePath() {
-    char buffer[4096];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (n <= 0 || static_cast<size_t>(n) >= sizeof buffer || buffer[0] != '/') return std::string();
-    return std::string(buffer, static_cast<size_t>(n));
-}
+std::string SelfExecutablePath() { return KernelPath("/proc/self/exe"); }
 
 #endif
 
