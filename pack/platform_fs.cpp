@@ -280,7 +280,6 @@ Folder::~Folder() {
 }
 
 bool Folder::Open(const std::string& path, bool follow_link) {
-    path_ = path;
     moved_ = false;
     if (handle_ != -1) CloseHandle(H(handle_));
     handle_ = -1;
@@ -611,16 +610,11 @@ Folder::~Folder() {
 }
 
 bool Folder::Open(const std::string& path, bool follow_link) {
-    path_ = path;
     if (handle_ >= 0) close(Fd(handle_));
     handle_ =
         open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow_link ? 0 : O_NOFOLLOW));
     return handle_ >= 0;
 }
-
-// Every operation goes through the folder's descriptor, so wherever the
-// folder is moved the files land in it, never at its old path.
-bool Folder::StillInPlace() { return true; }
 
 FileIdentity Folder::Look(const std::string& name) {
     FileIdentity identity;
