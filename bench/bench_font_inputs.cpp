@@ -20,7 +20,10 @@ namespace {
 using namespace testfonts;
 
 bool Write(const std::string& path, const std::string& bytes, int64_t length = -1) {
-    std::ofstream(path, std::ios::binary) << bytes;
+    std::ofstream file(path, std::ios::binary);
+    file << bytes;
+    file.close();
+    if (!file) return false;
     if (length >= 0 && truncate(path.c_str(), length) != 0) return false;
     std::printf("%s\n", path.c_str());
     return true;
