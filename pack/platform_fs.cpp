@@ -366,8 +366,7 @@ bool Folder::CreateTemporary(OsFile& file, std::string& name) {
             file.handle_ = reinterpret_cast<intptr_t>(h);
             return true;
         }
-        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
-            return false;
+        if (!LastErrorIsAlreadyExists()) return false;
     }
     return false;
 }
@@ -639,7 +638,7 @@ bool Folder::CreateTemporary(OsFile& file, std::string& name) {
             file.handle_ = fd;
             return true;
         }
-        if (errno != EEXIST) return false;
+        if (!LastErrorIsAlreadyExists()) return false;
     }
     return false;
 }
