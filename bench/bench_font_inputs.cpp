@@ -10,24 +10,28 @@
 #include <string>
 #include <vector>
 
+#include "descriptor.h"
 #include "test_fonts.h"
 #include "test_packages.h"
+#include "trailer.h"
 
 namespace {
 
 using namespace testfonts;
 
 bool Write(const std::string& path, const std::string& bytes, int64_t length = -1) {
-    std::ofstream(path, std::ios::binary) << bytes;
+    std::ofstream file(path, std::ios::binary);
+    file << bytes;
+    file.close();
+    if (!file) return false;
     if (length >= 0 && truncate(path.c_str(), length) != 0) return false;
     std::printf("%s\n", path.c_str());
     return true;
 }
 
 std::string Package(const std::string& stub, const std::vector<std::string>& fonts) {
-    testpkg::Files files = {{"KERVALE.DAT",
-                             "\"KERVALE DATAFILE 1\"\r\n\"NOREADME\"\r\n\"NOLICENSE\"\r\n"
-                             "\"Bench\"\r\n\"\"\r\n\"\"\r\n"}};
+    const kv::Descriptor descriptor{kv::kSignature, kv::kNoReadme, kv::kNoLicense, "Bench", "", ""};
+    testpkg::Files files = {{kv::kDescriptorName, kv::FormatDescriptor(descriptor)}};
     for (size_t i = 0; i < fonts.size(); ++i)
         files.push_back({"Font" + std::to_string(i + 1) + ".ttc", fonts[i]});
     return testpkg::Pack(stub, files);

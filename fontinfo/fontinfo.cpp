@@ -619,10 +619,13 @@ FontFile ReadFaces(Reader& reader, bool sfnt_file, FontFile font, size_t faces_k
 std::string WebFontFormat(Reader& reader, uint32_t signature) {
     if (signature == Tag("wOFF")) return "WOFF";
     if (signature == Tag("wOF2")) return "WOFF2";
+    // The first KiB, read once for both checks below.
+    std::string text(static_cast<size_t>(std::min<int64_t>(reader.size, 1024)), '\0');
+    if (reader.Read(0, &text[0], text.size()) != Reader::Ok) return "";
     // Embedded OpenType: a little-endian header with its version at 8 and
     // the magic number 0x504C at 34.
-    unsigned char eot[36];
-    if (reader.Read(0, eot, sizeof eot) == Reader::Ok) {
+    if (text.size() >= 36) {
+        const auto* eot = reinterpret_cast<const unsigned char*>(text.data());
         const uint32_t version = LoadLe32(eot + 8);
         if (LoadLe16(eot + 34) == 0x504C &&
             (version == 0x00010000 || version == 0x00020001 || version == 0x00020002))
@@ -630,13 +633,12 @@ std::string WebFontFormat(Reader& reader, uint32_t signature) {
     }
     // An SVG font: XML with an <svg> element that holds a <font> element,
     // near its start.
-    std::string text(static_cast<size_t>(std::min<int64_t>(reader.size, 1024)), '\0');
-    if (reader.Read(0, &text[0], text.size()) != Reader::Ok) return "";
     const size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     const size_t at = text.find_first_not_of(" \t\r\n", start);
     if (at == std::string::npos || text[at] != '<') return "";
+    const size_t head = text.size();
     text.resize(static_cast<size_t>(std::min<int64_t>(reader.size, 64 * 1024)));
-    if (reader.Read(0, &text[0], text.size()) != Reader::Ok) return "";
+    if (reader.Read(head, &text[head], text.size() - head) != Reader::Ok) return "";
     if (text.find("<svg") == std::string::npos) return "";
     for (size_t font = text.find("<font"); font != std::string::npos;
          font = text.find("<font", font + 1)) {

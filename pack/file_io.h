@@ -85,7 +85,6 @@ public:
     bool PutInPlace(const std::string& name, bool replace = true);
     bool name_taken() const { return name_taken_; }
     const std::string& error() const { return error_; }
-    const std::string& temporary_name() const { return name_; }
     // Reads back what was written, through the same handle, once the writing
     // is done and before the file is put in place (on Windows a read moves
     // the position the next write would go to).

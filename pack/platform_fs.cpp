@@ -82,6 +82,26 @@ bool SameFile(const FileIdentity& a, const FileIdentity& b) {
            a.index == b.index;
 }
 
+namespace {
+
+// Keeps `file` open only when it is a regular file, whose identity it then
+// gives; a folder, FIFO or device is refused and closed.
+bool AdmitRegularFile(OsFile& file, FileIdentity& identity, std::string& error) {
+    identity = FileIdentity();
+    if (!file.Identify(identity)) {
+        error = LastSystemError();
+        file.Close();
+        return false;
+    }
+    if (identity.kind == EntryKind::File) return true;
+    error = identity.kind == EntryKind::Folder ? "it is a folder, not a file"
+                                               : "it is not a regular file";
+    file.Close();
+    return false;
+}
+
+}  // namespace
+
 #ifdef _WIN32
 
 namespace {
@@ -260,7 +280,6 @@ Folder::~Folder() {
 }
 
 bool Folder::Open(const std::string& path, bool follow_link) {
-    path_ = path;
     moved_ = false;
     if (handle_ != -1) CloseHandle(H(handle_));
     handle_ = -1;
@@ -347,8 +366,7 @@ bool Folder::CreateTemporary(OsFile& file, std::string& name) {
             file.handle_ = reinterpret_cast<intptr_t>(h);
             return true;
         }
-        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
-            return false;
+        if (!LastErrorIsAlreadyExists()) return false;
     }
     return false;
 }
@@ -534,15 +552,17 @@ bool OsFile::OpenNoWait(const std::string& path) {
 
 namespace {
 
-// The path the kernel gives for what a descriptor has open, every link
-// resolved; "" when it cannot tell.
-std::string RealPathOf(int fd) {
+// The real path the kernel gives for one of its /proc/self links, every
+// link resolved; "" when it cannot tell, never a shortened path.
+std::string KernelPath(const std::string& link) {
     char buffer[4096];
-    const std::string link = "/proc/self/fd/" + std::to_string(fd);
     const ssize_t n = readlink(link.c_str(), buffer, sizeof buffer);
     if (n <= 0 || static_cast<size_t>(n) >= sizeof buffer || buffer[0] != '/') return std::string();
     return std::string(buffer, static_cast<size_t>(n));
 }
+
+// The path of what a descriptor has open.
+std::string RealPathOf(int fd) { return KernelPath("/proc/self/fd/" + std::to_string(fd)); }
 
 }  // namespace
 
@@ -562,33 +582,26 @@ bool OpenInputForReading(const std::string&, const std::string& folder, const st
         return false;
     }
     const int fd = openat(folder_fd, name.c_str(), kReadNoWait);
-    struct stat opened, named;
-    bool ok = fd >= 0 && fstat(fd, &opened) == 0;
-    if (!ok) error = LastSystemError();
+    if (fd < 0)
+        error = LastSystemError();
+    else
+        file.handle_ = fd;
+    const bool ok = fd >= 0 && AdmitRegularFile(file, identity, error);
     if (ok) {
         // The name itself, not followed: a link, or by now another file,
         // means what was opened lies elsewhere.
+        struct stat named;
         place.through_link = fstatat(folder_fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-                             S_ISLNK(named.st_mode) || named.st_dev != opened.st_dev ||
-                             named.st_ino != opened.st_ino;
+                             S_ISLNK(named.st_mode) ||
+                             static_cast<uint64_t>(named.st_dev) != identity.device ||
+                             static_cast<uint64_t>(named.st_ino) != identity.index;
         if (place.through_link) {
             place.file = RealPathOf(fd);
             place.folder = RealPathOf(folder_fd);
         }
     }
     close(folder_fd);
-    if (fd >= 0) file.handle_ = fd;
-    if (!ok) {
-        file.Close();
-        return false;
-    }
-    identity = FileIdentity();
-    Describe(opened, identity);
-    if (identity.kind == EntryKind::File) return true;
-    error = identity.kind == EntryKind::Folder ? "it is a folder, not a file"
-                                               : "it is not a regular file";
-    file.Close();
-    return false;
+    return ok;
 }
 
 Folder::~Folder() {
@@ -596,16 +609,11 @@ Folder::~Folder() {
 }
 
 bool Folder::Open(const std::string& path, bool follow_link) {
-    path_ = path;
     if (handle_ >= 0) close(Fd(handle_));
     handle_ =
         open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow_link ? 0 : O_NOFOLLOW));
     return handle_ >= 0;
 }
-
-// Every operation goes through the folder's descriptor, so wherever the
-// folder is moved the files land in it, never at its old path.
-bool Folder::StillInPlace() { return true; }
 
 FileIdentity Folder::Look(const std::string& name) {
     FileIdentity identity;
@@ -630,7 +638,7 @@ bool Folder::CreateTemporary(OsFile& file, std::string& name) {
             file.handle_ = fd;
             return true;
         }
-        if (errno != EEXIST) return false;
+        if (!LastErrorIsAlreadyExists()) return false;
     }
     return false;
 }
@@ -705,12 +713,7 @@ std::string LinkTarget(const std::string& path) {
     return std::string(buffer, static_cast<size_t>(n));
 }
 
-std::string SelfExecutablePath() {
-    char buffer[4096];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (n <= 0 || static_cast<size_t>(n) >= sizeof buffer || buffer[0] != '/') return std::string();
-    return std::string(buffer, static_cast<size_t>(n));
-}
+std::string SelfExecutablePath() { return KernelPath("/proc/self/exe"); }
 
 #endif
 
@@ -767,17 +770,7 @@ bool OpenForReading(const std::string& path, OsFile& file, FileIdentity& identit
         error = LastSystemError();
         return false;
     }
-    identity = FileIdentity();
-    if (!file.Identify(identity)) {
-        error = LastSystemError();
-        file.Close();
-        return false;
-    }
-    if (identity.kind == EntryKind::File) return true;
-    error = identity.kind == EntryKind::Folder ? "it is a folder, not a file"
-                                               : "it is not a regular file";
-    file.Close();
-    return false;
+    return AdmitRegularFile(file, identity, error);
 }
 
 }  // namespace kvpack

@@ -110,7 +110,6 @@ public:
     // With `follow_link` false a symbolic link (a reparse point on Windows)
     // at `path` itself is refused.
     bool Open(const std::string& path, bool follow_link);
-    const std::string& path() const { return path_; }
     // True once an operation found the folder moved away from the path it
     // was opened at (Windows); nothing more is written then.
     bool moved() const { return moved_; }
@@ -128,12 +127,10 @@ public:
     void Forget();  // the temporary no longer needs removing on a signal
 
 private:
-    bool StillInPlace();  // Windows: false, and `moved_` set, when moved
-
-    std::string path_;
     intptr_t handle_ = -1;  // the folder's descriptor (POSIX) or HANDLE (Windows)
     bool moved_ = false;
 #ifdef _WIN32
+    bool StillInPlace();  // false, and `moved_` set, when moved
     std::wstring final_;  // the folder's final path, resolved when opened
 #endif
 };

@@ -2,6 +2,7 @@
 // made from them by test_fonts.h. Expected names come from the fonts' name
 // tables as read by its few lines, never from the library.
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -138,44 +139,19 @@ TEST(FontInfoTest, RefusesWhatIsNoFontWindowsCanInstall) {
     }
 }
 
-// A file that stops answering part-way: a read error, never "no font".
-class FailingSource final : public kv::ByteSource {
+// A font file as a source of `size` bytes: past the bytes it holds it
+// reads zeros, like a sparse file; it counts what is read from it, and
+// fails every read that reaches past `fail_from`, like a file that stops
+// answering part-way.
+class FontSource final : public kv::ByteSource {
 public:
-    FailingSource(const std::string& bytes, int64_t fail_from)
-        : bytes_(bytes), fail_from_(fail_from) {}
-    int64_t size() override { return static_cast<int64_t>(bytes_.size()); }
-    bool read(int64_t offset, void* out, size_t n) override {
-        if (offset + static_cast<int64_t>(n) > fail_from_) return false;
-        bytes_.copy(static_cast<char*>(out), n, static_cast<size_t>(offset));
-        return true;
-    }
-
-private:
-    const std::string& bytes_;
-    int64_t fail_from_;
-};
-
-TEST(FontInfoTest, AFailingReadIsReportedAsSuch) {
-    const std::string mono = Slurp(kDejaVu + "DejaVuSansMono.ttf");
-    int64_t name_table = 0;  // FreeType reads it when the face opens
-    for (unsigned t = 0; t < Get16(mono, 4); ++t)
-        if (mono.compare(12 + 16 * t, 4, "name") == 0) name_table = Get32(mono, 12 + 16 * t + 8);
-    ASSERT_GT(name_table, 0);
-    for (int64_t fail_from : {int64_t(0), int64_t(3), int64_t(100), name_table + 1}) {
-        SCOPED_TRACE(fail_from);
-        FailingSource source(mono, fail_from);
-        EXPECT_EQ(Inspect(source).verdict, Verdict::ReadError);
-    }
-}
-
-// A font file as a source that counts what is read from it; past the
-// bytes it holds it reads zeros, like a sparse file.
-class CountingSource final : public kv::ByteSource {
-public:
-    CountingSource(const std::string& bytes, int64_t size) : bytes_(bytes), size_(size) {}
+    FontSource(const std::string& bytes, int64_t size, int64_t fail_from = INT64_MAX)
+        : bytes_(bytes), size_(size), fail_from_(fail_from) {}
     int64_t size() override { return size_; }
     bool read(int64_t offset, void* out, size_t n) override {
-        if (offset < 0 || offset > size_ || static_cast<int64_t>(n) > size_ - offset) return false;
+        if (offset < 0 || offset > size_ || static_cast<int64_t>(n) > size_ - offset ||
+            static_cast<int64_t>(n) > fail_from_ - offset)
+            return false;
         read_ += static_cast<int64_t>(n);
         const size_t held = offset < static_cast<int64_t>(bytes_.size())
                                 ? std::min(n, bytes_.size() - static_cast<size_t>(offset))
@@ -189,8 +165,23 @@ public:
 private:
     const std::string& bytes_;
     int64_t size_;
+    int64_t fail_from_;
     int64_t read_ = 0;
 };
+
+// A file that stops answering part-way: a read error, never "no font".
+TEST(FontInfoTest, AFailingReadIsReportedAsSuch) {
+    const std::string mono = Slurp(kDejaVu + "DejaVuSansMono.ttf");
+    int64_t name_table = 0;  // FreeType reads it when the face opens
+    for (unsigned t = 0; t < Get16(mono, 4); ++t)
+        if (mono.compare(12 + 16 * t, 4, "name") == 0) name_table = Get32(mono, 12 + 16 * t + 8);
+    ASSERT_GT(name_table, 0);
+    for (int64_t fail_from : {int64_t(0), int64_t(3), int64_t(100), name_table + 1}) {
+        SCOPED_TRACE(fail_from);
+        FontSource source(mono, static_cast<int64_t>(mono.size()), fail_from);
+        EXPECT_EQ(Inspect(source).verdict, Verdict::ReadError);
+    }
+}
 
 // Fonts made to cost their reader: whatever they claim, reading one takes a
 // few times the bytes it holds, no more; the cost is counted, not timed.
@@ -219,7 +210,7 @@ TEST(FontInfoTest, CostlyFontsAreReadAtBoundedCost) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        CountingSource source(c.bytes, static_cast<int64_t>(c.bytes.size()) + c.beyond);
+        FontSource source(c.bytes, static_cast<int64_t>(c.bytes.size()) + c.beyond);
         const FontFile font = Inspect(source);
         EXPECT_EQ(font.verdict, c.verdict) << font.reason;
         EXPECT_EQ(kv::fontinfo::RefusalMessage(font, "x").rfind(c.says, 0), 0u)

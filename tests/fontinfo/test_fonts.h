@@ -110,8 +110,22 @@ struct Record {
     std::u16string text;
 };
 
+// `font` with its table `tag` moved past its end and claiming `length`
+// bytes there: the caller appends the table, or reads the font through a
+// source that gives zeros past the bytes it holds (a sparse file), as a font
+// of font.size() + length bytes.
+inline std::string ClaimingTable(std::string font, const char (&tag)[5], uint32_t length) {
+    font = Padded(font);
+    for (unsigned t = 0; t < Get16(font, 4); ++t) {
+        if (font.compare(12 + 16 * t, 4, tag) != 0) continue;
+        Put32(font, 12 + 16 * t + 8, uint32_t(font.size()));
+        Put32(font, 12 + 16 * t + 12, length);
+    }
+    return font;
+}
+
 // `font` with its name table replaced by one holding `records`.
-inline std::string WithNames(std::string font, const std::vector<Record>& records) {
+inline std::string WithNames(const std::string& font, const std::vector<Record>& records) {
     std::string table =
         Be16(0) + Be16(uint16_t(records.size())) + Be16(uint16_t(6 + 12 * records.size()));
     std::string strings;
@@ -120,13 +134,7 @@ inline std::string WithNames(std::string font, const std::vector<Record>& record
                  Be16(uint16_t(2 * r.text.size())) + Be16(uint16_t(strings.size()));
         for (char16_t c : r.text) strings += Be16(c);
     }
-    font = Padded(font);
-    for (unsigned t = 0; t < Get16(font, 4); ++t) {
-        if (font.compare(12 + 16 * t, 4, "name") != 0) continue;
-        Put32(font, 12 + 16 * t + 8, uint32_t(font.size()));
-        Put32(font, 12 + 16 * t + 12, uint32_t(table.size() + strings.size()));
-    }
-    return font + table + strings;
+    return ClaimingTable(font, "name", uint32_t(table.size() + strings.size())) + table + strings;
 }
 
 // The start of `font` with one more table, `length` bytes long, at its end:
@@ -146,19 +154,6 @@ inline std::string WithExtraTable(std::string font, const char (&tag)[5], uint32
 inline std::string WithTable(const std::string& font, const char (&tag)[5],
                              const std::string& bytes) {
     return WithExtraTable(font, tag, uint32_t(bytes.size())) + bytes;
-}
-
-// `font` with its table `tag` moved past its end and claiming `length`
-// bytes: read through a source that gives zeros past the bytes it holds
-// (a sparse file), it is a font of font.size() + length bytes.
-inline std::string ClaimingTable(std::string font, const char (&tag)[5], uint32_t length) {
-    font = Padded(font);
-    for (unsigned t = 0; t < Get16(font, 4); ++t) {
-        if (font.compare(12 + 16 * t, 4, tag) != 0) continue;
-        Put32(font, 12 + 16 * t + 8, uint32_t(font.size()));
-        Put32(font, 12 + 16 * t + 12, length);
-    }
-    return font;
 }
 
 // A collection of `faces` faces that all point at one table directory of
@@ -191,13 +186,7 @@ inline std::string ManyNamesOnOneString(const std::string& font, uint16_t record
         table += Be16(3) + Be16(1) + Be16(0x409) + Be16(1) + Be16(0xFFFE) +
                  Be16(uint16_t(strings - storage));
     for (int i = 0; i < 0x7FFF; ++i) table += Be16('A');
-    std::string out = Padded(font);
-    for (unsigned t = 0; t < Get16(out, 4); ++t) {
-        if (out.compare(12 + 16 * t, 4, "name") != 0) continue;
-        Put32(out, 12 + 16 * t + 8, uint32_t(out.size()));
-        Put32(out, 12 + 16 * t + 12, uint32_t(table.size()));
-    }
-    return out + table;
+    return ClaimingTable(font, "name", uint32_t(table.size())) + table;
 }
 
 struct VariationAxis {
