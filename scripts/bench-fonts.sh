@@ -44,10 +44,8 @@ if [ "$wine_too" = 1 ]; then
 fi
 
 if [ "$wine_too" = 1 ]; then
-  export WINEPREFIX=$root/build/bench-fonts-wine WINEARCH=win32 WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
-  unset DISPLAY
-  wineboot >/dev/null 2>&1 || true
+  source "$root/scripts/wine-console.sh"
+  wine_console_prefix "$root/build/bench-fonts-wine" /dev/null || true
 fi
 
 # Runs one command `runs` times; prints "SECONDS MIB EXIT": the best time,
