@@ -24,10 +24,8 @@ for needed in "$tool" "$inputs" "$stub"; do
     exit 1
   fi
 done
-if [ ! -x /usr/bin/time ]; then
-  echo "bench-fonts: installing GNU time for the peak-memory figure" >&2
-  apt-get install -y time >/dev/null
-fi
+# GNU time for the peak-memory figure.
+[ -x /usr/bin/time ] || bash "$root/scripts/setup.sh" time >&2
 wine_too=${BENCH_WINE:-1}
 runs=${BENCH_RUNS:-3}
 [ -e "$tool_exe" ] || wine_too=0
@@ -46,10 +44,8 @@ if [ "$wine_too" = 1 ]; then
 fi
 
 if [ "$wine_too" = 1 ]; then
-  export WINEPREFIX=$root/build/bench-fonts-wine WINEARCH=win32 WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
-  unset DISPLAY
-  wineboot >/dev/null 2>&1 || true
+  source "$root/scripts/wine-console.sh"
+  wine_console_prefix "$root/build/bench-fonts-wine" /dev/null || true
 fi
 
 # Runs one command `runs` times; prints "SECONDS MIB EXIT": the best time,

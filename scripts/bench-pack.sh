@@ -18,10 +18,8 @@ if [ ! -x "$tool" ]; then
   echo "bench-pack: $tool not found; run scripts/build.sh first or pass the tool's path" >&2
   exit 1
 fi
-if [ ! -x /usr/bin/time ]; then
-  echo "bench-pack: installing GNU time for the peak-memory figure" >&2
-  apt-get install -y time >/dev/null
-fi
+# GNU time for the peak-memory figure.
+[ -x /usr/bin/time ] || bash "$root/scripts/setup.sh" time >&2
 
 work=$(mktemp -d /tmp/kervale-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT

@@ -61,10 +61,7 @@ bool InstallerTest::Launch(const std::vector<PackagedFile>& files) {
 }
 
 bool InstallerTest::LaunchPackage(const std::string& package) {
-    std::string why;
-    bool ok = run_->Launch(ExeNameForTest(), package, why);
-    EXPECT_TRUE(ok) << why;
-    return ok;
+    return LaunchPackageAs(package, std::string(), ExeNameForTest());
 }
 
 bool InstallerTest::LaunchPackageAs(const std::string& package, const std::string& folder,

@@ -57,7 +57,8 @@ protected:
     void ExpectEnds();
     // A running installer must always show at least one window.
     void ExpectVisibleWindow(const char* when);
-    // The visible control of `window` whose text is `text`.
+    // The control whose text is `text`, shown or hidden (the tests that
+    // check an option is not offered look at its flag); null when none.
     const Control* FindControl(const std::vector<Control>& controls, const std::string& text);
 
     std::string TempPath(const std::string& name) const { return session_->TempDir() + "/" + name; }

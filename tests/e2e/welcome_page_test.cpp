@@ -1,13 +1,8 @@
 // What the user sees on the start-up window and the welcome page.
 
-#include <stdlib.h>
-#include <sys/wait.h>
-
-#include <chrono>
-#include <thread>
-
 #include "wine_harness/controls.h"
 #include "wine_harness/installer_texts.h"
+#include "wine_harness/wizard_walk.h"
 #include "installer_test.h"
 
 namespace e2e {
@@ -113,16 +108,14 @@ TEST_F(WelcomePageTest, TextsPackedFromUtf8ShowAsTheFontMakerWroteThem) {
                                Utf16WithMark(u"Copyright \u00A9 \u00C9ditions\rSIL Open Font "
                                              u"License \u20AC\r")));
     const std::string package = folder + "/Cafe.exe";
-    const std::string command = std::string(KERVALE_PACK_PATH) + " build -o " + package +
-                                " --stub " + KERVALE_WIN32_DIR +
-                                "/kervale-stub.exe --font-name 'Caf\xC3\xA9 Sans' --readme " +
-                                folder + "/README.md --license " + folder +
-                                "/OFL.txt /usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf > " +
-                                folder + "/pack.log 2>&1";
-    const int status = std::system(command.c_str());
+    const int status = session_->Run(
+        {KERVALE_PACK_PATH, "build", "-o", package, "--stub", KERVALE_WIN32_DIR "/kervale-stub.exe",
+         "--font-name", "Caf\xC3\xA9 Sans", "--readme", folder + "/README.md", "--license",
+         folder + "/OFL.txt", "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"},
+        folder + "/pack.log", 60);
     std::string log, bytes;
     ReadWholeFile(folder + "/pack.log", log);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;
+    ASSERT_EQ(status, 0) << log;
     ASSERT_TRUE(ReadWholeFile(package, bytes));
     RemoveTree(folder);
     ASSERT_TRUE(LaunchPackage(bytes));
@@ -142,16 +135,9 @@ TEST_F(WelcomePageTest, TextsPackedFromUtf8ShowAsTheFontMakerWroteThem) {
               "Caf\xC3\xA9 Sans \xC2\xA9 2024\r\nna\xC3\xAFve \xE2\x80\x93 "
               "\xE2\x80\x9Cquoted\xE2\x80\x9D\r\n\r\nlast\r\n");
 
-    const std::string next = driver().FindByText(page, "&Next");
-    ASSERT_TRUE(driver().Click(next)) << driver().last_error();
-    std::string license_page;
-    for (int tries = 0; tries < 200 && license_page.empty(); ++tries) {
-        for (const WindowInfo& w : driver().Windows(run_->windows_pid()))
-            if (w.visible && !driver().FindByText(w.hwnd, kLicenseMarker).empty())
-                license_page = w.hwnd;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    ASSERT_FALSE(license_page.empty()) << "no license page";
+    WizardWalk walk(driver(), *run_);
+    const std::string license_page = walk.Go(page, kNextCaption, kLicenseMarker);
+    ASSERT_FALSE(license_page.empty()) << "no license page: " << walk.error();
     const std::vector<Control> license_controls = driver().Controls(license_page);
     const Control* license = FindByClass(license_controls, "Edit");
     ASSERT_NE(license, nullptr);

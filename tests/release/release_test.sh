@@ -96,11 +96,9 @@ for tool in "$tarball/bin/kervale-pack" "$work/deb/usr/bin/kervale-pack"; do
 done
 
 # The zip's tool under Wine, in a prefix of its own.
-export WINEPREFIX=$work/wine/prefix WINEARCH=win32 WINEDEBUG=-all HOME=$work/wine
-export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY  # a console program needs none
-mkdir -p "$HOME"
-wineboot > "$work/wineboot.log" 2>&1 || fail "wineboot failed (see $work/wineboot.log)"
+source "$root/scripts/wine-console.sh"
+wine_console_prefix "$work/wine" "$work/wineboot.log" ||
+  fail "wineboot failed (see $work/wineboot.log)"
 build from-zip wine "$zipped/kervale-pack.exe" build -o "$work/from-zip.exe" "${inputs[@]}"
 
 for name in from-tarball from-deb from-zip; do

@@ -123,8 +123,6 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Goes through every page by itself, a picture of each; false when a step
-// did not happen.
 // Ticks every extra the options page offers; the caption of one that
 // would not tick, or null.
 const char* TickEveryExtra(DriverClient& driver, WizardWalk& walk, const std::string& page) {
@@ -156,17 +154,21 @@ bool WaitOutcome(DriverClient& driver, InstallerRun& run, std::string& title, Me
 }
 
 // The installer's first page, or the title of the message it shows instead
-// (a damaged file, a descriptor it refuses); both empty when neither came.
+// (a damaged file, a descriptor it refuses); both empty when neither came,
+// and then `walk` says why.
 std::string WaitWelcomeOrMessage(DriverClient& driver, InstallerRun& run, WizardWalk& walk,
                                  std::string& message) {
+    // The short looks go through a walk of their own: each that finds no
+    // page yet is a failure, which must not stay as `walk`'s error.
+    WizardWalk look(driver, run);
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLaunchTimeoutMs);
     while (run.Running() && std::chrono::steady_clock::now() < deadline) {
-        std::string page = walk.WaitPage(kWelcomeMarker, kPollMs);
+        std::string page = look.WaitPage(kWelcomeMarker, kPollMs);
         if (!page.empty()) return page;
         message = VisibleMessageBox(driver, run);
         if (!message.empty()) return std::string();
     }
-    return std::string();
+    return walk.WaitPage(kWelcomeMarker, 0);  // one last look, which says why there is none
 }
 
 // Opens the About box from the welcome page, takes its picture and closes
@@ -183,6 +185,8 @@ const char* ShowAboutBox(WineSession& session, DriverClient& driver, InstallerRu
     return nullptr;
 }
 
+// Goes through every page by itself, a picture of each; false when a step
+// did not happen.
 bool WalkThrough(WineSession& session, const std::string& exe_name, const std::string& package,
                  const std::string& shots, std::string& outcome) {
     DriverClient driver;

@@ -13,6 +13,7 @@
 //   alive         PID              -> OK 0|1
 //   windows       PID              -> OK n {hwnd class title visible}*n
 //   wait_window   PID TITLE MS     -> OK hwnd             (visible top-level)
+//   wait_created  PID TITLE MS     -> OK hwnd             (top-level, shown or hidden)
 //   wait_hidden   HWND MS          -> OK                  (hidden or destroyed)
 //   controls      HWND             -> OK n {hwnd id class text visible enabled
 //                                       checked left top right bottom}*n
