@@ -187,14 +187,16 @@ using StartupWindowTest = InstallerTest;
 
 TEST_F(StartupWindowTest, ShowsPleaseWaitWhileExtractingAndKeepsItsListHidden) {
     TypicalPackage package;
-    // Large enough that the window is up for a while; on a fast machine the
-    // extraction may still be over before the driver first looks, so the
-    // window is looked for shown or hidden: it is hidden later, never
-    // destroyed, and what follows holds either way.
+    // Large enough that the window is up for a while. On a fast machine the
+    // extraction may be over before the driver first looks, and a window
+    // found while it is being built may not have its controls yet; so the
+    // window is looked at once the welcome page is up: hidden then, never
+    // destroyed, and complete.
     package.font = BinaryBody(64u << 20, 11);
     ASSERT_TRUE(Launch(package.Files()));
+    EXPECT_FALSE(WaitWindow(kWelcomeCaption, kLaunchTimeoutMs).empty());
     std::string startup =
-        driver().WaitWindow(run_->windows_pid(), kStartupCaption, kLaunchTimeoutMs, true);
+        driver().WaitWindow(run_->windows_pid(), kStartupCaption, kStepTimeoutMs, true);
     ASSERT_FALSE(startup.empty()) << driver().last_error();
     int width = 0, height = 0;
     ASSERT_TRUE(driver().ClientSize(startup, width, height));
@@ -209,7 +211,6 @@ TEST_F(StartupWindowTest, ShowsPleaseWaitWhileExtractingAndKeepsItsListHidden) {
     ASSERT_NE(list, nullptr) << "lstFiles is missing";
     EXPECT_FALSE(list->visible);
 
-    EXPECT_FALSE(WaitWindow(kWelcomeCaption, kLaunchTimeoutMs).empty());
     ExpectVisibleWindow("after the extraction");
     run_->Kill();
 }
