@@ -184,5 +184,12 @@ echo "release: $out in $((SECONDS - start)) s"
 (cd "$out" && for f in "$tarball" "$package" "$zipfile"; do
   echo "  $f $(stat -c %s "$f") bytes"
 done)
-echo "  kervale-stub.exe $(stat -c %s "$win/kervale-stub.exe") bytes," \
-  "SHA-256 $(sha256sum "$win/kervale-stub.exe" | cut -d' ' -f1)"
+# The stub's line for resources/released-stubs.sha256 once the release is
+# published: the digest kervale-pack compares, not the file's plain SHA-256.
+echo "  kervale-stub.exe $(stat -c %s "$win/kervale-stub.exe") bytes; its line for" \
+  "resources/released-stubs.sha256:"
+if command -v python3 >/dev/null; then
+  echo "    $(python3 "$root/scripts/stub-digest.py" "$win/kervale-stub.exe" "$version")"
+else
+  echo "    (python3 scripts/stub-digest.py STUB $version prints it)"
+fi
