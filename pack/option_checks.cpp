@@ -150,14 +150,30 @@ std::string FirstNonAsciiText(const std::string& text) {
     return "a byte beyond ASCII";  // one of the five that Windows-1252 leaves undefined
 }
 
+// Where the host name stands in an address the installer opens: after
+// "scheme://", at the start of a www. address, after the "@" of a mailto:
+// link (empty when it has none).
+std::string HostOf(const std::string& url) {
+    size_t host = 0;
+    const char* ends = "/?#";
+    if (const size_t scheme = url.find("://"); scheme != std::string::npos) {
+        host = scheme + 3;
+    } else if (url.size() >= 7 && std::equal(url.begin(), url.begin() + 7, "mailto:",
+                                             [](char a, char b) { return AsciiLower(a) == b; })) {
+        const size_t at = url.find('@');
+        if (at == std::string::npos) return std::string();
+        host = at + 1;
+        ends = "?";
+    }
+    return url.substr(host, url.find_first_of(ends, host) - host);
+}
+
 // How `url` is written in ASCII: the host name in its xn-- form, which only
 // a lookup gives; the rest percent-encoded from UTF-8 (RFC 3987).
 std::string PercentEncodingHint(const std::string& url) {
     std::string utf8;
     for (uint32_t c : CharactersOf(url)) kv::AppendUtf8(c, utf8);
-    const size_t host = utf8.find("://") + 3;
-    const size_t host_end = utf8.find_first_of("/?#", host);
-    if (HasNonAscii(utf8.substr(host, host_end == std::string::npos ? host_end : host_end - host)))
+    if (HasNonAscii(HostOf(utf8)))
         return "give its host name in the xn-- (Punycode) form and percent-encode the rest";
     std::string encoded;
     for (unsigned char c : utf8) {

@@ -240,6 +240,24 @@ TEST(Rules, EachRefusalNamesItsInput) {
          "https://example.org/caf%C3%A9/"},
         {"accent in host", [](BuildOptions& b) { b.web_url = "https://caf\xC3\xA9.example/"; },
          "xn--"},
+        // A mail link's host follows its "@", a www. address's starts it.
+        {"accent in mailbox",
+         [](BuildOptions& b) { b.web_url = "mailto:j\xC3\xBCrgen@example.org"; },
+         "percent-encode it: mailto:j%C3%BCrgen@example.org"},
+        {"accent in mail host",
+         [](BuildOptions& b) {
+             b.web_url =
+                 "mailto:info@b\xC3\xBC"
+                 "cher.example";
+         },
+         "xn--"},
+        {"accent in www. host",
+         [](BuildOptions& b) {
+             b.web_url =
+                 "www.b\xC3\xBC"
+                 "cher.example/x";
+         },
+         "xn--"},
         {"control", [](BuildOptions& b) { b.fonts[0] = "f/a\tb.ttf"; }, "control"},
         {"trailing dot", [](BuildOptions& b) { b.fonts[0] = "f/a.ttf."; }, "f/a.ttf."},
         {"folder path", [](BuildOptions& b) { b.fonts[0] = "fonts/"; }, "is empty"},
