@@ -98,8 +98,8 @@ bool OpenInputForReading(const std::string& path, const std::string& folder,
 // opened, and the folder is held open for the life of the object: later
 // operations work on the opened folder (POSIX), or on its final path while
 // a handle without delete sharing keeps it from being moved or replaced
-// (Windows); every operation there first checks that the held folder's
-// final path is still the one resolved at the start.
+// (Windows); every creation and rename there first checks that the held
+// folder's final path is still the one resolved at the start.
 class Folder {
 public:
     Folder() = default;
@@ -152,8 +152,9 @@ bool MakeDirectory(const std::string& path);
 // Where a symbolic link points, "" when `path` is none.
 std::string LinkTarget(const std::string& path);
 
-// The full real path of the running program, or "" when it cannot be told
-// (no /proc on Linux; any failure on Windows).
+// The full path of the running program, or "" when it cannot be told (no
+// /proc on Linux; any failure on Windows). Linux gives it with every link
+// resolved; Windows gives the path the program was started by.
 std::string SelfExecutablePath();
 
 #ifdef _WIN32
@@ -195,8 +196,7 @@ constexpr char kPreferredSeparator =
     '/';
 #endif
 // `folder` + `name` with one separator between them, in the host's syntax
-// ("out" + "A.ttf" -> "out/A.ttf"); `name` alone for an empty folder. Not
-// the installer's kv::JoinPath, which always joins with a backslash.
+// ("out" + "A.ttf" -> "out/A.ttf"); `name` alone for an empty folder.
 std::string JoinHostPath(const std::string& folder, const std::string& name);
 
 }  // namespace kvpack
