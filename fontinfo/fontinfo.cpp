@@ -253,17 +253,10 @@ private:
 // A name record's text, UTF-16 big-endian; a lone surrogate becomes U+FFFD.
 std::string Utf16ToUtf8(const unsigned char* p, size_t bytes, bool more) {
     CappedText out;
-    for (size_t i = 0; i + 1 < bytes; i += 2) {
-        uint32_t c = Be16(p + i);
-        if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes) {
-            const uint32_t low = Be16(p + i + 2);
-            if (low >= 0xDC00 && low < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
-        }
-        if (c >= 0xD800 && c < 0xE000) c = kReplacement;
-        out.Add(c);
+    for (size_t i = 0; i + 1 < bytes;) {
+        uint32_t c;
+        i += NextUtf16(p + i, bytes - i, true, c);
+        out.Add(IsSurrogate(c) ? kReplacement : c);
     }
     return out.Take(more);
 }

@@ -125,16 +125,10 @@ void ConvertUtf16(const std::string& text, bool big_endian, ConvertedText& out) 
     Converter converter(out);
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
-    auto unit = [&](size_t i) -> uint32_t {
-        return big_endian ? (bytes[i] << 8 | bytes[i + 1]) : (bytes[i + 1] << 8 | bytes[i]);
-    };
-    for (size_t i = 2; i + 1 < n; i += 2) {
-        uint32_t c = unit(i);
-        if (c >= 0xD800 && c < 0xDC00 && i + 3 < n && unit(i + 2) >= 0xDC00 &&
-            unit(i + 2) < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
-            i += 2;
-        } else if (c >= 0xD800 && c < 0xE000) {
+    for (size_t i = 2; i + 1 < n;) {
+        uint32_t c;
+        i += kv::NextUtf16(bytes + i, n - i, big_endian, c);
+        if (kv::IsSurrogate(c)) {
             if (out.damage.empty())
                 out.damage = "it is not valid UTF-16: a lone surrogate on line " +
                              std::to_string(converter.line());
