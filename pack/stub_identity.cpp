@@ -13,12 +13,8 @@ namespace kvpack {
 
 namespace {
 
-struct ReleasedStub {
-    const char* digest;
-    const char* label;
-};
-// Generated from resources/released-stubs.sha256; ends with an empty entry.
-const ReleasedStub kReleasedStubs[] = {KERVALE_RELEASED_STUBS{nullptr, nullptr}};
+// Generated from resources/released-stubs.sha256; ends with a null entry.
+const char* const kReleasedDigests[] = {KERVALE_RELEASED_STUBS nullptr};
 
 // A source that reads two header fields as zeros.
 class ZeroedFields final : public kv::ByteSource {
@@ -129,8 +125,8 @@ std::string StubDigest(kv::ByteSource& stub) {
 bool KervaleStubs::Knows(const std::string& digest) const {
     if (digest.empty()) return false;
     if (digest == default_digest) return true;
-    for (const ReleasedStub* r = kReleasedStubs; r->digest; ++r)
-        if (digest == r->digest) return true;
+    for (const char* const* released = kReleasedDigests; *released; ++released)
+        if (digest == *released) return true;
     return false;
 }
 
